@@ -1,0 +1,38 @@
+# Single entry point. Every target installs what is missing and builds first.
+#   make run        convert the built-in sample photograph (writes out/)
+#   make test       build and run the whole test suite
+#   make sanitize   the test suite under AddressSanitizer + UndefinedBehaviorSanitizer
+#   make bench      benchmarks on real 2 MP and 12 MP photographs (medians)
+JOBS ?= $(shell nproc)
+BUILD ?= build
+ASAN_BUILD ?= build-asan
+
+.PHONY: setup build run test sanitize bench clean
+
+setup:
+	@bash scripts/setup.sh
+
+build: setup
+	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@mkdir -p out
+	$(BUILD)/atelion-cli convert resources/sample/coffee.png out/coffee_Atelion.jpg
+	@echo "Wrote out/coffee_Atelion.jpg"
+
+test: build
+	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+sanitize: setup
+	@cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DATELION_SANITIZE=ON -DATELION_BUILD_BENCH=OFF >/dev/null
+	@cmake --build $(ASAN_BUILD) -j $(JOBS)
+	@cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	@bash ../shared/bench/photos.sh $(BUILD)/photos >/dev/null
+	$(BUILD)/atelion-bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
+	  --benchmark_filter='$(or $(FILTER),.)' --photo-dir=$(BUILD)/photos
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) out
