@@ -1,0 +1,116 @@
+// Brush pictures with transparency: the shipped marks are black with their shape in alpha, so
+// every operation here moves whole blue-green-red-alpha pixels and never blends them.
+#include "styles/painting/brush_pictures.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <numbers>
+#include <vector>
+
+namespace atelion {
+
+namespace {
+
+constexpr int kPixelBytes = Bitmap32::kBytesPerPixel;
+
+// Nearest integer with halves to even (the default rounding mode).
+std::int64_t RoundHalfEven(double value) { return static_cast<std::int64_t>(std::nearbyint(value)); }
+
+}  // namespace
+
+void CopySheetCell32(const Bitmap32& sheet, Bitmap32& D, int cellWidth, int cellHeight, int column, int row) {
+  if (cellWidth < 0 || cellHeight < 0) return;
+  if (&sheet == &D) {
+    const Bitmap32 work = sheet;
+    CopySheetCell32(work, D, cellWidth, cellHeight, column, row);
+    return;
+  }
+  D.Resize(cellWidth + 1, cellHeight + 1);
+
+  // Inclusive ranges: the cell plus the first row and column of the next cell, cut to the sheet.
+  // A cell wholly outside the sheet gives an empty range. The range never holds more than
+  // cellSize + 1 entries, so it always fits in D.
+  const std::int64_t firstRow = std::max<std::int64_t>(0, static_cast<std::int64_t>(cellHeight) * row);
+  const std::int64_t lastRow =
+      std::min<std::int64_t>(sheet.Height() - 1, static_cast<std::int64_t>(cellHeight) * (row + 1));
+  const std::int64_t firstColumn = std::max<std::int64_t>(0, static_cast<std::int64_t>(cellWidth) * column);
+  const std::int64_t lastColumn =
+      std::min<std::int64_t>(sheet.Width() - 1, static_cast<std::int64_t>(cellWidth) * (column + 1));
+  if (firstRow > lastRow || firstColumn > lastColumn) return;
+
+  const std::size_t bytes = static_cast<std::size_t>(lastColumn - firstColumn + 1) * kPixelBytes;
+  for (std::int64_t r = firstRow; r <= lastRow; ++r) {
+    std::memcpy(D.Row(static_cast<int>(r - firstRow)), sheet.Row(static_cast<int>(r)) + kPixelBytes * firstColumn,
+                bytes);
+  }
+}
+
+void ResampleNearest32(const Bitmap32& S, Bitmap32& D) {
+  if (D.Empty() || S.Empty()) return;
+  if (&S == &D) return;  // same picture, same size: nothing moves
+  const double scaleX = static_cast<double>(S.Width()) / D.Width();
+  const double scaleY = static_cast<double>(S.Height()) / D.Height();
+
+  // floor(x · scale) is below the source size for every x inside D; the clamp only guards
+  // against a product rounded up onto the edge.
+  std::vector<std::size_t> sourceOffset(static_cast<std::size_t>(D.Width()));
+  for (int x = 0; x < D.Width(); ++x) {
+    const int sx = std::min(static_cast<int>(std::floor(x * scaleX)), S.Width() - 1);
+    sourceOffset[static_cast<std::size_t>(x)] = static_cast<std::size_t>(sx) * kPixelBytes;
+  }
+  for (int y = 0; y < D.Height(); ++y) {
+    const int sy = std::min(static_cast<int>(std::floor(y * scaleY)), S.Height() - 1);
+    const std::uint8_t* source = S.Row(sy);
+    std::uint8_t* out = D.Row(y);
+    for (int x = 0; x < D.Width(); ++x) {
+      std::memcpy(out + kPixelBytes * static_cast<std::size_t>(x), source + sourceOffset[static_cast<std::size_t>(x)],
+                  kPixelBytes);
+    }
+  }
+}
+
+void RotateBitmap32(const Bitmap32& S, Bitmap32& D, int angle) {
+  if (&S == &D) {
+    const Bitmap32 source = S;
+    RotateBitmap32(source, D, angle);
+    return;
+  }
+  const int width = S.Width();
+  const int height = S.Height();
+  // y points down, so turning by −angle in the usual orientation is clockwise on the screen.
+  const double theta = -angle * std::numbers::pi / 180.0;
+  const double sn = std::sin(theta);
+  const double cs = std::cos(theta);
+
+  const int turnedWidth =
+      static_cast<int>(std::llabs(RoundHalfEven(height * sn)) + std::llabs(RoundHalfEven(width * cs)));
+  const int turnedHeight =
+      static_cast<int>(std::llabs(RoundHalfEven(width * sn)) + std::llabs(RoundHalfEven(height * cs)));
+  D = Bitmap32(turnedWidth, turnedHeight);
+
+  // Integer division truncates toward zero throughout, also for the negative offsets of a
+  // turned picture narrower than the source and for (t − 1) / 2 with negative t.
+  const int halfWidth = width / 2;
+  const int halfHeight = height / 2;
+  const int offsetX = (turnedWidth - width) / 2;
+  const int offsetY = (turnedHeight - height) / 2;
+
+  for (int y = 0; y < turnedHeight; ++y) {
+    std::uint8_t* out = D.Row(y);
+    // Doubled offsets from the centre, measured at pixel centres, keep the arithmetic in integers.
+    const std::int64_t v = 2 * static_cast<std::int64_t>(y - offsetY - halfHeight) + 1;
+    for (int x = 0; x < turnedWidth; ++x) {
+      const std::int64_t u = 2 * static_cast<std::int64_t>(x - offsetX - halfWidth) + 1;
+      const std::int64_t sx = (RoundHalfEven(u * cs - v * sn) - 1) / 2 + halfWidth;
+      const std::int64_t sy = (RoundHalfEven(u * sn + v * cs) - 1) / 2 + halfHeight;
+      // Pixels that fall outside S stay transparent black, as D was created.
+      if (sx < 0 || sx >= width || sy < 0 || sy >= height) continue;
+      std::memcpy(out + kPixelBytes * static_cast<std::size_t>(x),
+                  S.Row(static_cast<int>(sy)) + kPixelBytes * static_cast<std::size_t>(sx), kPixelBytes);
+    }
+  }
+}
+
+}  // namespace atelion
