@@ -1,11 +1,285 @@
+// Picture files: recognising the format, loading whole files, saving without ever destroying the
+// previous file, and the resolution kept in a JPEG's JFIF header.
 #include "document/image_files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cctype>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <optional>
+#include <string_view>
+#include <system_error>
+
+#include "document/codecs.h"
 
 namespace atelion {
 
-LoadedImage LoadImageFile(const std::filesystem::path& path) {
+namespace fs = std::filesystem;
+
+namespace {
+
+// The JFIF resolution is looked for only among the first bytes of a file, where the header sits.
+constexpr std::size_t kJfifSearchBytes = 50;
+constexpr std::array<std::uint8_t, 5> kJfifTag = {'J', 'F', 'I', 'F', 0};
+// From the start of "JFIF": five bytes of tag, two of version, then units, X density, Y density.
+constexpr std::size_t kJfifUnitsOffset = 7;
+constexpr int kLowestTrustedDpi = 72;
+constexpr int kHighestDpi = 2400;
+
+// Files beyond this cannot hold a picture within ImageLimits in any format read here.
+constexpr std::uintmax_t kMaxFileBytes = INT_MAX;
+
+std::string ErrnoText(int error) { return std::error_code(error, std::generic_category()).message(); }
+
+// Where "JFIF" + NUL starts among the first bytes such that `needed` bytes from the start of the
+// tag lie inside `bytes`; none when absent or too close to the end.
+std::optional<std::size_t> FindJfifTag(std::span<const std::uint8_t> bytes, std::size_t needed) {
+  const std::size_t searched = std::min(bytes.size(), kJfifSearchBytes);
+  const auto begin = bytes.begin();
+  const auto found = std::search(begin, begin + searched, kJfifTag.begin(), kJfifTag.end());
+  if (found == begin + searched) return std::nullopt;
+  const auto start = static_cast<std::size_t>(found - begin);
+  if (start + needed > searched) return std::nullopt;
+  return start;
+}
+
+Status ReadWholeFile(const fs::path& path, std::vector<std::uint8_t>& bytes) {
+  const std::string name = path.string();
+  std::error_code error;
+  const fs::file_status status = fs::status(path, error);
+  if (status.type() == fs::file_type::not_found) return Status::Error(name + ": the file does not exist");
+  if (error) return Status::Error(name + ": the file cannot be read: " + error.message());
+  if (fs::is_directory(status)) return Status::Error(name + ": this is a folder, not a picture file");
+  if (!fs::is_regular_file(status)) return Status::Error(name + ": this is not a regular file");
+  const std::uintmax_t size = fs::file_size(path, error);
+  if (error) return Status::Error(name + ": the file cannot be read: " + error.message());
+  if (size > kMaxFileBytes) return Status::Error(name + ": the file is too large to be a picture");
+
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return Status::Error(name + ": the file cannot be opened: " + ErrnoText(errno));
+  bytes.resize(static_cast<std::size_t>(size));
+  file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size));
+  if (static_cast<std::uintmax_t>(file.gcount()) != size) {
+    bytes.clear();
+    return Status::Error(name + ": the file cannot be read completely");
+  }
+  return Status::Ok();
+}
+
+// Permissions for a new file: those of the file it replaces, else what the process would give a
+// newly created file. The temporary file starts private (0600), so the mode is set explicitly.
+mode_t ModeForSavedFile(const fs::path& path) {
+  struct stat existing {};
+  if (stat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) return existing.st_mode & 07777;
+  static const mode_t mask = [] {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+      if (line.rfind("Umask:", 0) == 0) return static_cast<mode_t>(std::stoul(line.substr(6), nullptr, 8));
+    }
+    return static_cast<mode_t>(022);
+  }();
+  return 0666 & ~mask;
+}
+
+bool WriteAll(int descriptor, std::span<const std::uint8_t> bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t written = ::write(descriptor, bytes.data() + done, bytes.size() - done);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    done += static_cast<std::size_t>(written);
+  }
+  return true;
+}
+
+// Writes `bytes` to a temporary file beside `path`, makes it durable, then renames it over `path`.
+// Until the rename the old file is untouched; on any failure the temporary file is removed.
+Status ReplaceFile(const fs::path& path, std::span<const std::uint8_t> bytes) {
+  const std::string name = path.string();
+  const std::string fileName = path.filename().string();
+  if (fileName.empty() || fileName == "." || fileName == "..") return Status::Error("Cannot save " + name + ": no file name");
+  const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
+  // Keeps the temporary name within the usual 255-byte limit even for very long file names.
+  std::string temporaryName(".");
+  temporaryName.append(fileName, 0, 200).append(".XXXXXX");
+  std::string temporaryPath = (folder / temporaryName).string();
+
+  const int descriptor = ::mkstemp(temporaryPath.data());
+  if (descriptor < 0) return Status::Error("Cannot save " + name + ": " + ErrnoText(errno));
+  const bool written = WriteAll(descriptor, bytes) && ::fchmod(descriptor, ModeForSavedFile(path)) == 0 &&
+                       ::fsync(descriptor) == 0;
+  const int writeError = errno;
+  const bool closed = ::close(descriptor) == 0;
+  if (!written || !closed) {
+    const int error = written ? errno : writeError;
+    ::unlink(temporaryPath.c_str());
+    return Status::Error("Cannot save " + name + ": " + ErrnoText(error));
+  }
+  if (::rename(temporaryPath.c_str(), path.c_str()) != 0) {
+    const int error = errno;
+    ::unlink(temporaryPath.c_str());
+    return Status::Error("Cannot save " + name + ": " + ErrnoText(error));
+  }
+  // Makes the rename itself durable; a failure here no longer endangers any data.
+  const int folderDescriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+  if (folderDescriptor >= 0) {
+    ::fsync(folderDescriptor);
+    ::close(folderDescriptor);
+  }
+  return Status::Ok();
+}
+
+}  // namespace
+
+namespace codecs {
+
+Status CheckPictureSize(std::int64_t width, std::int64_t height, const std::string& name) {
+  if (width <= 0 || height <= 0) return Status::Error(name + ": the picture has no pixels");
+  if (width > ImageLimits::kMaxSide || height > ImageLimits::kMaxSide || width * height > ImageLimits::kMaxPixels) {
+    return Status::Error(name + ": the picture is too large (" + std::to_string(width) + " x " + std::to_string(height) +
+                         " pixels; at most " + std::to_string(ImageLimits::kMaxSide) + " pixels a side and " +
+                         std::to_string(ImageLimits::kMaxPixels) + " pixels in all)");
+  }
+  return Status::Ok();
+}
+
+}  // namespace codecs
+
+ImageFormat SniffImageFormat(std::span<const std::uint8_t> bytes) {
+  auto startsWith = [&bytes](std::size_t offset, std::string_view text) {
+    return bytes.size() >= offset + text.size() && std::equal(text.begin(), text.end(), bytes.begin() + offset);
+  };
+  if (startsWith(0, "BM")) return ImageFormat::Bmp;
+  if (startsWith(0, "GIF")) return ImageFormat::Gif;
+  if (startsWith(1, "PNG")) return ImageFormat::Png;
+  if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xD8) return ImageFormat::Jpeg;
+  return ImageFormat::Unknown;
+}
+
+ImageFormat FormatFromExtension(const fs::path& path) {
+  std::string extension = path.extension().string();
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  if (extension == ".jpg" || extension == ".jpeg") return ImageFormat::Jpeg;
+  if (extension == ".png") return ImageFormat::Png;
+  if (extension == ".bmp") return ImageFormat::Bmp;
+  if (extension == ".gif") return ImageFormat::Gif;
+  return ImageFormat::Unknown;
+}
+
+LoadedImage DecodeImage(std::span<const std::uint8_t> bytes, const std::string& name) {
   LoadedImage result;
-  result.status = Status::Error(path.string() + ": image files are not supported yet");
+  if (bytes.empty()) {
+    result.status = Status::Error(name + ": the file is empty");
+    return result;
+  }
+  result.format = SniffImageFormat(bytes);
+  switch (result.format) {
+    case ImageFormat::Jpeg:
+      result.status = codecs::DecodeJpeg(bytes, name, result.picture);
+      result.dpi = ReadJfifDensity(bytes);
+      break;
+    case ImageFormat::Png:
+      result.status = codecs::DecodePng(bytes, name, result.picture);
+      break;
+    case ImageFormat::Bmp:
+      result.status = codecs::DecodeBmp(bytes, name, result.picture);
+      break;
+    case ImageFormat::Gif:
+      result.status = codecs::DecodeGif(bytes, name, result.picture);
+      break;
+    case ImageFormat::Unknown:
+      result.status = Status::Error("Unrecognized file format! (" + name + ")");
+      break;
+  }
+  if (!result.status) result.picture = Bitmap24();
   return result;
+}
+
+LoadedImage LoadImageFile(const fs::path& path) {
+  std::vector<std::uint8_t> bytes;
+  if (Status read = ReadWholeFile(path, bytes); !read) {
+    LoadedImage result;
+    result.status = read;
+    return result;
+  }
+  return DecodeImage(bytes, path.string());
+}
+
+Status EncodeImage(const Bitmap24& picture, ImageFormat format, int dpi, std::vector<std::uint8_t>& out) {
+  if (picture.Empty()) return Status::Error("the picture is empty");
+  dpi = std::clamp(dpi, 1, 65535);
+  switch (format) {
+    case ImageFormat::Jpeg:
+      return codecs::EncodeJpeg(picture, dpi, out);
+    case ImageFormat::Png:
+      return codecs::EncodePng(picture, out);
+    case ImageFormat::Bmp:
+      return codecs::EncodeBmp(picture, dpi, out);
+    case ImageFormat::Gif:
+    case ImageFormat::Unknown:
+      break;
+  }
+  return Status::Error("pictures are saved only as JPEG, PNG or BMP");
+}
+
+Status SaveImageFile(const Bitmap24& picture, const fs::path& path, ImageFormat format, int dpi) {
+  std::vector<std::uint8_t> bytes;
+  if (Status encoded = EncodeImage(picture, format, dpi, bytes); !encoded) {
+    return Status::Error("Cannot save " + path.string() + ": " + encoded.message());
+  }
+  return ReplaceFile(path, bytes);
+}
+
+int ReadJfifDensity(std::span<const std::uint8_t> firstBytes) {
+  // Needs the tag, version, units and both bytes of the X density.
+  const std::optional<std::size_t> start = FindJfifTag(firstBytes, kJfifUnitsOffset + 3);
+  if (!start) return kDefaultDpi;
+  // The units byte is not consulted: a density in dots per centimetre is taken as dots per inch.
+  const std::size_t x = *start + kJfifUnitsOffset + 1;
+  const int density = (firstBytes[x] << 8) | firstBytes[x + 1];
+  if (density < kLowestTrustedDpi) return kDefaultDpi;
+  return std::min(density, kHighestDpi);
+}
+
+int ReadJfifDensity(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::array<std::uint8_t, kJfifSearchBytes> bytes{};
+  if (!file) return kDefaultDpi;
+  file.read(reinterpret_cast<char*>(bytes.data()), bytes.size());
+  return ReadJfifDensity(std::span<const std::uint8_t>(bytes.data(), static_cast<std::size_t>(file.gcount())));
+}
+
+Status WriteJfifDensity(const fs::path& path, int dpi) {
+  const std::string name = path.string();
+  std::FILE* file = std::fopen(path.c_str(), "r+b");
+  if (file == nullptr) return Status::Error("Cannot write the resolution into " + name + ": " + ErrnoText(errno));
+  std::array<std::uint8_t, kJfifSearchBytes> bytes{};
+  const std::size_t count = std::fread(bytes.data(), 1, bytes.size(), file);
+  // Needs room for units and both densities.
+  const std::optional<std::size_t> start = FindJfifTag(std::span(bytes.data(), count), kJfifUnitsOffset + 5);
+  if (!start) {
+    std::fclose(file);
+    return Status::Ok();
+  }
+  const auto value = static_cast<std::uint16_t>(std::clamp(dpi, 1, 65535));
+  const std::uint8_t high = static_cast<std::uint8_t>(value >> 8);
+  const std::uint8_t low = static_cast<std::uint8_t>(value & 0xFF);
+  const std::array<std::uint8_t, 5> density = {1, high, low, high, low};  // dots per inch, X, Y
+  const bool written = std::fseek(file, static_cast<long>(*start + kJfifUnitsOffset), SEEK_SET) == 0 &&
+                       std::fwrite(density.data(), 1, density.size(), file) == density.size();
+  const bool closed = std::fclose(file) == 0;
+  if (!written || !closed) return Status::Error("Cannot write the resolution into " + name + ": " + ErrnoText(errno));
+  return Status::Ok();
 }
 
 }  // namespace atelion

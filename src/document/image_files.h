@@ -1,10 +1,12 @@
 // Reading and writing pictures: JPEG (with its JFIF resolution), PNG, BMP, and GIF for downloads.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "core/bitmap24.h"
 #include "core/status.h"
@@ -41,6 +43,10 @@ LoadedImage DecodeImage(std::span<const std::uint8_t> bytes, const std::string& 
 /// The format is taken from the file's content. On failure the status names the file and the reason.
 LoadedImage LoadImageFile(const std::filesystem::path& path);
 
+/// Encodes a picture into `out` in the given format, as SaveImageFile writes it. `dpi` is used by
+/// JPEG (JFIF header) and BMP (pixels per metre); it is limited to 1..65535.
+Status EncodeImage(const Bitmap24& picture, ImageFormat format, int dpi, std::vector<std::uint8_t>& out);
+
 /// Writes a picture in the given format (JPEG at quality 95 with `dpi` in its JFIF header,
 /// PNG as opaque RGBA at compression level 3, BMP as 24-bit). The file is written to a
 /// temporary file in the same folder and renamed over the target, so a failure never
@@ -55,8 +61,16 @@ int ReadJfifDensity(const std::filesystem::path& path);
 /// Writes `dpi` (units dots per inch) into the JFIF header of a saved JPEG; no header, no change.
 Status WriteJfifDensity(const std::filesystem::path& path, int dpi);
 
+/// How much a download may take before it is abandoned.
+struct DownloadLimits {
+  std::size_t maxBytes = 64u << 20;  // far above any photograph worth turning into a drawing
+  int maxRedirects = 5;
+  int connectTimeoutSeconds = 15;
+  int totalTimeoutSeconds = 60;
+};
+
 /// Fetches a picture from an http or https address and decodes it. Checks the HTTP status,
 /// caps the size and times out; an unknown format gives "Unrecognized file format!".
-LoadedImage DownloadImage(const std::string& address);
+LoadedImage DownloadImage(const std::string& address, const DownloadLimits& limits = {});
 
 }  // namespace atelion
