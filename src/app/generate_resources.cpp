@@ -3,12 +3,40 @@
 //   atelion-resources OUTDIR
 #include <cstdio>
 #include <filesystem>
+#include <functional>
+#include <string>
+
+#include "core/bitmap24.h"
+#include "document/image_files.h"
+#include "finishing/paper_tiles.h"
+
+namespace {
+
+struct GeneratedPicture {
+  const char* relativePath;
+  std::function<atelion::Bitmap24()> make;
+};
+
+const GeneratedPicture kPictures[] = {
+    {"textures/texture_tiles.png", atelion::GenerateTextureSheet},
+};
+
+}  // namespace
 
 int main(int argc, char** argv) {
   if (argc != 2) {
     std::fprintf(stderr, "usage: atelion-resources OUTDIR\n");
     return 2;
   }
-  std::filesystem::create_directories(argv[1]);
+  const std::filesystem::path root = argv[1];
+  for (const GeneratedPicture& picture : kPictures) {
+    const std::filesystem::path path = root / picture.relativePath;
+    std::filesystem::create_directories(path.parent_path());
+    const atelion::Status status = atelion::SaveImageFile(picture.make(), path, atelion::FormatFromExtension(path));
+    if (!status) {
+      std::fprintf(stderr, "atelion-resources: %s\n", status.message().c_str());
+      return 1;
+    }
+  }
   return 0;
 }

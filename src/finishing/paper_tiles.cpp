@@ -105,8 +105,8 @@ Field Fibres(int count, RandomGenerator& rng) {
     double x = rng.Random() * N;
     double y = rng.Random() * N;
     const double angle = rng.Random() * 2 * kPi;
-    const int length = 10 + rng.Random(30);
-    const double strength = (rng.Random() < 0.5 ? -1.0 : 1.0) * (0.4 + rng.Random() * 0.6);
+    const int length = 6 + rng.Random(20);
+    const double strength = (rng.Random() < 0.5 ? -1.0 : 1.0) * (0.12 + rng.Random() * 0.25);
     for (int s = 0; s < length; ++s) {
       field.at(static_cast<int>(x), static_cast<int>(y)) += strength;
       x += std::cos(angle);
