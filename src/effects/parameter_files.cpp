@@ -1,0 +1,356 @@
+// Parameter files: writing the line layout safely and reading it back with the tolerant rules
+// that old, short and cut-off files depend on.
+#include "effects/parameter_files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <fstream>
+#include <system_error>
+
+#include "document/image_files.h"
+
+namespace atelion {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::string_view kLineEnd = "\r\n";
+
+// A parameter file is a few kilobytes; anything far beyond is not one, and is not read into memory.
+constexpr std::uintmax_t kMaxParameterFileBytes = 16u << 20;
+
+std::string ErrnoText(int error) { return std::error_code(error, std::generic_category()).message(); }
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+bool HasLineBreak(std::string_view text) { return text.find_first_of("\r\n") != std::string_view::npos; }
+
+int HexDigitValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// ---- Writing ----
+
+std::string ParameterFileText(const ParameterFile& file) {
+  std::string text;
+  auto line = [&text](std::string_view content) { text.append(content).append(kLineEnd); };
+  for (int effectId = 0; effectId < kEffectCount; ++effectId) {
+    text.append("[").append(std::to_string(effectId)).append("]").append(kLineEnd);
+    for (int value : file.sets[effectId]) line(std::to_string(value));
+  }
+  line(std::to_string(file.catalogueIndex));
+  line(kCustomBrushesHeader);
+  for (const std::string& brush : file.customBrushes) line(brush);
+  line(kFileNamesHeader);
+  line(file.sourceFileName);
+  line(file.resultFileName);
+  return text;
+}
+
+// Permissions for the saved file: those of the file it replaces, else what a newly created file
+// gets under the process's umask. The temporary file starts private (0600), so this is set explicitly.
+mode_t ModeForSavedFile(const fs::path& path) {
+  struct stat existing {};
+  if (::stat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) return existing.st_mode & 07777;
+  static const mode_t mask = [] {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+      if (line.rfind("Umask:", 0) == 0) return static_cast<mode_t>(std::stoul(line.substr(6), nullptr, 8));
+    }
+    return static_cast<mode_t>(022);
+  }();
+  return 0666 & ~mask;
+}
+
+bool WriteAll(int descriptor, std::string_view bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t written = ::write(descriptor, bytes.data() + done, bytes.size() - done);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    done += static_cast<std::size_t>(written);
+  }
+  return true;
+}
+
+// Writes `text` under a temporary name beside `path`, flushes it to disk and renames it over
+// `path`. Until the rename an existing file is untouched; on failure the temporary file goes.
+Status ReplaceFile(const fs::path& path, std::string_view text) {
+  const std::string name = path.string();
+  const std::string fileName = path.filename().string();
+  if (fileName.empty() || fileName == "." || fileName == "..") {
+    return Status::Error("Cannot save " + name + ": no file name");
+  }
+  const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
+  // Keeps the temporary name within the usual 255-byte limit even for very long file names.
+  std::string temporaryName(".");
+  temporaryName.append(fileName, 0, 200).append(".XXXXXX");
+  std::string temporaryPath = (folder / temporaryName).string();
+
+  const int descriptor = ::mkstemp(temporaryPath.data());
+  if (descriptor < 0) return Status::Error("Cannot save " + name + ": " + ErrnoText(errno));
+  const bool written =
+      WriteAll(descriptor, text) && ::fchmod(descriptor, ModeForSavedFile(path)) == 0 && ::fsync(descriptor) == 0;
+  const int writeError = errno;
+  const bool closed = ::close(descriptor) == 0;
+  if (!written || !closed) {
+    const int error = written ? errno : writeError;
+    ::unlink(temporaryPath.c_str());
+    return Status::Error("Cannot save " + name + ": " + ErrnoText(error));
+  }
+  if (::rename(temporaryPath.c_str(), path.c_str()) != 0) {
+    const int error = errno;
+    ::unlink(temporaryPath.c_str());
+    return Status::Error("Cannot save " + name + ": " + ErrnoText(error));
+  }
+  // Makes the rename itself durable; a failure here no longer endangers any data.
+  const int folderDescriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+  if (folderDescriptor >= 0) {
+    ::fsync(folderDescriptor);
+    ::close(folderDescriptor);
+  }
+  return Status::Ok();
+}
+
+// ---- Reading ----
+
+// The whole file, or an error: "File not found" exactly for a missing file, so that the caller
+// can show that text as it is; otherwise the path and the reason.
+Status ReadWholeFile(const fs::path& path, std::string& text) {
+  const std::string name = path.string();
+  std::error_code error;
+  const fs::file_status status = fs::status(path, error);
+  if (status.type() == fs::file_type::not_found) return Status::Error(std::string(kFileNotFoundMessage));
+  if (error) return Status::Error("Cannot read " + name + ": " + error.message());
+  if (fs::is_directory(status)) return Status::Error("Cannot read " + name + ": this is a folder, not a parameter file");
+  if (!fs::is_regular_file(status)) return Status::Error("Cannot read " + name + ": this is not a regular file");
+  const std::uintmax_t size = fs::file_size(path, error);
+  if (error) return Status::Error("Cannot read " + name + ": " + error.message());
+  if (size > kMaxParameterFileBytes) {
+    return Status::Error("Cannot read " + name + ": the file is too large to be a parameter file");
+  }
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return Status::Error("Cannot read " + name + ": " + ErrnoText(errno));
+  text.resize(static_cast<std::size_t>(size));
+  file.read(text.data(), static_cast<std::streamsize>(size));
+  if (static_cast<std::uintmax_t>(file.gcount()) != size) return Status::Error("Cannot read " + name + ": the file is shorter than its size");
+  return Status::Ok();
+}
+
+// Hands out the lines of a text one at a time, LF or CR LF ended (a last line may lack its end).
+class LineReader {
+ public:
+  explicit LineReader(std::string_view text) : text_(text) {}
+
+  bool AtEnd() const { return position_ >= text_.size(); }
+
+  /// The next line, or none at the end of the text.
+  std::optional<std::string_view> Next() {
+    if (AtEnd()) return std::nullopt;
+    const std::size_t end = std::min(text_.find('\n', position_), text_.size());
+    std::string_view line = text_.substr(position_, end - position_);
+    position_ = end + 1;
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    return line;
+  }
+
+  /// Reads the next line into `line`; at the end of the text `line` keeps its previous text,
+  /// which is how a cut-off file repeats its last line for everything after it.
+  void ReadInto(std::string& line) {
+    if (auto next = Next()) line.assign(*next);
+  }
+
+ private:
+  std::string_view text_;
+  std::size_t position_ = 0;
+};
+
+bool IsSetHeader(std::string_view line) { return !line.empty() && line.front() == '['; }
+
+Status CheckBrushPictureByLoading(const std::string& path) { return LoadImageFile(fs::path(path)).status; }
+
+// The current-layout reading rules; `into` is changed only here, after the file was read whole.
+void ReadCurrentLayout(std::string_view text, ParameterFile& into, const BrushPictureCheck& check,
+                       ParameterFileLoad& result) {
+  LineReader reader(text);
+  std::string line = "0";
+  int setsRead = 0;
+  for (int effectId = 0; effectId < kEffectCount; ++effectId) {
+    reader.ReadInto(line);
+    // An empty line or one without "[" ends the sets and is itself the catalogue row.
+    if (!IsSetHeader(line)) break;
+    for (int& value : into.sets[effectId]) {
+      reader.ReadInto(line);
+      value = ParseParameterInteger(line, 0);
+    }
+    ++setsRead;
+  }
+  result.setsRead = setsRead;
+  if (setsRead == kEffectCount) reader.ReadInto(line);
+  into.catalogueIndex = ParseParameterInteger(line, 0);
+
+  reader.ReadInto(line);
+  if (line == kCustomBrushesHeader) {
+    result.brushSectionFound = true;
+    into.customBrushes.clear();
+    const BrushPictureCheck& brushCheck = check ? check : BrushPictureCheck(CheckBrushPictureByLoading);
+    while (auto next = reader.Next()) {
+      line.assign(*next);
+      if (line == kFileNamesHeader) break;
+      if (std::all_of(line.begin(), line.end(), IsBlank)) continue;
+      // A brush that cannot be read is reported and skipped rather than ending the whole load.
+      const Status readable = brushCheck(line);
+      if (readable) {
+        into.customBrushes.push_back(line);
+      } else {
+        result.unreadableBrushes.push_back(line);
+        result.unreadableBrushReasons.push_back(readable.message());
+      }
+    }
+  }
+
+  into.sourceFileName.clear();
+  into.resultFileName.clear();
+  if (line == kFileNamesHeader) {
+    result.fileNamesFound = true;
+    // A name missing at the end of the file is empty, not a repeat of the line before it, so
+    // that a cut file cannot name the source picture as the result too.
+    if (auto source = reader.Next()) into.sourceFileName.assign(*source);
+    if (auto resultName = reader.Next()) into.resultFileName.assign(*resultName);
+  }
+}
+
+}  // namespace
+
+// ---- ParameterFile ----
+
+ParameterFile ParameterFile::FromTables(const ParameterTables& tables, int catalogueIndex) {
+  ParameterFile file;
+  for (int effectId = 0; effectId < kEffectCount; ++effectId) file.sets[effectId] = tables.Current(effectId);
+  file.catalogueIndex = catalogueIndex;
+  return file;
+}
+
+void ParameterFile::ApplyTo(ParameterTables& tables) const {
+  for (int effectId = 0; effectId < kEffectCount; ++effectId) tables.Current(effectId) = sets[effectId];
+}
+
+std::optional<int> ParameterFile::SelectedCatalogueIndex() const {
+  if (catalogueIndex < 0 || catalogueIndex >= kCatalogueRowCount) return std::nullopt;
+  return catalogueIndex;
+}
+
+// ---- Names and numbers ----
+
+std::string EnsureParameterExtension(std::string name) {
+  if (!name.ends_with(kParameterFileExtension)) name.append(kParameterFileExtension);
+  return name;
+}
+
+bool IsParameterFileArgument(std::string_view argument) {
+  if (argument.size() < kParameterFileExtension.size()) return false;
+  const std::string_view ending = argument.substr(argument.size() - kParameterFileExtension.size());
+  return std::equal(ending.begin(), ending.end(), kParameterFileExtension.begin(), [](char a, char b) {
+    return (a >= 'A' && a <= 'Z' ? static_cast<char>(a - 'A' + 'a') : a) == b;
+  });
+}
+
+int ParseParameterInteger(std::string_view text, int fallback) {
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  bool negative = false;
+  if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+    negative = text.front() == '-';
+    text.remove_prefix(1);
+  }
+  int base = 10;
+  if (text.starts_with('$')) {
+    base = 16;
+    text.remove_prefix(1);
+  } else if (text.starts_with("0x") || text.starts_with("0X")) {
+    base = 16;
+    text.remove_prefix(2);
+  }
+  if (text.empty()) return fallback;
+
+  // Decimal may reach 2^31 (for the most negative number); hexadecimal may use all 32 bits.
+  const std::uint64_t limit = base == 16 ? 0xFFFF'FFFFu : (negative ? 0x8000'0000u : 0x7FFF'FFFFu);
+  std::uint64_t magnitude = 0;
+  for (char c : text) {
+    const int digit = base == 16 ? HexDigitValue(c) : (c >= '0' && c <= '9' ? c - '0' : -1);
+    if (digit < 0) return fallback;
+    magnitude = magnitude * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(digit);
+    if (magnitude > limit) return fallback;
+  }
+  // The 32 bits as a two's-complement number, negated when a minus sign was given.
+  std::uint32_t bits = static_cast<std::uint32_t>(magnitude);
+  if (negative) bits = 0u - bits;
+  return static_cast<std::int32_t>(bits);
+}
+
+// ---- Saving and loading ----
+
+Status SaveParameterFile(const fs::path& path, const ParameterFile& file) {
+  const auto hasLineBreak = [](const std::string& text) { return HasLineBreak(text); };
+  if (std::any_of(file.customBrushes.begin(), file.customBrushes.end(), hasLineBreak)) {
+    return Status::Error("Cannot save " + path.string() + ": a custom brush path contains a line break");
+  }
+  if (HasLineBreak(file.sourceFileName) || HasLineBreak(file.resultFileName)) {
+    return Status::Error("Cannot save " + path.string() + ": a file name contains a line break");
+  }
+  return ReplaceFile(path, ParameterFileText(file));
+}
+
+ParameterFileLoad LoadParameterFile(const fs::path& path, ParameterFile& into, const BrushPictureCheck& check) {
+  ParameterFileLoad result;
+  result.path = path.string();
+  std::string text;
+  result.status = ReadWholeFile(path, text);
+  if (!result.status) return result;
+  ReadCurrentLayout(text, into, check, result);
+  return result;
+}
+
+StartupParameterLoad LoadStartupParameterFile(const fs::path& path, ParameterFile& into,
+                                              const BrushPictureCheck& check) {
+  StartupParameterLoad result;
+  result.path = path.string();
+  std::string text;
+  result.status = ReadWholeFile(path, text);
+  if (!result.status) return result;
+
+  LineReader reader(text);
+  if (IsSetHeader(reader.Next().value_or(""))) {
+    result.currentLayout = true;
+    result.current.path = result.path;
+    ReadCurrentLayout(text, into, check, result.current);
+    return result;
+  }
+
+  // Older layout. Slots 1 to 4 are TrackBar1, TrackBar2, TrackBar5 and TrackBar3; TrackBar4
+  // (slot 5) is not in these files.
+  constexpr int kOlderLayoutSlots = 4;
+  reader = LineReader(text);
+  for (int row = 0; row < kCatalogueRowCount && !reader.AtEnd(); ++row) {
+    result.captions.emplace_back(*reader.Next());
+    for (int slot = 0; slot < kOlderLayoutSlots; ++slot) {
+      const auto value = reader.Next();
+      if (!value) break;
+      // Rows beyond the 32 styles have captions but no parameter set.
+      if (row < kEffectCount) into.sets[row][slot] = ParseParameterInteger(*value, 0);
+    }
+  }
+  return result;
+}
+
+}  // namespace atelion
