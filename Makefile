@@ -18,7 +18,8 @@ build: setup
 
 run: build
 	@mkdir -p out
-	$(BUILD)/atelion-cli convert resources/sample/coffee.png out/coffee_Atelion.jpg
+	$(BUILD)/atelion-cli convert resources/sample/coffee.png out/coffee_Atelion.jpg \
+	  --style "Frame, texture and text only" --p2 175 --p4 150 --p5 120 --soften --texture 2 --texture-strength 30
 	@echo "Wrote out/coffee_Atelion.jpg"
 
 test: build

@@ -1,0 +1,32 @@
+#include "document/conversion.h"
+
+namespace atelion {
+
+ConversionResult ConvertFile(ConversionJob job, RunContext& context) {
+  if (job.effectId >= 0 && !StyleAvailable(job.effectId)) {
+    return {kExitStyleUnavailable,
+            "The style \"" + EffectName(job.effectId) + "\" is not available in this version yet."};
+  }
+  LoadedImage loaded = LoadImageFile(job.input);
+  if (!loaded.status) return {kExitUnreadableInput, loaded.status.message()};
+  if (const Status texture = PrepareTexture(job.finishing); !texture) return {kExitUnreadableInput, texture.message()};
+
+  RunPictures pictures;
+  pictures.source = std::move(loaded.picture);
+  pictures.result = pictures.source;
+  if (job.effectId >= 0) {
+    job.style.effectId = job.effectId;
+    job.style.sourceMean = ComputeMeanColour(pictures.source);
+    const RunOutcome outcome = RunEffect(pictures, job.style, job.finishing, context);
+    if (outcome == RunOutcome::Aborted) return {kExitCancelled, "Cancelled: nothing was written."};
+    if (outcome != RunOutcome::Finished) {
+      return {kExitStyleUnavailable, "The style \"" + EffectName(job.effectId) + "\" could not run."};
+    }
+  }
+  if (const Status saved = SaveImageFile(pictures.result, job.output, job.outputFormat, loaded.dpi); !saved) {
+    return {kExitWriteFailed, saved.message()};
+  }
+  return {};
+}
+
+}  // namespace atelion

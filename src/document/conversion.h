@@ -1,0 +1,43 @@
+// Converting one picture file into another with a style, without any window: what the silent
+// command line and atelion-cli share.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "core/run_context.h"
+#include "document/image_files.h"
+#include "effects/run_pipeline.h"
+
+namespace atelion {
+
+/// Exit statuses of the command-line programs.
+enum ExitCode : int {
+  kExitOk = 0,
+  kExitBadArguments = 2,
+  kExitUnreadableInput = 3,
+  kExitWriteFailed = 4,
+  kExitCancelled = 5,
+  kExitStyleUnavailable = 6,
+};
+
+struct ConversionJob {
+  std::filesystem::path input;
+  std::filesystem::path output;
+  ImageFormat outputFormat = ImageFormat::Jpeg;
+  /// The style to run, or −1 for none (the source is written as it is).
+  int effectId = kNoEffectId;
+  StyleSettings style;
+  FinishingSettings finishing;
+};
+
+struct ConversionResult {
+  ExitCode code = kExitOk;
+  std::string message;  ///< what went wrong, for the user; empty on success
+};
+
+/// Reads the input, runs the style through the full-size pipeline and writes the result (JPEG
+/// with the source's resolution). Nothing is written when reading, the style or the run fails.
+ConversionResult ConvertFile(ConversionJob job, RunContext& context);
+
+}  // namespace atelion

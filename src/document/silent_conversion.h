@@ -1,0 +1,36 @@
+// The silent command-line conversion: "-silent SRC OUT STYLE P1..P5 SOFTEN FRAME TEXTURE TILE".
+// It converts one picture without showing any window and never needs a display.
+#pragma once
+
+#include <cstdio>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "document/conversion.h"
+
+namespace atelion {
+
+/// The silent style numbers 0..30 and the `EffectId` each stands for (−1: no style).
+int SilentStyleEffectId(int styleNumber);
+inline constexpr int kSilentStyleCount = 31;
+
+/// The output name: ".jpg" is appended unless the name ends in exactly ".jpg".
+std::string SilentOutputName(const std::string& output);
+
+struct SilentRequest {
+  ConversionJob job;
+  std::vector<std::string> warnings;  ///< what the conversion will do differently from what was asked
+};
+
+/// Reads the arguments that follow "-silent" (source, output, style, five slider values, soften,
+/// frame, texture, tile). Missing arguments keep their defaults; text that is not a number counts
+/// as the fallback value the command line has always used. Fails for a missing source or output
+/// and a style number outside the table.
+std::optional<SilentRequest> ParseSilentArguments(std::span<const std::string> arguments, std::string& error);
+
+/// Runs the whole silent conversion and prints any message on `error`. Returns the exit status.
+int RunSilentConversion(std::span<const std::string> arguments, std::FILE* error);
+
+}  // namespace atelion

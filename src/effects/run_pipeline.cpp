@@ -1,0 +1,109 @@
+#include "effects/run_pipeline.h"
+
+#include <algorithm>
+
+#include "core/canvas.h"
+
+namespace atelion {
+
+namespace {
+
+// The frame margin lands with the frame settings; until then every run uses the plain canvas.
+constexpr int kFrameMargin = 0;
+
+}  // namespace
+
+FullSizeRunner FindFullSizeRunner(int effectId) {
+  if (!IsEffectId(effectId)) return nullptr;
+  switch (DescribeEffect(effectId).method) {
+    case FullSizeMethod::ProcessNoFilter: return ProcessNoFilter;
+    default: return nullptr;
+  }
+}
+
+bool StyleAvailable(int effectId) { return FindFullSizeRunner(effectId) != nullptr; }
+
+RunOutcome RunEffect(RunPictures& pictures, StyleSettings& settings, const FinishingSettings& finishing,
+                     RunContext& context) {
+  if (context.AbortRequested || context.PreviewEffect != 0) return RunOutcome::Waiting;
+  const FullSizeRunner runner = FindFullSizeRunner(settings.effectId);
+  if (runner == nullptr) return RunOutcome::Unavailable;
+  if (settings.eraseBackground && settings.effectId != kMergeEffectId) pictures.result = pictures.source;
+  runner(pictures, settings, finishing, context);
+  context.Processing = false;
+  return context.AbortRequested ? RunOutcome::Aborted : RunOutcome::Finished;
+}
+
+void RunCommonFrame(RunPictures& pictures, StyleSettings& settings, const FinishingSettings& finishing,
+                    RunContext& context, StyleAlgorithm algorithm, Colour outputFill) {
+  context.Processing = true;
+  pictures.result = pictures.source;
+  Bitmap24 output(pictures.source.Width(), pictures.source.Height(), outputFill);
+  {
+    const Bitmap24 input = pictures.source;
+    algorithm(input, output, settings, context);
+  }
+  ApplySoftenAndTexture(output, pictures, finishing);
+  Finalize(pictures, finishing, context);
+  context.Processing = false;
+}
+
+void ApplySoftenAndTexture(const Bitmap24& output, RunPictures& pictures, const FinishingSettings& finishing) {
+  pictures.result = output;
+  pictures.untexturedCopy = output;
+  if (finishing.softenEdges) Soften(pictures.result);
+  if (finishing.texture.enabled) ApplyTexture(pictures.result, finishing.textureTile, finishing.texture.strength);
+}
+
+void Finalize(RunPictures& pictures, const FinishingSettings& finishing, RunContext& context) {
+  if (context.AbortRequested) {
+    context.ReportProgress(100, 100, 1, 1);
+    context.Processing = false;
+    return;
+  }
+  // The margin canvas: the source's size grown by the frame margin, the result copied unscaled
+  // with its top-left corner at half the margin.
+  const int margin = finishing.addFrame ? kFrameMargin : 0;
+  const bool sameSize = pictures.result.Width() == pictures.source.Width() &&
+                        pictures.result.Height() == pictures.source.Height();
+  if (margin == 0 && sameSize) {
+    context.Processing = false;
+    return;
+  }
+  Bitmap24 canvas(pictures.source.Width() + margin, pictures.source.Height() + margin, 0xFFFFFF);
+  DrawPicture(canvas, margin / 2, margin / 2, pictures.result);
+  pictures.result = std::move(canvas);
+  context.Processing = false;
+}
+
+void ProcessNoFilter(RunPictures& pictures, StyleSettings& settings, const FinishingSettings& finishing,
+                     RunContext& context) {
+  context.Processing = true;
+  context.ReportProgress(0, 100, 1, 1);
+  if (settings.scriptRunning) {
+    ApplySoftenAndTexture(pictures.source, pictures, finishing);
+  } else {
+    const ParameterSet& p = settings.sliders;
+    const ToneSettings tone{.luminosity = p[kSlotTrackBar1],
+                            .contrast = p[kSlotTrackBar2],
+                            .saturation = p[kSlotTrackBar5],
+                            .blurSharpen = p[kSlotTrackBar3],
+                            .vivify = p[kSlotTrackBar4]};
+    ToneAdjust(pictures.source, pictures.result, tone, settings.sourceMean, context);
+    ApplySoftenAndTexture(pictures.result, pictures, finishing);
+  }
+  Finalize(pictures, finishing, context);
+  context.ReportProgress(101, 100, 1, 1);
+  context.Processing = false;
+}
+
+Status PrepareTexture(FinishingSettings& finishing) {
+  if (!finishing.texture.enabled) return Status::Ok();
+  Bitmap24 sheet;
+  const Status status = LoadTextureSheet(sheet);
+  if (!status) return status;
+  finishing.textureTile = SelectTextureTile(sheet, finishing.texture.tileIndex);
+  return Status::Ok();
+}
+
+}  // namespace atelion

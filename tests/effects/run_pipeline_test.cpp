@@ -1,0 +1,150 @@
+#include "effects/run_pipeline.h"
+
+#include <gtest/gtest.h>
+
+#include <utility>
+
+#include "core/filters.h"
+
+namespace atelion {
+namespace {
+
+Bitmap24 Photo(int width, int height) {
+  Bitmap24 picture(width, height);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      picture.SetPixel(x, y, MakeColour((x * 13 + y * 3) % 256, (x * x + y) % 256, (200 - y * 7 + x) & 0xFF));
+    }
+  }
+  return picture;
+}
+
+RunPictures PicturesOf(const Bitmap24& source) {
+  RunPictures pictures;
+  pictures.source = source;
+  pictures.result = Bitmap24(3, 3, 0);  // an older, smaller result
+  return pictures;
+}
+
+StyleSettings NoEffect(ParameterSet sliders) {
+  StyleSettings settings;
+  settings.effectId = kNoEffectId;
+  settings.sliders = sliders;
+  return settings;
+}
+
+TEST(NoEffectStyle, NeutralSlidersGiveAnExactCopy) {
+  const Bitmap24 source = Photo(40, 30);
+  RunPictures pictures = PicturesOf(source);
+  StyleSettings settings = NoEffect(FactoryDefaults(kNoEffectId));
+  RunContext context;
+  EXPECT_EQ(RunEffect(pictures, settings, FinishingSettings{}, context), RunOutcome::Finished);
+  EXPECT_EQ(pictures.result, source);
+  EXPECT_EQ(pictures.untexturedCopy, source);
+  EXPECT_FALSE(context.Processing);
+}
+
+TEST(NoEffectStyle, ToneThenSoftenThenTexture) {
+  const Bitmap24 source = Photo(300, 270);
+  RunPictures pictures = PicturesOf(source);
+  StyleSettings settings = NoEffect({150, 100, 70, 160, 40});
+  settings.sourceMean = ComputeMeanColour(source);
+  FinishingSettings finishing;
+  finishing.softenEdges = true;
+  finishing.texture = {.enabled = true, .tileIndex = 0, .strength = 40};
+  finishing.textureTile = Bitmap24(256, 256, 0x303030);
+  RunContext context;
+  ASSERT_EQ(RunEffect(pictures, settings, finishing, context), RunOutcome::Finished);
+
+  Bitmap24 expected;
+  ToneAdjust(source, expected, {150, 100, 70, 160, 40}, settings.sourceMean, context);
+  EXPECT_EQ(pictures.untexturedCopy, expected);
+  Soften(expected);
+  ApplyTexture(expected, finishing.textureTile, 40);
+  EXPECT_EQ(pictures.result, expected);
+}
+
+TEST(RunEffect, WaitsWhileAComputationUnwinds) {
+  const Bitmap24 source = Photo(10, 10);
+  for (const auto& [abort, preview] : {std::pair{true, 0}, std::pair{false, 22}}) {
+    RunPictures pictures = PicturesOf(source);
+    StyleSettings settings = NoEffect(FactoryDefaults(kNoEffectId));
+    RunContext context;
+    context.AbortRequested = abort;
+    context.PreviewEffect = preview;
+    EXPECT_EQ(RunEffect(pictures, settings, FinishingSettings{}, context), RunOutcome::Waiting);
+    EXPECT_EQ(pictures.result, Bitmap24(3, 3, 0));
+  }
+}
+
+TEST(RunEffect, StylesWithoutAnAlgorithmChangeNothing) {
+  const Bitmap24 source = Photo(12, 9);
+  for (int effectId = 0; effectId < kEffectCount; ++effectId) {
+    if (StyleAvailable(effectId)) continue;
+    RunPictures pictures = PicturesOf(source);
+    StyleSettings settings;
+    settings.effectId = effectId;
+    settings.sliders = FactoryDefaults(effectId);
+    RunContext context;
+    EXPECT_EQ(RunEffect(pictures, settings, FinishingSettings{}, context), RunOutcome::Unavailable) << effectId;
+    EXPECT_EQ(pictures.result, Bitmap24(3, 3, 0));
+  }
+  EXPECT_FALSE(StyleAvailable(-1));
+  EXPECT_FALSE(StyleAvailable(kEffectCount));
+}
+
+class CountingSink : public ProgressSink {
+ public:
+  void RunFinished() override { ++finished; }
+  int finished = 0;
+};
+
+TEST(Finalize, AnAbortedRunKeepsWhatWasDrawnAndReportsDone) {
+  RunPictures pictures = PicturesOf(Photo(20, 10));
+  pictures.result = Photo(7, 5);
+  const Bitmap24 partial = pictures.result;
+  CountingSink sink;
+  RunContext context;
+  context.Progress = &sink;
+  context.Processing = true;
+  context.AbortRequested = true;
+  FinishingSettings finishing;
+  finishing.addFrame = true;
+  Finalize(pictures, finishing, context);
+  EXPECT_EQ(pictures.result, partial);
+  EXPECT_EQ(sink.finished, 1);
+  EXPECT_FALSE(context.Processing);
+}
+
+TEST(Finalize, TheCanvasHasTheSourceSizeWithTheResultAtTheTopLeft) {
+  RunPictures pictures = PicturesOf(Photo(20, 10));
+  pictures.result = Bitmap24(25, 4, 0x112233);
+  RunContext context;
+  Finalize(pictures, FinishingSettings{}, context);
+  ASSERT_EQ(pictures.result.Width(), 20);
+  ASSERT_EQ(pictures.result.Height(), 10);
+  EXPECT_EQ(pictures.result.Pixel(19, 3), 0x112233u);
+  EXPECT_EQ(pictures.result.Pixel(0, 4), 0xFFFFFFu);
+}
+
+TEST(ApplySoftenAndTexture, TextureOffLeavesTheOutput) {
+  const Bitmap24 output = Photo(30, 30);
+  RunPictures pictures = PicturesOf(output);
+  FinishingSettings finishing;
+  finishing.texture.strength = 100;  // strength alone does nothing while the option is off
+  finishing.textureTile = Bitmap24(256, 256, 0);
+  ApplySoftenAndTexture(output, pictures, finishing);
+  EXPECT_EQ(pictures.result, output);
+}
+
+TEST(PrepareTexture, CutsTheChosenTileFromTheShippedSheet) {
+  FinishingSettings finishing;
+  finishing.texture = {.enabled = true, .tileIndex = 3, .strength = 25};
+  ASSERT_TRUE(PrepareTexture(finishing));
+  Bitmap24 sheet;
+  ASSERT_TRUE(LoadTextureSheet(sheet));
+  EXPECT_EQ(finishing.textureTile, SelectTextureTile(sheet, 3));
+}
+
+}  // namespace
+}  // namespace atelion
