@@ -13,16 +13,6 @@ constexpr int kFrameMargin = 0;
 
 }  // namespace
 
-FullSizeRunner FindFullSizeRunner(int effectId) {
-  if (!IsEffectId(effectId)) return nullptr;
-  switch (DescribeEffect(effectId).method) {
-    case FullSizeMethod::ProcessNoFilter: return ProcessNoFilter;
-    default: return nullptr;
-  }
-}
-
-bool StyleAvailable(int effectId) { return FindFullSizeRunner(effectId) != nullptr; }
-
 RunOutcome RunEffect(RunPictures& pictures, StyleSettings& settings, const FinishingSettings& finishing,
                      RunContext& context) {
   if (context.AbortRequested || context.PreviewEffect != 0) return RunOutcome::Waiting;
