@@ -9,6 +9,7 @@
 #include "core/bitmap24.h"
 #include "document/image_files.h"
 #include "finishing/paper_tiles.h"
+#include "styles/painting/brush_sheet.h"
 
 namespace {
 
@@ -19,6 +20,8 @@ struct GeneratedPicture {
 
 const GeneratedPicture kPictures[] = {
     {"textures/texture_tiles.png", atelion::GenerateTextureSheet},
+    {"brushes/brush_sheet.png", atelion::GenerateBrushSheet},
+    {"brushes/custom_brush.png", atelion::GenerateCustomBrush},
 };
 
 }  // namespace
