@@ -18,7 +18,8 @@ ConversionResult ConvertFile(ConversionJob job, RunContext& context) {
     job.style.effectId = job.effectId;
     job.style.sourceMean = ComputeMeanColour(pictures.source);
     const RunOutcome outcome = RunEffect(pictures, job.style, job.finishing, context);
-    if (outcome == RunOutcome::Aborted) return {kExitCancelled, "Cancelled: nothing was written."};
+    // A stop requested before the run could start counts as a cancel too.
+    if (outcome == RunOutcome::Aborted || context.AbortRequested) return {kExitCancelled, "Cancelled: nothing was written."};
     if (outcome != RunOutcome::Finished) {
       return {kExitStyleUnavailable, "The style \"" + EffectName(job.effectId) + "\" could not run."};
     }
