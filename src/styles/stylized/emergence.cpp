@@ -1,0 +1,341 @@
+// Emergence: rebuilds the photograph from nothing as a mosaic of flat-coloured quadrilaterals.
+// Large shapes are first thrown onto a black canvas without a test; then ever smaller shapes are
+// proposed at random points where the canvas still differs from the (contrast-lifted) photograph,
+// and each is kept only when it brings its neighbourhood closer to the photograph.
+#include "styles/stylized/emergence.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstdlib>
+#include <new>
+#include <vector>
+
+#include "core/canvas.h"
+#include "core/filters.h"
+#include "effects/catalogue.h"
+
+namespace atelion {
+
+namespace {
+
+constexpr int kEmergenceEffectId = 22;
+constexpr std::uint32_t kSeed = 1969;
+// The steps after the first N − 2000 paint large shapes of this size without a test.
+constexpr int kLargeShapeSize = 1000;
+// Shapes larger than this are drawn straight onto the canvas.
+constexpr int kDirectDrawSize = 500;
+// A seed point is looked for at most this many times; one found after the first 74 is not used.
+constexpr int kSeedDraws = 76;
+constexpr int kUsableSeedDraws = 74;
+// So many rejected shapes in a row mean the canvas cannot get closer: the run stops itself.
+constexpr int kRejectionLimit = 800;
+// The inner repetitions start once the step counter falls below this.
+constexpr int kRepetitionStart = 7000;
+
+struct Parameters {
+  int abstraction;    // threshold of what counts as a difference
+  int iterations;     // number of steps is 128 × iterations + 4001
+  int contrast;       // local contrast and brightness lift of the source
+  int minimumRadius;
+  int maximumRadius;
+  int repeatFactor;   // 3 in "MAX" mode, else 1
+};
+
+// Limits the sliders to their ranges and raises the maximum radius slider to the minimum.
+Parameters ReadParameters(StyleSettings& settings) {
+  auto slider = [&](int slot) { return ClampToSlider(kEmergenceEffectId, slot, settings.sliders[slot]); };
+  Parameters p{slider(kSlotTrackBar1), slider(kSlotTrackBar2), slider(kSlotTrackBar5),
+               slider(kSlotTrackBar3), slider(kSlotTrackBar4), 1};
+  if (p.minimumRadius > p.maximumRadius) {
+    settings.sliders[kSlotTrackBar4] = p.minimumRadius;
+    p.maximumRadius = p.minimumRadius;
+  }
+  p.repeatFactor = settings.maxShown[kSlotTrackBar2] ? 3 : 1;
+  return p;
+}
+
+// |ΔR| + |ΔG| + |ΔB| of two pixels.
+int ChannelDifference(const std::uint8_t* a, const std::uint8_t* b) {
+  int sum = 0;
+  for (int c = 0; c < 3; ++c) sum += std::abs(a[c] - b[c]);
+  return sum;
+}
+
+// Per inner pixel, the mean over the channels of its distance to the floor mean of its eight
+// neighbours; the border is 0. One byte per pixel, row after row.
+std::vector<std::uint8_t> DetailMap(const Bitmap24& picture) {
+  const int width = picture.Width();
+  const int height = picture.Height();
+  std::vector<std::uint8_t> detail(static_cast<std::size_t>(width) * height, 0);
+  for (int y = 1; y <= height - 2; ++y) {
+    const std::uint8_t* above = picture.Row(y - 1);
+    const std::uint8_t* row = picture.Row(y);
+    const std::uint8_t* below = picture.Row(y + 1);
+    std::uint8_t* out = detail.data() + static_cast<std::size_t>(y) * width;
+    for (int x = 1; x <= width - 2; ++x) {
+      int sum = 0;
+      for (int c = 0; c < 3; ++c) {
+        const int left = 3 * (x - 1) + c, centre = 3 * x + c, right = 3 * (x + 1) + c;
+        const int neighbours = above[left] + above[centre] + above[right] + row[left] + row[right] +
+                               below[left] + below[centre] + below[right];
+        sum += std::abs(row[centre] - neighbours / 8);
+      }
+      out[x] = static_cast<std::uint8_t>(sum / 3);
+    }
+  }
+  return detail;
+}
+
+// The state of one run: the adjusted source, the canvas, the detail map and the counters.
+class PolygonRun {
+ public:
+  PolygonRun(Bitmap24& source, Bitmap24& canvas, std::vector<std::uint8_t> detail, const Parameters& parameters,
+             const StyleSettings& settings, RunContext& context, Bitmap24* emergingResult)
+      : source_(source), canvas_(canvas), detail_(std::move(detail)), p_(parameters), settings_(settings),
+        context_(context), emergingResult_(emergingResult), width_(source.Width()), height_(source.Height()) {}
+
+  RandomPolygonsEnd Run();
+
+ private:
+  // One shape attempt within step `s`; false when the run must end.
+  bool Attempt(int s, int j);
+  // Looks for a point where canvas and photograph differ enough; false when none usable was found.
+  bool FindSeed(int s, int size, int& x, int& y);
+  // |S − D| + E of one pixel, the measure the seed search compares with its threshold.
+  int SeedScore(int x, int y) const {
+    return ChannelDifference(source_.Row(y) + 3 * x, canvas_.Row(y) + 3 * x) +
+           detail_[static_cast<std::size_t>(y) * width_ + x];
+  }
+  void ComputeSeedScores();
+  // The trial of a small shape: kept only when it lowers the difference to the photograph.
+  void TryShape(const std::array<Point, 4>& corners, Colour colour, int size);
+  void ShowEmergingPicture(int s);
+  RandomPolygonsEnd StoppedEnd() const {
+    return rejectionLimitReached_ ? RandomPolygonsEnd::RejectionLimit : RandomPolygonsEnd::Stopped;
+  }
+
+  Bitmap24& source_;
+  Bitmap24& canvas_;
+  const std::vector<std::uint8_t> detail_;
+  // SeedScore of every pixel, kept while shapes are tested (one read per drawn point instead of
+  // three scattered ones); shapes drawn without a test make it stale until it is computed again.
+  std::vector<std::uint16_t> seedScores_;
+  bool seedScoresCurrent_ = false;
+  const Parameters p_;
+  const StyleSettings& settings_;
+  RunContext& context_;
+  Bitmap24* emergingResult_;
+  const int width_;
+  const int height_;
+  int steps_ = 0;  // N
+  int rejections_ = 0;
+  bool rejectionLimitReached_ = false;
+  Bitmap24 shapeBox_;  // the trial shape alone, drawn around its corners
+};
+
+RandomPolygonsEnd PolygonRun::Run() {
+  steps_ = 128 * p_.iterations + 4000;
+  const int frequency =
+      settings_.preview ? 0 : (width_ / 102 + height_ / 77) / 20 + 2;  // more shapes on bigger pictures
+  context_.ReportProgress(0, steps_, 1, 1);
+  int multiplier = 0;
+  for (int s = steps_; s >= 0; --s) {
+    if (s < kRepetitionStart) multiplier = (kRepetitionStart - s) / (1315 - 5 * p_.iterations);
+    if (s % 100 == 0) {
+      if (s % 500 == 0) context_.ReportProgress(steps_ - s, steps_, 1, 1);
+      if (context_.CheckAbort()) return StoppedEnd();
+    }
+    const int attempts = multiplier * p_.repeatFactor * frequency + 1;
+    for (int j = 0; j < attempts; ++j) {
+      if (!Attempt(s, j)) return StoppedEnd();
+    }
+  }
+  return RandomPolygonsEnd::Completed;
+}
+
+void PolygonRun::ComputeSeedScores() {
+  seedScores_.resize(static_cast<std::size_t>(width_) * height_);
+  for (int y = 0; y < height_; ++y) {
+    std::uint16_t* scores = seedScores_.data() + static_cast<std::size_t>(y) * width_;
+    for (int x = 0; x < width_; ++x) scores[x] = static_cast<std::uint16_t>(SeedScore(x, y));
+  }
+  seedScoresCurrent_ = true;
+}
+
+bool PolygonRun::FindSeed(int s, int size, int& x, int& y) {
+  const int threshold = p_.abstraction - s / 256;
+  const bool tested = size <= kDirectDrawSize;
+  if (tested && !seedScoresCurrent_) ComputeSeedScores();
+  for (int draw = 1; draw <= kSeedDraws; ++draw) {
+    x = context_.Random(width_);
+    y = context_.Random(height_);
+    const int score = tested ? seedScores_[static_cast<std::size_t>(y) * width_ + x] : SeedScore(x, y);
+    if (score > threshold) return draw <= kUsableSeedDraws;
+  }
+  return false;
+}
+
+bool PolygonRun::Attempt(int s, int j) {
+  const int size = s > 128 * p_.iterations + 2000
+                       ? kLargeShapeSize
+                       : std::min(s / 128 + 2 * p_.minimumRadius + 20, 2 * p_.maximumRadius + 20);
+  const int half = size / 2;
+  int x = 0, y = 0;
+  const bool seeded = FindSeed(s, size, x, y);
+  if (seeded) {
+    // The draws in exactly this order: three x offsets, then three y offsets.
+    std::array<int, 3> xs{}, ys{};
+    for (int& v : xs) v = x + context_.Random(size) - half;
+    ys[0] = y + context_.Random(size - 7) - half;
+    ys[1] = y + context_.Random(size) - half;
+    ys[2] = y + context_.Random(size) - half;
+    std::array<Point, 4> corners{Point{x, y}};
+    for (int k = 0; k < 3; ++k) {
+      corners[k + 1] = {std::clamp(xs[k], 0, width_ - 1), std::clamp(ys[k], 0, height_ - 1)};
+    }
+    std::array<int, 3> mean{};
+    for (const Point& corner : corners) {
+      const std::uint8_t* pixel = source_.Row(corner.y) + 3 * corner.x;
+      for (int c = 0; c < 3; ++c) mean[c] += pixel[c];
+    }
+    const Colour colour = MakeColour(mean[2] / 4, mean[1] / 4, mean[0] / 4);
+    if (size > kDirectDrawSize) {
+      DrawPolygon(canvas_, corners, Pen{colour, 1}, colour);
+      seedScoresCurrent_ = false;
+    } else {
+      TryShape(corners, colour, size);
+    }
+  }
+  if (j % 50 == 0) {
+    if (seeded && s % 250 == 0) {
+      context_.ReportProgress(steps_ - s, steps_, 1, 1);
+      ShowEmergingPicture(s);
+    }
+    if (context_.CheckAbort()) return false;
+  }
+  return true;
+}
+
+void PolygonRun::TryShape(const std::array<Point, 4>& corners, Colour colour, int size) {
+  const int half = size / 2;
+  const Point seed = corners[0];
+  // The compared area: the size × size square around the seed, within the picture. Right and
+  // bottom come from the unclamped left and top.
+  const int right = std::min(seed.x + half, width_);
+  const int bottom = std::min(seed.y + half, height_);
+  const int left = std::max(seed.x - half, 0);
+  const int top = std::max(seed.y - half, 0);
+
+  // The shape is drawn on its own into a scratch box around its corners, whose other pixels hold
+  // a colour the shape cannot have. Only the shape's pixels matter: any other pixel of the square
+  // that already has the shape's colour adds the same amount to both sums, and keeping the shape
+  // changes only the shape's pixels of the canvas.
+  int minX = seed.x, maxX = seed.x, minY = seed.y, maxY = seed.y;
+  for (const Point& corner : corners) {
+    minX = std::min(minX, corner.x), maxX = std::max(maxX, corner.x);
+    minY = std::min(minY, corner.y), maxY = std::max(maxY, corner.y);
+  }
+  const int boxWidth = maxX - minX + 1;
+  const int boxHeight = maxY - minY + 1;
+  if (shapeBox_.Width() < boxWidth || shapeBox_.Height() < boxHeight) {
+    shapeBox_ = Bitmap24(std::max(shapeBox_.Width(), boxWidth), std::max(shapeBox_.Height(), boxHeight));
+  }
+  FillRect(shapeBox_, Rect{0, 0, boxWidth, boxHeight}, colour ^ 1);
+  std::array<Point, 4> shifted = corners;
+  for (Point& corner : shifted) corner = {corner.x - minX, corner.y - minY};
+  DrawPolygon(shapeBox_, shifted, Pen{colour, 1}, colour);
+
+  const std::array<std::uint8_t, 3> shape{static_cast<std::uint8_t>(BlueOf(colour)),
+                                          static_cast<std::uint8_t>(GreenOf(colour)),
+                                          static_cast<std::uint8_t>(RedOf(colour))};
+  auto inShape = [&shape](const std::uint8_t* pixel) {
+    return pixel[0] == shape[0] && pixel[1] == shape[1] && pixel[2] == shape[2];
+  };
+  std::int64_t before = 0, after = 0;
+  const int firstColumn = std::max(minX, left), endColumn = std::min(maxX + 1, right);
+  for (int py = std::max(minY, top); py < std::min(maxY + 1, bottom); ++py) {
+    const std::uint8_t* box = shapeBox_.Row(py - minY);
+    const std::uint8_t* photo = source_.Row(py);
+    const std::uint8_t* canvas = canvas_.Row(py);
+    for (int px = firstColumn; px < endColumn; ++px) {
+      if (!inShape(box + 3 * (px - minX))) continue;
+      before += ChannelDifference(photo + 3 * px, canvas + 3 * px);
+      after += ChannelDifference(photo + 3 * px, shape.data());
+    }
+  }
+  if (after < before) {
+    for (int py = minY; py <= maxY; ++py) {
+      const std::uint8_t* box = shapeBox_.Row(py - minY);
+      std::uint8_t* canvas = canvas_.Row(py);
+      std::uint16_t* scores = seedScores_.data() + static_cast<std::size_t>(py) * width_;
+      for (int px = minX; px <= maxX; ++px) {
+        if (!inShape(box + 3 * (px - minX))) continue;
+        std::copy(shape.begin(), shape.end(), canvas + 3 * px);
+        scores[px] = static_cast<std::uint16_t>(SeedScore(px, py));
+      }
+    }
+    rejections_ = 0;
+  } else if (++rejections_ == kRejectionLimit) {
+    context_.AbortRequested = true;
+    rejectionLimitReached_ = true;
+  }
+}
+
+void PolygonRun::ShowEmergingPicture(int s) {
+  if (settings_.manualBrushMode) return;
+  if (!settings_.preview) {
+    if (emergingResult_ != nullptr) DrawPicture(*emergingResult_, 0, 0, canvas_);
+  } else if (s % 1000 == 0) {
+    context_.ShowPreviewProgress(canvas_, -1);
+  }
+}
+
+}  // namespace
+
+RandomPolygonsEnd RandomPolygons(const Bitmap24& source, Bitmap24& destination, StyleSettings& settings,
+                                 RunContext& context, Bitmap24* emergingResult) {
+  const Parameters parameters = ReadParameters(settings);
+  if (destination.Width() != source.Width() || destination.Height() != source.Height()) {
+    destination = Bitmap24(source.Width(), source.Height(), 0);
+  }
+  destination.Fill(0);
+  context.Rng.RandomSeed = kSeed;
+  if (source.Empty()) return RandomPolygonsEnd::Completed;
+
+  std::vector<std::uint8_t> detail = DetailMap(source);
+  Bitmap24 adjusted = source;
+  LocalContrast(adjusted, 2 * parameters.contrast, settings.sourceMean, &context);
+  AdjustBrightness(adjusted, parameters.contrast / 8);
+
+  PolygonRun run(adjusted, destination, std::move(detail), parameters, settings, context, emergingResult);
+  const RandomPolygonsEnd end = run.Run();
+  if (end != RandomPolygonsEnd::Completed) context.ReportProgress(110, 100, 1, 1);
+  return end;
+}
+
+void PreviewRandomPolygons(const Bitmap24& crop, Bitmap24& output, StyleSettings& settings, RunContext& context) {
+  output = crop;
+  RandomPolygons(crop, output, settings, context);
+}
+
+void ProcessRandomPolygons(RunPictures& pictures, StyleSettings& settings, const FinishingSettings& finishing,
+                           RunContext& context) {
+  context.Processing = true;
+  try {
+    pictures.result = pictures.source;
+    Bitmap24 canvas = pictures.source;
+    RandomPolygons(pictures.source, canvas, settings, context, &pictures.result);
+    ApplySoftenAndTexture(canvas, pictures, finishing);
+  } catch (const std::bad_alloc&) {
+    context.AbortRequested = true;
+    context.BatchCancelled = true;
+    context.ReportProgress(101, 100, 1, 1);
+    context.Processing = false;
+    return;
+  }
+  Finalize(pictures, finishing, context);
+  context.Processing = false;
+}
+
+}  // namespace atelion
