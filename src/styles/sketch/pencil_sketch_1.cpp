@@ -1,0 +1,236 @@
+// Pencil sketch 1. Where the colour gradient of a pixel is strong it becomes a line whose darkness
+// grows with the gradient; elsewhere its quantised colour is shaded by a row of the scanned-looking
+// pencil-hatching picture, the column chosen by brightness. The row changes at random every dozen
+// pixels or so, which draws horizontal streaks; the photograph is turned by 30 degrees first and
+// turned back afterwards, so the streaks end up slanted, rising to the right.
+#include "styles/sketch/pencil_sketch_1.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <new>
+#include <stdexcept>
+
+#include "core/canvas.h"
+#include "core/filters.h"
+#include "core/rotate_bitmap.h"
+#include "styles/sketch/hatching_picture.h"
+
+namespace atelion {
+
+namespace {
+
+constexpr int kPencilSketchEffectId = 0;
+constexpr std::uint32_t kSeed = 1969;
+// The picture is sketched turned by this angle so the hatching streaks slant.
+constexpr int kSlantAngle = 30;
+// Hatching columns 2·L for L = 0..255.
+constexpr int kHatchingColumnsRead = 511;
+
+inline int Clamp255(int value) { return std::clamp(value, 0, 255); }
+
+// The soften pass of the sketch: pixels that came out white (or mean 1) are blended with their
+// neighbours, in place, so each sees the softened rows above and the softened pixel to its left.
+void SoftenWhitePixels(Bitmap24& picture) {
+  const int width = picture.Width();
+  const int height = picture.Height();
+  for (int y = 1; y <= height - 2; ++y) {
+    const std::uint8_t* above = picture.Row(y - 1);
+    std::uint8_t* here = picture.Row(y);
+    const std::uint8_t* below = picture.Row(y + 1);
+    for (int x = 1; x <= width - 2; ++x) {
+      std::uint8_t* centre = here + 3 * x;
+      const int mean = (centre[0] + centre[1] + centre[2]) / 3;
+      if (mean != 1 && mean <= 253) continue;
+      for (int c = 0; c < 3; ++c) {
+        const int left = 3 * (x - 1) + c, middle = 3 * x + c, right = 3 * (x + 1) + c;
+        const int neighbours = above[left] + above[middle] + above[right] + here[left] + here[right] +
+                               below[left] + below[middle] + below[right];
+        centre[c] = static_cast<std::uint8_t>((2 * centre[c] + neighbours) / 10);
+      }
+    }
+  }
+}
+
+// The paper pass: the texture tile, repeated, lightens or darkens every pixel but those of row 0
+// and column 0.
+void LayPaper(Bitmap24& picture, const Bitmap24& tile, int strength) {
+  if (tile.Empty()) return;
+  const int g = (512 * strength) / 100;
+  const int a = (10 * g) / 128;
+  for (int y = 1; y < picture.Height(); ++y) {
+    std::uint8_t* row = picture.Row(y);
+    const std::uint8_t* tileRow = tile.Row(y % tile.Height());
+    for (int x = 1; x < picture.Width(); ++x) {
+      const std::uint8_t* p = tileRow + 3 * (x % tile.Width());
+      for (int c = 0; c < 3; ++c) row[3 * x + c] = static_cast<std::uint8_t>(Clamp255(row[3 * x + c] + g - (p[c] * a) / 10));
+    }
+  }
+}
+
+// Copies the width × height rectangle around the centre of `picture` into a picture of that size.
+// A turned picture can be narrower than its source (a very wide panorama): what lies outside is white.
+void CutCentre(Bitmap24& picture, int width, int height) {
+  const int left = (picture.Width() - width) / 2;
+  const int top = (picture.Height() - height) / 2;
+  Bitmap24 centre(width, height);
+  CopyRect(centre, 0, 0, picture, Rect{left, top, left + width, top + height});
+  picture = std::move(centre);
+}
+
+// The chain shared by the full-size run and the preview: turn, soften, sketch, turn back.
+// `turned` receives the sketch turned back, at the size of the turned picture.
+void SketchTurned(const Bitmap24& picture, Bitmap24& turned, Bitmap24& scratch, const PencilSketchParameters& parameters,
+                  const FinishingSettings& finishing, RunContext& context, bool pumpBetweenSteps) {
+  RotateBitmap(picture, turned, kSlantAngle, context);
+  if (pumpBetweenSteps) context.CheckAbort();
+  Soften(turned);
+  PencilSketch(turned, scratch, parameters, HatchingPicture(), finishing, context);
+  if (pumpBetweenSteps) context.CheckAbort();
+  RotateBitmap(scratch, turned, -kSlantAngle, context);
+}
+
+}  // namespace
+
+PencilSketchParameters PencilSketchParametersFrom(const ParameterSet& sliders) {
+  auto slider = [&](int slot) { return ClampToSlider(kPencilSketchEffectId, slot, sliders[slot]); };
+  return {.edgeThreshold = slider(kSlotTrackBar1),
+          .edgeIntensity = slider(kSlotTrackBar2),
+          .colourIntensity = slider(kSlotTrackBar5),
+          .darkenLighten = slider(kSlotTrackBar3),
+          .contrast = slider(kSlotTrackBar4)};
+}
+
+void PencilSketch(const Bitmap24& source, Bitmap24& destination, const PencilSketchParameters& parameters,
+                  const Bitmap24& hatching, const FinishingSettings& finishing, RunContext& context) {
+  if (&source == &destination) {
+    const Bitmap24 copy = source;
+    PencilSketch(copy, destination, parameters, hatching, finishing, context);
+    return;
+  }
+  if (hatching.Width() < kHatchingColumnsRead || hatching.Height() < 4) {
+    throw std::invalid_argument("the hatching picture must be at least 511 x 4 pixels");
+  }
+  const int width = source.Width();
+  const int height = source.Height();
+  const int hatchingHeight = hatching.Height();
+  const int T = parameters.edgeThreshold;
+  const int E = parameters.edgeIntensity;
+  const int I = parameters.colourIntensity;
+  const int D = parameters.darkenLighten;
+  const int K = parameters.contrast;
+  // While the random flag A is set, shaded pixels are lifted by half their brightness, which
+  // draws light streaks between the hatching; a drawing that is softened afterwards skips it.
+  const bool lightenStrokes = !finishing.softenEdges;
+
+  RandomGenerator& rng = context.Rng;
+  rng.RandomSeed = kSeed;
+  bool A = false;
+  destination = Bitmap24(width, height);
+
+  for (int y = 1; y <= height - 2; ++y) {
+    if (context.Processing) {
+      context.ReportProgress(y - 1, height - 3, 2, 3);
+      context.CheckAbort();
+    }
+    if (context.AbortRequested) return;
+
+    int t = (y % (hatchingHeight - 2)) + 1;
+    const std::uint8_t* above = source.Row(y - 1);
+    const std::uint8_t* here = source.Row(y);
+    const std::uint8_t* below = source.Row(y + 1);
+    std::uint8_t* out = destination.Row(y - 1);
+    for (int x = 1; x <= width - 2; ++x) {
+      const std::uint8_t* centre = here + 3 * x;
+      const int L = (3 * centre[2] + 6 * centre[1] + centre[0]) / 10;
+      if (rng.Random(100) >= 92) {
+        t = rng.Random(hatchingHeight - 3) + 1;
+        A = rng.Random(100) > 50;
+      }
+      const std::uint8_t* left = here + 3 * (x - 1);
+      const std::uint8_t* upLeft = above + 3 * (x - 1);
+      const std::uint8_t* up = above + 3 * x;
+      const std::uint8_t* downLeft = below + 3 * (x - 1);
+      int sum1 = 0, sum2 = 0;
+      for (int c = 0; c < 3; ++c) {
+        sum1 += std::abs(centre[c] - left[c]) + std::abs(centre[c] - upLeft[c]);
+        sum2 += std::abs(centre[c] - up[c]) + std::abs(centre[c] - downLeft[c]);
+      }
+      const int d1 = sum1 / 4;
+      const int d2 = sum2 / 4;
+
+      // The colour comes from the left neighbour Q and lands one column left and one row up.
+      const std::uint8_t* Q = left;
+      std::uint8_t* pixel = out + 3 * (x - 1);
+      if (d1 >= T || d2 >= T) {
+        A = rng.Random(100) > 50;
+        t = rng.Random(hatchingHeight - 3) + 1;
+        int e[3];
+        for (int c = 0; c < 3; ++c) e[c] = Clamp255(Q[c] - 2 * E - d1 - d2 + 255);
+        const int grey = ((100 - I) * (e[0] + e[1] + e[2])) / 3;
+        for (int c = 0; c < 3; ++c) pixel[c] = static_cast<std::uint8_t>((I * e[c] + grey) / 100);
+      } else {
+        // Three draws that always give 0 (the texture column is exactly 2·L) but advance the sequence.
+        rng.Random(1);
+        rng.Random(1);
+        rng.Random(1);
+        const std::uint8_t* texture = hatching.Row(t) + 3 * (2 * L);
+        const int V = (texture[0] + texture[1] + texture[2]) / 3;
+        int q[3];
+        for (int c = 0; c < 3; ++c) q[c] = (Q[c] / 10) * 10;
+        int s = L - V + 2 * (D - 127);
+        if (A && lightenStrokes) s += L / 2;
+        s += (L * K) / 64 - K;
+        const int m = Clamp255((q[0] + q[1] + q[2]) / 3 + s);
+        for (int c = 0; c < 3; ++c) pixel[c] = static_cast<std::uint8_t>((I * Clamp255(q[c] + s) + (100 - I) * m) / 100);
+      }
+    }
+  }
+
+  if (finishing.softenEdges) SoftenWhitePixels(destination);
+  if (finishing.texture.enabled) LayPaper(destination, finishing.textureTile, finishing.texture.strength);
+}
+
+void PreviewPencilSketch(const Bitmap24& crop, Bitmap24& preview, const StyleSettings& settings,
+                         const FinishingSettings& finishing, RunContext& context) {
+  // Both work pictures start as copies of the crop; a stopped turn leaves part of that showing.
+  Bitmap24 turned = crop;
+  Bitmap24 scratch = crop;
+  SketchTurned(crop, turned, scratch, PencilSketchParametersFrom(settings.sliders), finishing, context, true);
+  // The sketch turned back is larger than the crop: draw it centred onto the crop's size.
+  scratch.Resize(crop.Width(), crop.Height());
+  DrawPicture(scratch, (crop.Width() - turned.Width()) / 2, (crop.Height() - turned.Height()) / 2, turned);
+  preview = std::move(scratch);
+}
+
+void ProcessPencilSketch(RunPictures& pictures, StyleSettings& settings, const FinishingSettings& finishing,
+                         RunContext& context) {
+  context.Processing = true;
+  try {
+    pictures.result = pictures.source;
+    const int width = pictures.source.Width();
+    const int height = pictures.source.Height();
+    // The sketch sizes and whitens its destination itself.
+    Bitmap24 scratch;
+    context.ReportProgress(0, 100, 1, 3);
+    context.CheckAbort();
+    // No platform blit here: the turns always use RotateBitmap, white corners included; the cut
+    // below removes them. A stop leaves whatever the steps had drawn, cut the same way.
+    SketchTurned(pictures.source, pictures.result, scratch, PencilSketchParametersFrom(settings.sliders), finishing,
+                 context, false);
+    scratch = Bitmap24();
+    context.CheckAbort();
+    CutCentre(pictures.result, width, height);
+    context.ReportProgress(95, 100, 3, 3);
+    context.CheckAbort();
+    context.ReportProgress(100, 100, 3, 3);
+    context.CheckAbort();
+    Finalize(pictures, finishing, context);
+  } catch (const std::bad_alloc&) {
+    context.AbortRequested = true;
+    context.BatchCancelled = true;
+    context.ReportProgress(101, 100, 1, 1);
+  }
+  context.Processing = false;
+}
+
+}  // namespace atelion
