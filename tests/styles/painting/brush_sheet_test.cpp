@@ -36,8 +36,14 @@ MaskSummary Summarise(const Bitmap24& picture, int left, int top, int size, int 
   return summary;
 }
 
+// Drawing the sheet takes a while in checked builds: draw it once for all tests.
+const Bitmap24& GeneratedSheet() {
+  static const Bitmap24 sheet = GenerateBrushSheet();
+  return sheet;
+}
+
 TEST(BrushSheet, SheetIsFortyDarkMarksOnWhiteCellsLaidOutFiveByEight) {
-  const Bitmap24 sheet = GenerateBrushSheet();
+  const Bitmap24& sheet = GeneratedSheet();
   ASSERT_EQ(sheet.Width(), 1250);
   ASSERT_EQ(sheet.Height(), 2000);
   for (int cell = 0; cell < kBrushSheetColumns * kBrushSheetRows; ++cell) {
@@ -77,7 +83,7 @@ TEST(BrushSheet, MarksHaveBristleTextureNotFlatFill) {
 }
 
 TEST(BrushSheet, GenerationIsDeterministic) {
-  EXPECT_EQ(GenerateBrushSheet(), GenerateBrushSheet());
+  EXPECT_EQ(GenerateBrushSheet(), GeneratedSheet());
   EXPECT_EQ(GenerateCustomBrush(), GenerateCustomBrush());
 }
 
@@ -105,7 +111,7 @@ TEST(BrushSheet, LoadersGiveTheShippedPicturesOnceAndEqualToTheGenerator) {
   EXPECT_FALSE(FindResource("brushes/custom_brush.png").empty());
   const Bitmap24& sheet = BrushSheet();
   EXPECT_EQ(&sheet, &BrushSheet());
-  EXPECT_EQ(sheet, GenerateBrushSheet());
+  EXPECT_EQ(sheet, GeneratedSheet());
   const Bitmap24& brush = DefaultCustomBrush();
   EXPECT_EQ(&brush, &DefaultCustomBrush());
   EXPECT_EQ(brush, GenerateCustomBrush());
