@@ -27,6 +27,12 @@ struct StyleSettings {
   bool doubled = false;              ///< the "x 2" box of the style
   Colour paperColour = 0xFFFFFF;
   bool scriptRunning = false;        ///< the script's final finishing pass
+  /// The custom brush is in use (the hidden `CheckBox5`): Paintings 7 and 8 paint with
+  /// `customBrush` instead of the shipped brush sheet.
+  bool customBrushInUse = false;
+  /// The user's brush picture (`CustomBrush`), owned by the caller; null means the shipped
+  /// default custom brush.
+  const Bitmap24* customBrush = nullptr;
 };
 
 /// The global finishing options of the drawing-parameters window.
