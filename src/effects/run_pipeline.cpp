@@ -6,13 +6,6 @@
 
 namespace atelion {
 
-namespace {
-
-// The frame margin lands with the frame settings; until then every run uses the plain canvas.
-constexpr int kFrameMargin = 0;
-
-}  // namespace
-
 RunOutcome RunEffect(RunPictures& pictures, StyleSettings& settings, const FinishingSettings& finishing,
                      RunContext& context) {
   if (context.AbortRequested || context.PreviewEffect != 0) return RunOutcome::Waiting;
@@ -51,18 +44,9 @@ void Finalize(RunPictures& pictures, const FinishingSettings& finishing, RunCont
     context.Processing = false;
     return;
   }
-  // The margin canvas: the source's size grown by the frame margin, the result copied unscaled
-  // with its top-left corner at half the margin.
-  const int margin = finishing.addFrame ? kFrameMargin : 0;
-  const bool sameSize = pictures.result.Width() == pictures.source.Width() &&
-                        pictures.result.Height() == pictures.source.Height();
-  if (margin == 0 && sameSize) {
-    context.Processing = false;
-    return;
-  }
-  Bitmap24 canvas(pictures.source.Width() + margin, pictures.source.Height() + margin, 0xFFFFFF);
-  DrawPicture(canvas, margin / 2, margin / 2, pictures.result);
-  pictures.result = std::move(canvas);
+  // A custom frame picture that cannot be read leaves the margin without it; the frame window
+  // reads the file when the user chooses it and reports the problem there.
+  ApplyFrameChain(pictures.result, pictures.source, finishing.addFrame, finishing.frame, context);
   context.Processing = false;
 }
 

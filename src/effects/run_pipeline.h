@@ -10,6 +10,7 @@
 #include "core/filters.h"
 #include "core/run_context.h"
 #include "effects/catalogue.h"
+#include "finishing/frames.h"
 #include "finishing/texture.h"
 
 namespace atelion {
@@ -40,6 +41,7 @@ struct FinishingSettings {
   bool softenEdges = false;
   bool addFrame = false;
   bool addText = false;
+  FrameSettings frame;  ///< the frame window's settings, used when `addFrame` is on
   TextureSettings texture;
   Bitmap24 textureTile;  ///< the current 256 × 256 tile
 };
@@ -84,7 +86,8 @@ void RunCommonFrame(RunPictures& pictures, StyleSettings& settings, const Finish
 void ApplySoftenAndTexture(const Bitmap24& output, RunPictures& pictures, const FinishingSettings& finishing);
 
 /// The finishing chain after a style: on an aborted run only the done report; otherwise the
-/// margin canvas (frames and text are laid on by the finishing module).
+/// frame chain, which brings the result back to the source's size plus the frame margin and lays
+/// the chosen frame when "Add a frame" is on.
 void Finalize(RunPictures& pictures, const FinishingSettings& finishing, RunContext& context);
 
 /// "Frame, texture and text only": the tone adjustment of the five sliders, then finishing.

@@ -116,15 +116,62 @@ TEST(Finalize, AnAbortedRunKeepsWhatWasDrawnAndReportsDone) {
   EXPECT_FALSE(context.Processing);
 }
 
-TEST(Finalize, TheCanvasHasTheSourceSizeWithTheResultAtTheTopLeft) {
+TEST(Finalize, TheCanvasHasTheSourceSizeWithTheMiddleOfTheResult) {
+  // The source-sized block centred in the result is kept; what it does not cover takes the frame's
+  // fill colour (black unless changed).
   RunPictures pictures = PicturesOf(Photo(20, 10));
   pictures.result = Bitmap24(25, 4, 0x112233);
   RunContext context;
   Finalize(pictures, FinishingSettings{}, context);
   ASSERT_EQ(pictures.result.Width(), 20);
   ASSERT_EQ(pictures.result.Height(), 10);
-  EXPECT_EQ(pictures.result.Pixel(19, 3), 0x112233u);
-  EXPECT_EQ(pictures.result.Pixel(0, 4), 0xFFFFFFu);
+  for (int y = 0; y < 10; ++y) {
+    const Colour expected = y >= 3 && y <= 6 ? 0x112233u : 0u;
+    EXPECT_EQ(pictures.result.Pixel(0, y), expected) << y;
+    EXPECT_EQ(pictures.result.Pixel(19, y), expected) << y;
+  }
+}
+
+TEST(Finalize, AddsTheChosenFrameAndDoesNotStackFramesOnAPaintedOverResult) {
+  const Bitmap24 source = Photo(40, 30);
+  for (const FrameStyle style : {FrameStyle::Simple, FrameStyle::Lined}) {
+    RunPictures pictures = PicturesOf(source);
+    StyleSettings settings = NoEffect(FactoryDefaults(kNoEffectId));
+    FinishingSettings finishing;
+    finishing.addFrame = true;
+    finishing.frame.entry = static_cast<int>(style);
+    finishing.frame.margin = 20;
+    finishing.frame.frameFillColor = 0x00FF00;
+    RunContext context;
+    ASSERT_EQ(RunEffect(pictures, settings, finishing, context), RunOutcome::Finished);
+    ASSERT_EQ(pictures.result.Width(), 60);
+    ASSERT_EQ(pictures.result.Height(), 50);
+    EXPECT_EQ(pictures.result.Pixel(25, 25), source.Pixel(15, 15));
+    EXPECT_EQ(pictures.result.Pixel(5, 25), 0x00FF00u);
+    EXPECT_EQ(pictures.untexturedCopy, source);
+
+    // Painting over the framed result ("Don't erase background") frames the picture anew instead
+    // of putting the old frame inside the new one.
+    const Bitmap24 framed = pictures.result;
+    Finalize(pictures, finishing, context);
+    EXPECT_EQ(pictures.result, framed);
+  }
+}
+
+TEST(Finalize, TheTriptychMakesItsOwnMargin) {
+  RunPictures pictures = PicturesOf(Photo(90, 40));
+  pictures.result = pictures.source;
+  FinishingSettings finishing;
+  finishing.addFrame = true;
+  finishing.frame.entry = static_cast<int>(FrameStyle::HorizontalTriptych);
+  finishing.frame.margin = 20;
+  finishing.frame.panelSpacing = 5;
+  RunContext context;
+  Finalize(pictures, finishing, context);
+  // No margin canvas first: 90 + 2 · 5 + 20 − 1 wide, 40 + 20 high.
+  EXPECT_EQ(pictures.result.Width(), 119);
+  EXPECT_EQ(pictures.result.Height(), 60);
+  EXPECT_EQ(pictures.result.Pixel(10 + 35 + 20, 10 + 20), pictures.source.Pixel(50, 20));
 }
 
 TEST(ApplySoftenAndTexture, TextureOffLeavesTheOutput) {

@@ -1,0 +1,315 @@
+// The frame chain laid around a finished drawing: a margin of the fill colour closed by outlines
+// over the picture's outermost pixels, optionally with a thin line; the inner shadow of the
+// picture frames; the shadowed triptych; the border painted with the random-stroke engine that
+// fades into the picture; and the hand-over to the frame pictures.
+#include "finishing/frames.h"
+
+#include <algorithm>
+#include <array>
+#include <utility>
+#include <vector>
+
+#include "core/canvas.h"
+#include "core/filters.h"
+#include "effects/run_pipeline.h"
+#include "finishing/picture_frames.h"
+#include "i18n/language_table.h"
+#include "styles/painting/painting_7.h"
+
+namespace atelion {
+
+namespace {
+
+// Interface lines of the frame list entries, in list order.
+constexpr std::array<int, kFrameStyleCount> kFrameStyleLines = {121, 122, 123, 124, 125, 232, 240};
+
+// The shadow reaches 10 pixels in and darkens by 8 per pixel, 80 at the edge.
+constexpr int kShadowDepth = 10;
+constexpr int kShadowStep = 8;
+
+// Darkens the top and left edges of the width × height area whose top-left corner is (left, top).
+// Above the diagonal the top edge's shading applies, on and below it the left edge's.
+void ShadeTopLeftEdges(Bitmap24& picture, int left, int top, int width, int height) {
+  for (int dy = 0; dy < height; ++dy) {
+    const int y = top + dy;
+    if (y < 0 || y >= picture.Height()) continue;
+    std::uint8_t* row = picture.Row(y);
+    // Below the top band only the left band's columns change.
+    const int columns = dy <= kShadowDepth ? width : std::min(width, kShadowDepth + 1);
+    for (int dx = 0; dx < columns; ++dx) {
+      const int x = left + dx;
+      if (x < 0 || x >= picture.Width()) continue;
+      int darken = 0;
+      if (dy <= kShadowDepth && dy < dx) {
+        darken = (kShadowDepth - dy) * kShadowStep;
+      } else if (dx <= kShadowDepth && dy >= dx) {
+        darken = (kShadowDepth - dx) * kShadowStep;
+      }
+      if (darken == 0) continue;
+      for (int c = 0; c < 3; ++c) {
+        std::uint8_t& value = row[3 * x + c];
+        value = static_cast<std::uint8_t>(std::max(0, value - darken));
+      }
+    }
+  }
+}
+
+// ---- Painted border ---------------------------------------------------------------------------
+
+// The arguments of the stroke engine for one strip.
+struct StripStrokes {
+  int minimumBrush;
+  int maximumBrush;
+  int strokeCount;
+  int edgeIntensity;
+  int precision;
+};
+
+// The strokes of the top and bottom strips, and of the left and right ones (more, finer strokes:
+// the side strips are narrow and tall).
+StripStrokes HorizontalStripStrokes(int thickness) {
+  return {std::min(thickness / 3 + 20, 120), 150, 40, 0, 190};
+}
+StripStrokes VerticalStripStrokes(int thickness) {
+  return {std::min(thickness / 3 + 18, 100), 150, 55, 0, 230};
+}
+
+// Runs the random-stroke engine on `source` (which it sharpens) into `strokes` on a ground of `fill`.
+// The engine is called as a caller other than its own style, so it paints on `fill`; with
+// `ProgressSuppressed` set it draws no edge layer and shows no progress.
+void PaintStrokes(Bitmap24& source, Bitmap24& strokes, const StripStrokes& arguments, Colour fill,
+                  const MeanColour& sourceMean, RunContext& context) {
+  StyleSettings options;
+  options.sourceMean = sourceMean;
+  RandomStrokePainting(source, strokes, arguments.minimumBrush, arguments.maximumBrush, arguments.strokeCount,
+                       arguments.edgeIntensity, arguments.precision, options, FinishingSettings{}, context, fill);
+}
+
+// Percentages of the painted strip in each line of a strip of `thickness` lines, counted from the
+// strip's first line; `outerAtStart` tells whether that line is on the picture's edge. The outer
+// half is all strokes; then over 20 steps of 5 % the picture shows through; beyond that it stays.
+std::vector<int> StrokeShares(int thickness, bool outerAtStart) {
+  const int half = thickness / 2;
+  std::vector<int> shares(thickness, 0);
+  for (int i = 0; i < thickness; ++i) {
+    const bool painted = outerAtStart ? i <= half + 1 : i > half;
+    const int k = outerAtStart ? i - half : half - i;
+    if (painted) {
+      shares[i] = 100;
+    } else if (k <= 20) {
+      shares[i] = 100 - 5 * k;
+    }
+  }
+  return shares;
+}
+
+// Paints one edge strip `area` of the picture: a copy of the strip goes through the stroke engine
+// and the strokes are blended back, line by line across the strip (rows when `acrossRows`).
+void PaintStrip(Bitmap24& picture, const Rect& area, bool acrossRows, bool outerAtStart,
+                const StripStrokes& arguments, Colour fill, const MeanColour& sourceMean, RunContext& context) {
+  const int width = area.right - area.left;
+  const int height = area.bottom - area.top;
+  Bitmap24 strip(width, height);
+  CopyRect(strip, 0, 0, picture, area);
+  Bitmap24 strokes(width, height, fill);
+  PaintStrokes(strip, strokes, arguments, fill, sourceMean, context);
+  const std::vector<int> shares = StrokeShares(acrossRows ? height : width, outerAtStart);
+  for (int y = 0; y < height; ++y) {
+    const int py = area.top + y;
+    if (py < 0 || py >= picture.Height()) continue;
+    std::uint8_t* target = picture.Row(py);
+    const std::uint8_t* painted = strokes.Row(y);
+    for (int x = 0; x < width; ++x) {
+      const int px = area.left + x;
+      if (px < 0 || px >= picture.Width()) continue;
+      const int share = shares[acrossRows ? y : x];
+      if (share == 0) continue;
+      for (int c = 0; c < 3; ++c) {
+        const int p = target[3 * px + c];
+        const int b = painted[3 * x + c];
+        target[3 * px + c] = static_cast<std::uint8_t>(((100 - share) * p + share * b) / 100);
+      }
+    }
+  }
+}
+
+// Sets the run flags the stroke engine reads while it paints a frame, and clears them however
+// the border ends.
+class FramePaintingFlags {
+ public:
+  explicit FramePaintingFlags(RunContext& context) : context_(context) {
+    context_.Processing = true;
+    context_.ProgressSuppressed = true;
+  }
+  ~FramePaintingFlags() {
+    context_.Processing = false;
+    context_.ProgressSuppressed = false;
+  }
+  FramePaintingFlags(const FramePaintingFlags&) = delete;
+  FramePaintingFlags& operator=(const FramePaintingFlags&) = delete;
+
+ private:
+  RunContext& context_;
+};
+
+}  // namespace
+
+FrameSettings ClampFrameSettings(FrameSettings settings) {
+  settings.entry = kFrameEntryRange.Clamp(settings.entry);
+  settings.margin = kFrameMarginRange.Clamp(settings.margin);
+  settings.realisticFrame = kRealisticFrameRange.Clamp(settings.realisticFrame);
+  settings.colouredFrame = kColouredFrameRange.Clamp(settings.colouredFrame);
+  settings.unusedFrameNumber = kUnusedFrameNumberRange.Clamp(settings.unusedFrameNumber);
+  for (int* offset : {&settings.redOffset, &settings.greenOffset, &settings.blueOffset}) {
+    *offset = kFrameColourOffsetRange.Clamp(*offset);
+  }
+  settings.panelSpacing = kPanelSpacingRange.Clamp(settings.panelSpacing);
+  settings.frameFillColor &= 0xFFFFFF;
+  settings.frameLineColor &= 0xFFFFFF;
+  return settings;
+}
+
+std::string FrameStyleName(int entry) {
+  if (!kFrameEntryRange.Contains(entry)) return {};
+  return std::string(Text(kFrameStyleLines[entry]));
+}
+
+int FrameMargin(bool addFrame, const FrameSettings& settings) {
+  if (!addFrame || settings.entry == static_cast<int>(FrameStyle::HorizontalTriptych)) return 0;
+  return settings.margin;
+}
+
+Bitmap24 MarginCanvas(const Bitmap24& result, int sourceWidth, int sourceHeight, int margin, Colour fill) {
+  const int half = margin / 2;
+  Bitmap24 canvas(sourceWidth + margin, sourceHeight + margin, fill);
+  const int left = result.Width() / 2 - sourceWidth / 2;
+  const int top = result.Height() / 2 - sourceHeight / 2;
+  CopyRect(canvas, half, half, result, Rect{left, top, left + sourceWidth, top + sourceHeight});
+  return canvas;
+}
+
+void DrawEdgeOutlines(Bitmap24& canvas, int margin, Colour fill) {
+  const int half = margin / 2;
+  const int width = canvas.Width();
+  const int height = canvas.Height();
+  // Rectangles exclude their right and bottom edges: the outlines end at width − a − 1 and width − a − 2.
+  FrameRect(canvas, Rect{half, half, width - half, height - half}, fill);
+  FrameRect(canvas, Rect{half + 1, half + 1, width - half - 1, height - half - 1}, fill);
+}
+
+void DrawFrameLine(Bitmap24& canvas, int margin, Colour line) {
+  // Two or three pixels outside the picture; a margin below 5 puts it outside the canvas.
+  const int inset = (margin - 5) / 2;
+  FrameRect(canvas, Rect{inset, inset, canvas.Width() - inset, canvas.Height() - inset}, line);
+}
+
+void InnerShadow(Bitmap24& picture) {
+  ShadeTopLeftEdges(picture, 0, 0, picture.Width(), picture.Height());
+  // The diagonal seam of the two shadings is softened by a 3 × 3 mean over the corner block.
+  const int cornerWidth = std::min(kShadowDepth, picture.Width());
+  const int cornerHeight = std::min(kShadowDepth, picture.Height());
+  if (cornerWidth <= 0 || cornerHeight <= 0) return;
+  Bitmap24 corner(cornerWidth, cornerHeight);
+  CopyRect(corner, 0, 0, picture, Rect{0, 0, cornerWidth, cornerHeight});
+  BoxBlur3(corner);
+  DrawPicture(picture, 0, 0, corner);
+}
+
+void HorizontalTriptych(Bitmap24& picture, int margin, int panelSpacing, Colour fill) {
+  if (picture.Empty()) return;
+  const int width = picture.Width();
+  const int height = picture.Height();
+  const int third = width / 3;
+  const int half = margin / 2;
+  Bitmap24 triptych(std::max(0, width + 2 * panelSpacing + margin - 1), height + margin, fill);
+  for (int k = 0; k < 3; ++k) {
+    const int panelLeft = half + k * (panelSpacing + third);
+    // The picture's last row is left out of every panel.
+    CopyRect(triptych, panelLeft, half, picture, Rect{k * third, 0, (k + 1) * third, height - 1});
+    ShadeTopLeftEdges(triptych, panelLeft, half, third, height);
+  }
+  picture = std::move(triptych);
+}
+
+void PaintedBorder(Bitmap24& picture, int margin, Colour fill, const MeanColour& sourceMean, RunContext& context) {
+  int thickness = 2 * (margin / 2);
+  if (thickness < 9) thickness = 10;
+  const FramePaintingFlags flags(context);
+  const int width = picture.Width();
+  const int height = picture.Height();
+  // Each strip is cut from the picture after the previous ones were blended in, so the corners
+  // are painted twice.
+  struct Strip {
+    Rect area;
+    bool acrossRows;
+    bool outerAtStart;
+    StripStrokes strokes;
+  };
+  const Strip strips[] = {
+      {Rect{0, 0, width, thickness}, true, true, HorizontalStripStrokes(thickness)},
+      {Rect{0, height - thickness, width, height}, true, false, HorizontalStripStrokes(thickness)},
+      {Rect{0, 0, thickness, height}, false, true, VerticalStripStrokes(thickness)},
+      {Rect{width - thickness, 0, width, height}, false, false, VerticalStripStrokes(thickness)},
+  };
+  for (const Strip& strip : strips) {
+    if (context.AbortRequested) return;
+    PaintStrip(picture, strip.area, strip.acrossRows, strip.outerAtStart, strip.strokes, fill, sourceMean, context);
+  }
+}
+
+FrameOutcome DecorateFrame(Bitmap24& result, const Bitmap24& source, const FrameSettings& settings,
+                           RunContext& context) {
+  const FrameSettings frame = ClampFrameSettings(settings);
+  FrameOutcome outcome;
+  switch (static_cast<FrameStyle>(frame.entry)) {
+    case FrameStyle::Simple:
+    case FrameStyle::Lined:
+      break;  // finished by the margin step
+    case FrameStyle::HorizontalTriptych:
+      HorizontalTriptych(result, frame.margin, frame.panelSpacing, frame.frameFillColor);
+      break;
+    case FrameStyle::Brushstrokes:
+      PaintedBorder(result, FrameMargin(true, frame), frame.frameFillColor, ComputeMeanColour(source), context);
+      break;
+    case FrameStyle::Realistic:
+      AddFrame(result, frame.realisticFrame);
+      break;
+    case FrameStyle::Coloured:
+      AddColorFrame(result, frame.colouredFrame, frame.redOffset, frame.greenOffset, frame.blueOffset);
+      break;
+    case FrameStyle::Custom:
+      outcome.status = AddCustomFrame(result, source.Width(), source.Height(), frame.useDefaultFrame,
+                                      frame.customFramePath, frame.autofit, outcome.framedPictureOffset);
+      break;
+  }
+  return outcome;
+}
+
+void LayFrameMargin(Bitmap24& result, int sourceWidth, int sourceHeight, bool addFrame, const FrameSettings& settings) {
+  const FrameSettings frame = ClampFrameSettings(settings);
+  const auto style = static_cast<FrameStyle>(frame.entry);
+  const bool pictureFrame = addFrame && (style == FrameStyle::Realistic || style == FrameStyle::Coloured);
+  const int margin = FrameMargin(addFrame, frame);
+
+  // The picture frames shadow the picture's own edge here and the margin's outer edge below.
+  if (pictureFrame) InnerShadow(result);
+  const bool unchanged = margin == 0 && result.Width() == sourceWidth && result.Height() == sourceHeight;
+  if (!unchanged) {
+    Bitmap24 canvas = MarginCanvas(result, sourceWidth, sourceHeight, margin, frame.frameFillColor);
+    if (addFrame && margin > 0) {
+      DrawEdgeOutlines(canvas, margin, frame.frameFillColor);
+      if (style == FrameStyle::Lined) DrawFrameLine(canvas, margin, frame.frameLineColor);
+    }
+    result = std::move(canvas);
+  }
+  if (pictureFrame) InnerShadow(result);
+}
+
+FrameOutcome ApplyFrameChain(Bitmap24& result, const Bitmap24& source, bool addFrame, const FrameSettings& settings,
+                             RunContext& context) {
+  LayFrameMargin(result, source.Width(), source.Height(), addFrame, settings);
+  if (!addFrame) return {};
+  return DecorateFrame(result, source, settings, context);
+}
+
+}  // namespace atelion
