@@ -32,6 +32,8 @@ constexpr int kUsableSeedDraws = 74;
 constexpr int kRejectionLimit = 800;
 // The inner repetitions start once the step counter falls below this.
 constexpr int kRepetitionStart = 7000;
+// Pixels of three bytes within one 64-byte cache line, for fetching rows ahead.
+constexpr int kPixelsPerCacheLine = 21;
 
 struct Parameters {
   int abstraction;    // threshold of what counts as a difference
@@ -101,13 +103,7 @@ class PolygonRun {
   // One shape attempt within step `s`; false when the run must end.
   bool Attempt(int s, int j);
   // Looks for a point where canvas and photograph differ enough; false when none usable was found.
-  bool FindSeed(int s, int size, int& x, int& y);
-  // |S − D| + E of one pixel, the measure the seed search compares with its threshold.
-  int SeedScore(int x, int y) const {
-    return ChannelDifference(source_.Row(y) + 3 * x, canvas_.Row(y) + 3 * x) +
-           detail_[static_cast<std::size_t>(y) * width_ + x];
-  }
-  void ComputeSeedScores();
+  bool FindSeed(int s, int& x, int& y);
   // The trial of a small shape: kept only when it lowers the difference to the photograph.
   void TryShape(const std::array<Point, 4>& corners, Colour colour, int size);
   void ShowEmergingPicture(int s);
@@ -118,10 +114,6 @@ class PolygonRun {
   Bitmap24& source_;
   Bitmap24& canvas_;
   const std::vector<std::uint8_t> detail_;
-  // SeedScore of every pixel, kept while shapes are tested (one read per drawn point instead of
-  // three scattered ones); shapes drawn without a test make it stale until it is computed again.
-  std::vector<std::uint16_t> seedScores_;
-  bool seedScoresCurrent_ = false;
   const Parameters p_;
   const StyleSettings& settings_;
   RunContext& context_;
@@ -154,24 +146,14 @@ RandomPolygonsEnd PolygonRun::Run() {
   return RandomPolygonsEnd::Completed;
 }
 
-void PolygonRun::ComputeSeedScores() {
-  seedScores_.resize(static_cast<std::size_t>(width_) * height_);
-  for (int y = 0; y < height_; ++y) {
-    std::uint16_t* scores = seedScores_.data() + static_cast<std::size_t>(y) * width_;
-    for (int x = 0; x < width_; ++x) scores[x] = static_cast<std::uint16_t>(SeedScore(x, y));
-  }
-  seedScoresCurrent_ = true;
-}
-
-bool PolygonRun::FindSeed(int s, int size, int& x, int& y) {
+bool PolygonRun::FindSeed(int s, int& x, int& y) {
   const int threshold = p_.abstraction - s / 256;
-  const bool tested = size <= kDirectDrawSize;
-  if (tested && !seedScoresCurrent_) ComputeSeedScores();
   for (int draw = 1; draw <= kSeedDraws; ++draw) {
     x = context_.Random(width_);
     y = context_.Random(height_);
-    const int score = tested ? seedScores_[static_cast<std::size_t>(y) * width_ + x] : SeedScore(x, y);
-    if (score > threshold) return draw <= kUsableSeedDraws;
+    const int difference = ChannelDifference(source_.Row(y) + 3 * x, canvas_.Row(y) + 3 * x) +
+                           detail_[static_cast<std::size_t>(y) * width_ + x];
+    if (difference > threshold) return draw <= kUsableSeedDraws;
   }
   return false;
 }
@@ -182,7 +164,7 @@ bool PolygonRun::Attempt(int s, int j) {
                        : std::min(s / 128 + 2 * p_.minimumRadius + 20, 2 * p_.maximumRadius + 20);
   const int half = size / 2;
   int x = 0, y = 0;
-  const bool seeded = FindSeed(s, size, x, y);
+  const bool seeded = FindSeed(s, x, y);
   if (seeded) {
     // The draws in exactly this order: three x offsets, then three y offsets.
     std::array<int, 3> xs{}, ys{};
@@ -202,7 +184,6 @@ bool PolygonRun::Attempt(int s, int j) {
     const Colour colour = MakeColour(mean[2] / 4, mean[1] / 4, mean[0] / 4);
     if (size > kDirectDrawSize) {
       DrawPolygon(canvas_, corners, Pen{colour, 1}, colour);
-      seedScoresCurrent_ = false;
     } else {
       TryShape(corners, colour, size);
     }
@@ -241,6 +222,8 @@ void PolygonRun::TryShape(const std::array<Point, 4>& corners, Colour colour, in
   if (shapeBox_.Width() < boxWidth || shapeBox_.Height() < boxHeight) {
     shapeBox_ = Bitmap24(std::max(shapeBox_.Width(), boxWidth), std::max(shapeBox_.Height(), boxHeight));
   }
+  // The background differs from the shape in the lowest bit of red only, so the red byte alone
+  // tells shape from background.
   FillRect(shapeBox_, Rect{0, 0, boxWidth, boxHeight}, colour ^ 1);
   std::array<Point, 4> shifted = corners;
   for (Point& corner : shifted) corner = {corner.x - minX, corner.y - minY};
@@ -249,15 +232,21 @@ void PolygonRun::TryShape(const std::array<Point, 4>& corners, Colour colour, in
   const std::array<std::uint8_t, 3> shape{static_cast<std::uint8_t>(BlueOf(colour)),
                                           static_cast<std::uint8_t>(GreenOf(colour)),
                                           static_cast<std::uint8_t>(RedOf(colour))};
-  auto inShape = [&shape](const std::uint8_t* pixel) {
-    return pixel[0] == shape[0] && pixel[1] == shape[1] && pixel[2] == shape[2];
-  };
+  auto inShape = [red = shape[2]](const std::uint8_t* pixel) { return pixel[2] == red; };
   std::int64_t before = 0, after = 0;
   const int firstColumn = std::max(minX, left), endColumn = std::min(maxX + 1, right);
-  for (int py = std::max(minY, top); py < std::min(maxY + 1, bottom); ++py) {
+  const int endRow = std::min(maxY + 1, bottom);
+  for (int py = std::max(minY, top); py < endRow; ++py) {
     const std::uint8_t* box = shapeBox_.Row(py - minY);
     const std::uint8_t* photo = source_.Row(py);
     const std::uint8_t* canvas = canvas_.Row(py);
+    if (py + 1 < endRow) {
+      // The rows lie far apart in memory: fetch the next row's part ahead of its turn.
+      for (int px = firstColumn; px < endColumn; px += kPixelsPerCacheLine) {
+        __builtin_prefetch(source_.Row(py + 1) + 3 * px);
+        __builtin_prefetch(canvas_.Row(py + 1) + 3 * px);
+      }
+    }
     for (int px = firstColumn; px < endColumn; ++px) {
       if (!inShape(box + 3 * (px - minX))) continue;
       before += ChannelDifference(photo + 3 * px, canvas + 3 * px);
@@ -268,11 +257,8 @@ void PolygonRun::TryShape(const std::array<Point, 4>& corners, Colour colour, in
     for (int py = minY; py <= maxY; ++py) {
       const std::uint8_t* box = shapeBox_.Row(py - minY);
       std::uint8_t* canvas = canvas_.Row(py);
-      std::uint16_t* scores = seedScores_.data() + static_cast<std::size_t>(py) * width_;
       for (int px = minX; px <= maxX; ++px) {
-        if (!inShape(box + 3 * (px - minX))) continue;
-        std::copy(shape.begin(), shape.end(), canvas + 3 * px);
-        scores[px] = static_cast<std::uint16_t>(SeedScore(px, py));
+        if (inShape(box + 3 * (px - minX))) std::copy(shape.begin(), shape.end(), canvas + 3 * px);
       }
     }
     rejections_ = 0;
