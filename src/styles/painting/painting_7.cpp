@@ -128,15 +128,32 @@ inline void AddRun(const std::uint8_t* source, const std::uint8_t* painting, int
 
 // Sum over n bytes of |source − (w · painting + colour · (255 − w)) shr 8|: the difference
 // between the source and the painting tinted towards `colour` by the brush weight w.
+// The tint of one byte: (w · value + colour · (255 − w)) shr 8. The sum never exceeds 255 · 255,
+// so it is done in 16 bits, which lets the loops below work on many bytes at once.
+inline std::uint8_t Tint(std::uint8_t value, std::uint8_t colour, std::uint8_t w) {
+  const auto kept = static_cast<std::uint16_t>(w * value);
+  const auto added = static_cast<std::uint16_t>(colour * (255 - w));
+  return static_cast<std::uint8_t>(static_cast<std::uint16_t>(kept + added) >> 8);
+}
+
 inline std::int64_t SumOfTintedDifferences(const std::uint8_t* source, const std::uint8_t* painting,
                                            const std::uint8_t* weight, const std::uint8_t* colour, int n) {
   std::uint32_t total = 0;
   for (int t = 0; t < n; ++t) {
-    const int w = weight[t];
-    const int tinted = (w * painting[t] + colour[t] * (255 - w)) >> 8;
-    total += static_cast<std::uint32_t>(std::abs(source[t] - tinted));
+    total += static_cast<std::uint32_t>(std::abs(source[t] - Tint(painting[t], colour[t], weight[t])));
   }
   return total;
+}
+
+// Tints n bytes in place.
+inline void TintBytes(std::uint8_t* bytes, const std::uint8_t* weight, const std::uint8_t* colour, int n) {
+  for (int t = 0; t < n; ++t) bytes[t] = Tint(bytes[t], colour[t], weight[t]);
+}
+
+// `pattern` receives the colour's blue, green and red bytes repeated over n bytes.
+inline void RepeatColour(const MeanColour3& colour, std::uint8_t* pattern, int n) {
+  for (int t = 0; t < std::min(n, 3); ++t) pattern[t] = static_cast<std::uint8_t>(colour[t]);
+  for (int t = 3; t < n; ++t) pattern[t] = pattern[t - 3];
 }
 
 // The stroke loop with its working pictures: B, the current brush stamp, and R, the stroke
@@ -274,7 +291,7 @@ class StrokePainter {
     const int shift = side % 2;
     const int iFirst = std::max(0, 1 - left), iLast = std::min(testLast, width_ - 2 - left);
     const int kFirst = std::max(0, 1 - top), kLast = std::min(testLast, height_ - 2 - top);
-    for (int t = 0; t < 3 * side; ++t) meanBytes_[t] = static_cast<std::uint8_t>(mean[t % 3]);
+    RepeatColour(mean, meanBytes_.data(), 3 * side);
     std::int64_t error = 0;
     for (int k = kFirst; k <= kLast; ++k) {
       const std::uint8_t* srcRow = source_.Row(top + k);
@@ -383,15 +400,13 @@ class StrokePainter {
         std::memcpy(out + 3 * iFirst, in + 3 * (left + iFirst - shift), 3 * static_cast<std::size_t>(iLast - iFirst + 1));
       }
     }
+    RepeatColour(mean, meanBytes_.data(), 3 * side);
     for (int k = 1; k < side - 1; ++k) {
       std::uint8_t* out = patch_.Row(k);
       const std::uint8_t* weights = WeightsOfRow(k);
       for (const PaintRun& run : RunsOfRow(k)) {
         const int first = std::max(run.first, 1), last = std::min(run.last, side - 2);
-        for (int t = 3 * first; t < 3 * (last + 1); ++t) {
-          const int w = weights[t];
-          out[t] = static_cast<std::uint8_t>((w * out[t] + mean[t % 3] * (255 - w)) >> 8);
-        }
+        if (first <= last) TintBytes(out + 3 * first, weights + 3 * first, meanBytes_.data(), 3 * (last - first + 1));
       }
     }
   }
