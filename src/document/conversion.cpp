@@ -25,9 +25,9 @@ ConversionResult ConvertFile(ConversionJob job, RunContext& context) {
     }
   }
   if (const Status saved = SaveImageFile(pictures.result, job.output, job.outputFormat, loaded.dpi); !saved) {
-    return {kExitWriteFailed, saved.message()};
+    return {kExitWriteFailed, saved.message(), std::move(pictures.notices)};
   }
-  return {};
+  return {kExitOk, {}, std::move(pictures.notices)};
 }
 
 }  // namespace atelion

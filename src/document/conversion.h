@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "core/run_context.h"
 #include "document/image_files.h"
@@ -34,6 +35,7 @@ struct ConversionJob {
 struct ConversionResult {
   ExitCode code = kExitOk;
   std::string message;  ///< what went wrong, for the user; empty on success
+  std::vector<std::string> notices;  ///< what the finishing chain told the user
 };
 
 /// Reads the input, runs the style through the full-size pipeline and writes the result (JPEG

@@ -80,7 +80,6 @@ std::optional<SilentRequest> ParseSilentArguments(std::span<const std::string> a
   job.finishing.texture.enabled = yes(10);
   job.finishing.texture.strength = kFirstSwitchOnStrength;
   if (argument(11)) job.finishing.texture.tileIndex = NumberOr(*argument(11), 1) - 1;
-  if (job.finishing.addFrame) request.warnings.push_back("Frames are not available in this version yet: no frame is added.");
   return request;
 }
 
@@ -94,6 +93,7 @@ int RunSilentConversion(std::span<const std::string> arguments, std::FILE* error
   for (const std::string& warning : request->warnings) std::fprintf(error, "atelion -silent: %s\n", warning.c_str());
   RunContext context;
   const ConversionResult result = ConvertFile(std::move(request->job), context);
+  for (const std::string& notice : result.notices) std::fprintf(error, "atelion -silent: %s\n", notice.c_str());
   if (result.code != kExitOk) std::fprintf(error, "atelion -silent: %s\n", result.message.c_str());
   return result.code;
 }

@@ -44,10 +44,17 @@ void Finalize(RunPictures& pictures, const FinishingSettings& finishing, RunCont
     context.Processing = false;
     return;
   }
-  // A custom frame picture that cannot be read leaves the margin without it; the frame window
-  // reads the file when the user chooses it and reports the problem there.
-  ApplyFrameChain(pictures.result, pictures.source, finishing.addFrame, finishing.frame, context);
+  // A custom frame picture that cannot be read leaves the margin without it, and a missing font
+  // is replaced by the default one: the run goes on and the user is told.
+  const FrameOutcome frame = ApplyFrameChain(pictures.result, pictures.source, finishing.addFrame, finishing.frame, context);
+  if (!frame.status) pictures.notices.push_back(frame.status.message());
   context.Processing = false;
+  if (finishing.addText) {
+    const TextOutcome text = ApplyText(pictures.result, finishing.text, pictures.source.Width(),
+                                       pictures.source.Height(), finishing.addFrame);
+    if (!text.status) pictures.notices.push_back(text.status.message());
+    if (!text.notice.empty()) pictures.notices.push_back(text.notice);
+  }
 }
 
 void ProcessNoFilter(RunPictures& pictures, StyleSettings& settings, const FinishingSettings& finishing,

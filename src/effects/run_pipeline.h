@@ -5,12 +5,14 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 #include "core/bitmap24.h"
 #include "core/filters.h"
 #include "core/run_context.h"
 #include "effects/catalogue.h"
 #include "finishing/frames.h"
+#include "finishing/text.h"
 #include "finishing/texture.h"
 
 namespace atelion {
@@ -42,6 +44,7 @@ struct FinishingSettings {
   bool addFrame = false;
   bool addText = false;
   FrameSettings frame;  ///< the frame window's settings, used when `addFrame` is on
+  TextSettings text;    ///< the text window's settings, used when `addText` is on
   TextureSettings texture;
   Bitmap24 textureTile;  ///< the current 256 × 256 tile
 };
@@ -51,6 +54,9 @@ struct RunPictures {
   Bitmap24 source;
   Bitmap24 result;
   Bitmap24 untexturedCopy;  ///< the last style output before soften and texture
+  /// What the finishing chain tells the user (a font that replaced a missing one, a frame
+  /// picture that could not be read); the run itself went on.
+  std::vector<std::string> notices;
 };
 
 enum class RunOutcome {

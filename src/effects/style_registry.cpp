@@ -2,6 +2,11 @@
 #include "effects/run_pipeline.h"
 
 // Style headers, one per line.
+#include "styles/painting/painting_7.h"
+#include "styles/painting/painting_8.h"
+#include "styles/sketch/pencil_sketch_1.h"
+#include "styles/stylized/emergence.h"
+#include "styles/stylized/vivify.h"
 
 namespace atelion {
 
@@ -10,6 +15,11 @@ FullSizeRunner FindFullSizeRunner(int effectId) {
   switch (DescribeEffect(effectId).method) {
     case FullSizeMethod::ProcessNoFilter: return ProcessNoFilter;
     // Styles, one case per line.
+    case FullSizeMethod::ProcessExpressivePainting: return ProcessExpressivePainting;
+    case FullSizeMethod::ProcessPencilSketch: return ProcessPencilSketch;
+    case FullSizeMethod::ProcessRandomStrokes: return ProcessRandomStrokes;
+    case FullSizeMethod::ProcessRandomPolygons: return ProcessRandomPolygons;
+    case FullSizeMethod::ProcessVivify: return ProcessVivify;
     default: return nullptr;
   }
 }

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <sstream>
 
 #include "document/conversion.h"
 #include "document/image_files.h"
 #include "effects/catalogue.h"
 #include "effects/parameter_files.h"
+#include "finishing/frames.h"
+#include "finishing/font_engine.h"
 #include "support/test_files.h"
 
 namespace atelion {
@@ -97,6 +100,16 @@ TEST_F(CliConvert, ExitStatusesNameTheProblem) {
       {{"convert", (folder / "empty.png").string(), out, "--style", "14"}, kExitUnreadableInput, "empty.png"},
       {{"convert", (folder / "text.png").string(), out, "--style", "14"}, kExitUnreadableInput, "text.png"},
       {{"convert", in, (folder / "missing" / "out.png").string(), "--style", "14"}, kExitWriteFailed, "missing"},
+      {{"convert", in, out, "--style", "14", "--frame", "7"}, kExitBadArguments, "--frame needs"},
+      {{"convert", in, out, "--style", "14", "--frame", "Golden frame"}, kExitBadArguments, "--frame needs"},
+      {{"convert", in, out, "--style", "14", "--frame-margin", "10"}, kExitBadArguments, "needs --frame"},
+      {{"convert", in, out, "--style", "14", "--frame", "0", "--frame-margin", "5001"}, kExitBadArguments, "0 to 5000"},
+      {{"convert", in, out, "--style", "14", "--frame", "1", "--frame-fill", "12345G"}, kExitBadArguments, "RRGGBB"},
+      {{"convert", in, out, "--style", "14", "--frame", "0", "--frame-line", "FFFFFF"}, kExitBadArguments,
+       "--frame-line does not apply to the frame \"Simple frame\""},
+      {{"convert", in, out, "--style", "14", "--frame", "3", "--frame-number", "6"}, kExitBadArguments, "1 to 5"},
+      {{"convert", in, out, "--style", "14", "--frame", "6", "--frame-picture", (folder / "text.png").string()},
+       kExitUnreadableInput, "text.png"},
   };
   for (const Case& c : cases) {
     const auto run = RunProgram(CliProgram(), c.arguments);
@@ -127,10 +140,131 @@ TEST_F(CliConvert, ParameterFileGivesTheStyleAndItsSliders) {
   EXPECT_NE(missing.output.find("File not found"), std::string::npos) << missing.output;
 }
 
+TEST_F(CliConvert, FrameOptionsShapeTheFramedPicture) {
+  // The input is 50 × 40.
+  struct Case {
+    std::vector<std::string> options;
+    int width;
+    int height;
+    int x, y;  ///< a pixel to look at, and what it must be: the frame colour, or the picture's (px, py)
+    std::optional<Colour> colour;
+    int px, py;
+  };
+  const Case cases[] = {
+      {{"--frame", "0", "--frame-margin", "10", "--frame-fill", "102030"}, 60, 50, 2, 2, MakeColour(0x10, 0x20, 0x30)},
+      {{"--frame", "simple frame", "--frame-margin", "10"}, 60, 50, 25, 20, std::nullopt, 20, 15},
+      // The line of the lined frame lies (20 − 5) div 2 pixels in from the edge.
+      {{"--frame", "Lined frame ", "--frame-margin", "20", "--frame-line", "#FF0000"}, 70, 60, 7, 30, 0x0000FFu},
+      // 50 + 2 · 3 + 10 − 1 wide; the second panel starts at 5 + 3 + 16.
+      {{"--frame", "4", "--frame-margin", "10", "--frame-spacing", "3"}, 65, 50, 24 + 12, 5 + 20, std::nullopt, 16 + 12, 20},
+      {{"--frame", "Brushstrokes", "--frame-margin", "10"}, 60, 50, 30, 25, std::nullopt, 25, 20},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> arguments = {"convert", (folder / "in.png").string(), (folder / "framed.png").string(),
+                                          "--style", "14"};
+    arguments.insert(arguments.end(), c.options.begin(), c.options.end());
+    const auto run = RunProgram(CliProgram(), arguments);
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    const LoadedImage out = LoadImageFile(folder / "framed.png");
+    ASSERT_TRUE(out.status);
+    EXPECT_EQ(out.picture.Width(), c.width) << c.options[1];
+    EXPECT_EQ(out.picture.Height(), c.height) << c.options[1];
+    EXPECT_EQ(out.picture.Pixel(c.x, c.y), c.colour ? *c.colour : Photo(50, 40).Pixel(c.px, c.py)) << c.options[1];
+  }
+  // The styles with a frame picture put the margin-framed picture into a larger one.
+  for (const char* entry : {"2", "3", "6"}) {
+    const auto run = RunProgram(CliProgram(), {"convert", (folder / "in.png").string(), (folder / "framed.png").string(),
+                                               "--style", "14", "--frame", entry, "--frame-margin", "10"});
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    const LoadedImage out = LoadImageFile(folder / "framed.png");
+    ASSERT_TRUE(out.status);
+    EXPECT_GT(out.picture.Width(), 60) << entry;
+    EXPECT_GT(out.picture.Height(), 50) << entry;
+  }
+}
+
+TEST_F(CliConvert, TextOptionsWriteTheLine) {
+  ASSERT_TRUE(SaveImageFile(Photo(200, 90), folder / "wide.png", ImageFormat::Png));
+  const auto convert = [&](const std::string& name, std::vector<std::string> options) {
+    std::vector<std::string> arguments = {"convert", (folder / "wide.png").string(), (folder / name).string(),
+                                          "--style", "Frame, texture and text only"};
+    arguments.insert(arguments.end(), options.begin(), options.end());
+    return RunProgram(CliProgram(), arguments);
+  };
+  const Bitmap24 photo = Photo(200, 90);
+  // Top left in pure red: the changed pixels stay in the upper left, and some are red.
+  auto run = convert("red.png", {"--text", "Crème", "--text-position", "Top left", "--font-size", "10",
+                                 "--text-colour", "FF0000", "--font-style", "bold,underline"});
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  const LoadedImage red = LoadImageFile(folder / "red.png");
+  ASSERT_TRUE(red.status);
+  int changed = 0;
+  bool pureRed = false;
+  for (int y = 0; y < 90; ++y) {
+    for (int x = 0; x < 200; ++x) {
+      if (red.picture.Pixel(x, y) == photo.Pixel(x, y)) continue;
+      ++changed;
+      ASSERT_TRUE(x < 100 && y < 45) << x << "," << y;
+      pureRed |= red.picture.Pixel(x, y) == MakeColour(255, 0, 0);
+    }
+  }
+  EXPECT_GT(changed, 50);
+  EXPECT_TRUE(pureRed);
+
+  // Opacity 0 leaves the picture as it was, shadow or not.
+  run = convert("clear.png", {"--text", "Crème", "--text-opacity", "0", "--text-shadow", "--text-position", "5"});
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_EQ(LoadImageFile(folder / "clear.png").picture, photo);
+
+  // The shadow darkens pixels that the same text without it leaves alone.
+  ASSERT_EQ(convert("plain.png", {"--text", "Atelion", "--text-position", "5"}).exitCode, 0);
+  ASSERT_EQ(convert("shadow.png", {"--text", "Atelion", "--text-position", "5", "--text-shadow"}).exitCode, 0);
+  EXPECT_NE(LoadImageFile(folder / "plain.png").picture, LoadImageFile(folder / "shadow.png").picture);
+
+  // A missing family is replaced, and the program says by which font.
+  run = convert("fallback.png", {"--text", "Atelion", "--font", "Atelion Missing Family"});
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_NE(run.output.find("\"Atelion Missing Family\" is not installed"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find(kDefaultFontFamily), std::string::npos) << run.output;
+}
+
+TEST_F(CliConvert, TextOptionsRefuseUnusableValues) {
+  struct Case {
+    std::vector<std::string> options;
+    std::string message;
+  };
+  const Case cases[] = {
+      {{"--font", "DejaVu Serif"}, "--font needs --text"},
+      {{"--text"}, "--text needs"},
+      {{"--text", "a", "--font-size", "0"}, "--font-size needs a size in points from 1 to 500"},
+      {{"--text", "a", "--text-position", "10"}, "--text-position"},
+      {{"--text", "a", "--text-position", "User defined position"}, "--text-position"},
+      {{"--text", "a", "--font-style", "bold,heavy"}, "not \"heavy\""},
+      {{"--text", "a", "--text-colour", "red"}, "RRGGBB"},
+      {{"--text", "a", "--text-opacity", "256"}, "from 0 to 255"},
+      {{"--text", "a", "--text-size", "12"}, "unknown option --text-size"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> arguments = {"convert", (folder / "in.png").string(), (folder / "out.png").string(),
+                                          "--style", "14"};
+    arguments.insert(arguments.end(), c.options.begin(), c.options.end());
+    const auto run = RunProgram(CliProgram(), arguments);
+    EXPECT_EQ(run.exitCode, kExitBadArguments) << c.message;
+    EXPECT_NE(run.output.find(c.message), std::string::npos) << run.output;
+    EXPECT_FALSE(std::filesystem::exists(folder / "out.png"));
+  }
+}
+
 TEST(CliHelp, PrintsUsage) {
   const auto run = RunProgram(CliProgram(), {"--help"});
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_NE(run.output.find("atelion-cli convert IN OUT"), std::string::npos);
+  for (const FrameSettingRange* range : {&kFrameMarginRange, &kPanelSpacingRange, &kRealisticFrameRange,
+                                         &kColouredFrameRange, &kFrameColourOffsetRange}) {
+    const std::string text = std::to_string(range->minimum) + ".." + std::to_string(range->maximum);
+    EXPECT_NE(run.output.find(text), std::string::npos) << text;
+  }
+  EXPECT_NE(run.output.find("(default " + std::to_string(kFrameMarginRange.defaultValue) + ")"), std::string::npos);
 }
 
 }  // namespace
