@@ -30,6 +30,8 @@ struct StyleSettings {
   bool doubled = false;              ///< the "x 2" box of the style
   Colour paperColour = 0xFFFFFF;
   bool scriptRunning = false;        ///< the script's final finishing pass
+  /// Set by a style that ended by itself and wants the drawing-parameters window shown again.
+  bool showParametersWindow = false;
   /// The custom brush is in use (the hidden `CheckBox5`): Paintings 7 and 8 paint with
   /// `customBrush` instead of the shipped brush sheet.
   bool customBrushInUse = false;

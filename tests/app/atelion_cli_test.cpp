@@ -6,7 +6,9 @@
 #include "document/conversion.h"
 #include "document/image_files.h"
 #include "effects/catalogue.h"
+#include "document/silent_conversion.h"
 #include "effects/parameter_files.h"
+#include "effects/run_pipeline.h"
 #include "finishing/frames.h"
 #include "finishing/font_engine.h"
 #include "support/test_files.h"
@@ -265,6 +267,44 @@ TEST(CliHelp, PrintsUsage) {
     EXPECT_NE(run.output.find(text), std::string::npos) << text;
   }
   EXPECT_NE(run.output.find("(default " + std::to_string(kFrameMarginRange.defaultValue) + ")"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace atelion
+
+namespace atelion {
+namespace {
+
+// Every style this build has runs end to end through both command lines, and the seeded ones
+// draw the same bytes twice.
+TEST(EveryStyle, RunsThroughBothCommandLines) {
+  TempFolder folder;
+  Bitmap24 photo(72, 56);
+  for (int y = 0; y < photo.Height(); ++y) {
+    for (int x = 0; x < photo.Width(); ++x) {
+      photo.SetPixel(x, y, MakeColour((x * 7 + y) & 0xFF, (y * 5 + 40) & 0xFF, ((x - y) * 3) & 0xFF));
+    }
+  }
+  ASSERT_TRUE(SaveImageFile(photo, folder / "in.jpg", ImageFormat::Jpeg, 200));
+  for (int number = 1; number < kSilentStyleCount; ++number) {
+    const int effectId = SilentStyleEffectId(number);
+    if (!StyleAvailable(effectId)) continue;
+    SCOPED_TRACE(EffectName(effectId));
+    const std::string silentOut = (folder / ("silent" + std::to_string(number) + ".jpg")).string();
+    const auto silent = testing_support::RunProgram(testing_support::DesktopProgram(),
+                                                    {"-silent", (folder / "in.jpg").string(), silentOut, std::to_string(number)});
+    ASSERT_EQ(silent.exitCode, 0) << silent.output;
+    EXPECT_EQ(LoadImageFile(silentOut).dpi, 200);
+
+    std::vector<testing_support::Bytes> outputs;
+    for (int run = 0; run < 2; ++run) {
+      const std::string out = (folder / ("cli" + std::to_string(number) + "_" + std::to_string(run) + ".png")).string();
+      const auto cli = RunProgram(CliProgram(), {"convert", (folder / "in.jpg").string(), out, "--style", std::to_string(effectId)});
+      ASSERT_EQ(cli.exitCode, 0) << cli.output;
+      outputs.push_back(testing_support::ReadBytes(out));
+    }
+    EXPECT_EQ(outputs[0], outputs[1]);
+  }
 }
 
 }  // namespace

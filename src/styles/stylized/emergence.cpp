@@ -311,7 +311,13 @@ void ProcessRandomPolygons(RunPictures& pictures, StyleSettings& settings, const
   try {
     pictures.result = pictures.source;
     Bitmap24 canvas = pictures.source;
-    RandomPolygons(pictures.source, canvas, settings, context, &pictures.result);
+    const RandomPolygonsEnd end = RandomPolygons(pictures.source, canvas, settings, context, &pictures.result);
+    if (end == RandomPolygonsEnd::RejectionLimit) {
+      // Hundreds of shapes in a row improved nothing: the picture has converged. The stop flag
+      // raised for that is not a cancel, so the run finishes with its frame and text.
+      context.AbortRequested = false;
+      settings.showParametersWindow = !settings.manualBrushMode;
+    }
     ApplySoftenAndTexture(canvas, pictures, finishing);
   } catch (const std::bad_alloc&) {
     context.AbortRequested = true;

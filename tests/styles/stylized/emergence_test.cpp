@@ -231,16 +231,18 @@ TEST(RandomPolygons, ThePreviewShowsTheEmergingCanvas) {
 }
 
 TEST(ProcessRandomPolygons, TheCanvasBecomesTheResult) {
-  // Also when the run stops itself: shapes as large as the picture soon stop improving it.
+  // Also when the run stops itself: shapes as large as the picture soon stop improving it. That
+  // end is not a cancel: the run finishes and asks for the parameters window again.
   const Bitmap24 source = Photo(64, 48);
-  for (const auto& [sliders, outcome] : {std::pair{ParameterSet{80, 0, 30, 2, 12}, RunOutcome::Finished},
-                                         std::pair{FactoryDefaults(kEmergenceEffectId), RunOutcome::Aborted}}) {
+  for (const auto& [sliders, endsItself] : {std::pair{ParameterSet{80, 0, 30, 2, 12}, false},
+                                            std::pair{FactoryDefaults(kEmergenceEffectId), true}}) {
     RunPictures pictures;
     pictures.source = source;
     StyleSettings settings = Emergence(sliders);
     settings.sourceMean = ComputeMeanColour(source);
     RunContext context;
-    EXPECT_EQ(RunEffect(pictures, settings, FinishingSettings{}, context), outcome);
+    EXPECT_EQ(RunEffect(pictures, settings, FinishingSettings{}, context), RunOutcome::Finished);
+    EXPECT_EQ(settings.showParametersWindow, endsItself);
     EXPECT_EQ(pictures.result, Draw(source, settings).picture);
     EXPECT_EQ(pictures.untexturedCopy, pictures.result);
     EXPECT_EQ(pictures.source, source);
