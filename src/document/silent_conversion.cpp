@@ -1,5 +1,6 @@
 #include "document/silent_conversion.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 
@@ -38,6 +39,11 @@ std::string SilentOutputName(const std::string& output) {
 }
 
 std::optional<SilentRequest> ParseSilentArguments(std::span<const std::string> arguments, std::string& error) {
+  return ParseSilentArguments(arguments, Settings{}, error);
+}
+
+std::optional<SilentRequest> ParseSilentArguments(std::span<const std::string> arguments, const Settings& stored,
+                                                  std::string& error) {
   auto argument = [&](std::size_t i) -> const std::string* {
     return i < arguments.size() ? &arguments[i] : nullptr;
   };
@@ -77,15 +83,23 @@ std::optional<SilentRequest> ParseSilentArguments(std::span<const std::string> a
   auto yes = [&](std::size_t i) { return argument(i) && *argument(i) == "y"; };
   job.finishing.softenEdges = yes(8);
   job.finishing.addFrame = yes(9);
+  job.finishing.frame = stored.frame;
+  job.finishing.text = stored.text;
   job.finishing.texture.enabled = yes(10);
   job.finishing.texture.strength = kFirstSwitchOnStrength;
+  job.finishing.texture.tileIndex = std::max(stored.textureTileIndex, 0);
   if (argument(11)) job.finishing.texture.tileIndex = NumberOr(*argument(11), 1) - 1;
   return request;
 }
 
 int RunSilentConversion(std::span<const std::string> arguments, std::FILE* error) {
+  // Read at start as every start does; the silent mode ends without writing the file back.
+  return RunSilentConversion(arguments, LoadIniFile(SettingsFilePath()), error);
+}
+
+int RunSilentConversion(std::span<const std::string> arguments, const Settings& stored, std::FILE* error) {
   std::string problem;
-  std::optional<SilentRequest> request = ParseSilentArguments(arguments, problem);
+  std::optional<SilentRequest> request = ParseSilentArguments(arguments, stored, problem);
   if (!request) {
     std::fprintf(error, "atelion -silent: %s\n", problem.c_str());
     return kExitBadArguments;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "document/conversion.h"
+#include "document/settings_file.h"
 
 namespace atelion {
 
@@ -27,10 +28,18 @@ struct SilentRequest {
 /// Reads the arguments that follow "-silent" (source, output, style, five slider values, soften,
 /// frame, texture, tile). Missing arguments keep their defaults; text that is not a number counts
 /// as the fallback value the command line has always used. Fails for a missing source or output
-/// and a style number outside the table.
+/// and a style number outside the table. The frame and text settings and the texture tile come
+/// from `stored` (the settings file read at start-up); the tile argument, when given, replaces
+/// the stored tile. The settings file does not keep "Add text", so no text is laid.
+std::optional<SilentRequest> ParseSilentArguments(std::span<const std::string> arguments, const Settings& stored,
+                                                  std::string& error);
+/// The same with the settings a first start has.
 std::optional<SilentRequest> ParseSilentArguments(std::span<const std::string> arguments, std::string& error);
 
-/// Runs the whole silent conversion and prints any message on `error`. Returns the exit status.
+/// Runs the whole silent conversion with the settings file at `SettingsFilePath()`, which it reads
+/// and never writes, and prints any message on `error`. Returns the exit status.
 int RunSilentConversion(std::span<const std::string> arguments, std::FILE* error);
+/// The same with settings already read.
+int RunSilentConversion(std::span<const std::string> arguments, const Settings& stored, std::FILE* error);
 
 }  // namespace atelion

@@ -47,7 +47,8 @@ Bytes ReadBytes(const fs::path& path) {
   return Bytes(std::istreambuf_iterator<char>(file), {});
 }
 
-ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& arguments) {
+ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& arguments,
+                      const std::vector<std::string>& extraEnvironment) {
   int pipeEnds[2];
   if (::pipe(pipeEnds) != 0) throw std::runtime_error("pipe failed");
   posix_spawn_file_actions_t actions;
@@ -62,14 +63,24 @@ ProgramRun RunProgram(const std::string& program, const std::vector<std::string>
   std::vector<char*> argv;
   for (std::string& a : argumentCopies) argv.push_back(a.data());
   argv.push_back(nullptr);
-  // The programs must never need a display.
+  // The programs must never need a display, nor read or write the user's own settings.
+  std::vector<std::string> replaced = {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_CONFIG_HOME"};
+  for (const std::string& entry : extraEnvironment) replaced.push_back(entry.substr(0, entry.find('=')));
+  auto isReplaced = [&replaced](const char* entry) {
+    const char* equals = std::strchr(entry, '=');
+    const std::string name(entry, equals != nullptr ? equals : entry + std::strlen(entry));
+    return std::find(replaced.begin(), replaced.end(), name) != replaced.end();
+  };
   std::vector<std::string> environment;
   for (char** e = environ; *e != nullptr; ++e) {
-    if (std::strncmp(*e, "DISPLAY=", 8) != 0 && std::strncmp(*e, "WAYLAND_DISPLAY=", 16) != 0 &&
-        std::strncmp(*e, "QT_QPA_PLATFORM=", 16) != 0) {
-      environment.emplace_back(*e);
-    }
+    if (!isReplaced(*e)) environment.emplace_back(*e);
   }
+  const bool configGiven = std::any_of(extraEnvironment.begin(), extraEnvironment.end(),
+                                      [](const std::string& entry) { return entry.rfind("XDG_CONFIG_HOME=", 0) == 0; });
+  if (!configGiven) {
+    environment.push_back("XDG_CONFIG_HOME=" + (fs::temp_directory_path() / "atelion-test-no-config").string());
+  }
+  environment.insert(environment.end(), extraEnvironment.begin(), extraEnvironment.end());
   std::vector<char*> envp;
   for (std::string& e : environment) envp.push_back(e.data());
   envp.push_back(nullptr);

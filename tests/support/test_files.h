@@ -36,7 +36,11 @@ struct ProgramRun {
 };
 
 /// Runs a program with arguments (no shell), with no display available, and waits for it.
-ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& arguments);
+/// `extraEnvironment` holds "NAME=value" entries that are added or replace inherited ones. The
+/// program never sees the user's settings: XDG_CONFIG_HOME points to a folder that does not exist
+/// unless `extraEnvironment` sets it.
+ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& arguments,
+                      const std::vector<std::string>& extraEnvironment = {});
 
 /// Paths of the programs built with the tests.
 inline std::string CliProgram() { return ATELION_CLI_PATH; }
