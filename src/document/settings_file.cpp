@@ -47,7 +47,7 @@ std::optional<int> ParseNumber(const std::string& line) {
   if (first == std::string::npos) return std::nullopt;
   const char* begin = line.data() + first;
   const char* end = line.data() + last + 1;
-  if (*begin == '+') ++begin;
+  if (*begin == '+' && end - begin > 1 && begin[1] != '-') ++begin;
   int value = 0;
   const auto [rest, error] = std::from_chars(begin, end, value);
   if (error != std::errc() || rest != end || begin == end) return std::nullopt;
