@@ -1,4 +1,4 @@
-// The shared pixel filters of Part 1.2. Soften, BoxBlur3, Sharpen3 and LocalContrast keep running
+// The shared pixel filters. Soften, BoxBlur3, Sharpen3 and LocalContrast keep running
 // column sums and MedianSmooth a sliding histogram instead of re-summing every window (LocalSharpen5
 // must re-read its window: it sees its own output). tests/core/filters_test.cpp compares each fast
 // filter with a direct transcription of the described arithmetic on random pictures.

@@ -1,4 +1,4 @@
-// The shared whole-picture filters (Part 1.2): softening, blurring, sharpening, brightness,
+// The shared whole-picture filters: softening, blurring, sharpening, brightness,
 // contrast, saturation, colour vibrance, tone adjustment, automatic contrast, median, negative,
 // colouring of a grey drawing, and the integer hue–lightness–saturation conversion they use.
 // Every filter is bit-exact to the described integer arithmetic ("div" truncates toward zero).

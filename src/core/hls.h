@@ -1,4 +1,4 @@
-// The floating-point hue–lightness–saturation conversion pair of Part 1.5, on the 0..240 scale
+// The floating-point hue–lightness–saturation conversion pair, on the 0..240 scale
 // (hue 0 and 240 red, 80 green, 160 blue; RGBMAX 255). Styles convert a colour, change one
 // component and convert back; the double-precision rounding decides their exact colours.
 // Not interchangeable with the integer pair RGBToHLS240 / HLSToRGB240 of core/filters.h.

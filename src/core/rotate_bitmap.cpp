@@ -103,9 +103,7 @@ void RotateBitmap(const Bitmap24& source, Bitmap24& destination, int angle, RunC
   } catch (const std::bad_alloc&) {
     // Too large to turn: stop the run the way a cancel does; the caller's remaining steps
     // find the abort flag set and return at once.
-    context.AbortRequested = true;
-    context.BatchCancelled = true;
-    context.ReportProgress(101, 100, 1, 1);
+    context.StopForLackOfMemory();
   }
 }
 

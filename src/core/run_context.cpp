@@ -71,6 +71,12 @@ void RunContext::SetStopPercentageText(const std::string& text) {
   StopPercentage = (error == std::errc() && rest == end) ? value : 0;
 }
 
+void RunContext::StopForLackOfMemory() {
+  AbortRequested = true;
+  BatchCancelled = true;
+  ReportProgress(101, 100, 1, 1);
+}
+
 void RunContext::ResetWhenIdle() {
   AbortRequested = false;
   PreviewEffect = 0;

@@ -104,6 +104,10 @@ class RunContext {
   /// The percentage last shown by ReportProgress, −1 when no run shows progress.
   int ShownPercent() const { return shownPercent_; }
 
+  /// Ends a run that could not get the memory it needs: the run and a batch stop the way a
+  /// cancel does, and the progress display shows the run as done.
+  void StopForLackOfMemory();
+
   /// The idle reset: what the desktop program does whenever it becomes idle.
   void ResetWhenIdle();
 

@@ -192,3 +192,21 @@ TEST(RunContext, IdleResetClearsTheRunFlags) {
 
 }  // namespace
 }  // namespace atelion
+
+namespace atelion {
+namespace {
+
+TEST(RunContext, LackOfMemoryStopsTheRunAndTheBatchAndEndsTheDisplay) {
+  RecordingSink sink;
+  RunContext context;
+  context.Progress = &sink;
+  context.Processing = true;
+  context.ReportProgress(0, 100, 1, 1);
+  context.StopForLackOfMemory();
+  EXPECT_TRUE(context.AbortRequested);
+  EXPECT_TRUE(context.BatchCancelled);
+  EXPECT_EQ(sink.events, (std::vector<std::string>{"start", "finish"}));
+}
+
+}  // namespace
+}  // namespace atelion

@@ -540,9 +540,7 @@ void ProcessRandomStrokes(RunPictures& pictures, StyleSettings& settings, const 
     const Bitmap24 output = std::move(pictures.result);
     ApplySoftenAndTexture(output, pictures, finishing);
   } catch (const std::bad_alloc&) {
-    context.AbortRequested = true;
-    context.BatchCancelled = true;
-    context.ReportProgress(101, 100, 1, 1);
+    context.StopForLackOfMemory();
     context.Processing = false;
     return;
   }

@@ -412,9 +412,7 @@ void ProcessExpressivePainting(RunPictures& pictures, StyleSettings& settings, c
     ApplySoftenAndTexture(painted, pictures, finishing);
     Finalize(pictures, finishing, context);
   } catch (const std::bad_alloc&) {
-    context.AbortRequested = true;
-    context.BatchCancelled = true;
-    context.ReportProgress(101, 100, 1, 1);
+    context.StopForLackOfMemory();
   }
   context.Processing = false;
   context.PreviewEffect = 0;

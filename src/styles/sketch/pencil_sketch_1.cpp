@@ -226,9 +226,7 @@ void ProcessPencilSketch(RunPictures& pictures, StyleSettings& settings, const F
     context.CheckAbort();
     Finalize(pictures, finishing, context);
   } catch (const std::bad_alloc&) {
-    context.AbortRequested = true;
-    context.BatchCancelled = true;
-    context.ReportProgress(101, 100, 1, 1);
+    context.StopForLackOfMemory();
   }
   context.Processing = false;
 }

@@ -320,9 +320,7 @@ void ProcessRandomPolygons(RunPictures& pictures, StyleSettings& settings, const
     }
     ApplySoftenAndTexture(canvas, pictures, finishing);
   } catch (const std::bad_alloc&) {
-    context.AbortRequested = true;
-    context.BatchCancelled = true;
-    context.ReportProgress(101, 100, 1, 1);
+    context.StopForLackOfMemory();
     context.Processing = false;
     return;
   }

@@ -163,9 +163,7 @@ void ProcessVivify(RunPictures& pictures, StyleSettings& settings, const Finishi
     Vivify(pictures.source, vivified, settings, context, &pictures.result);
     ApplySoftenAndTexture(vivified, pictures, finishing);
   } catch (const std::bad_alloc&) {
-    context.AbortRequested = true;
-    context.BatchCancelled = true;
-    context.ReportProgress(101, 100, 1, 1);
+    context.StopForLackOfMemory();
     context.Processing = false;
     return;
   }
