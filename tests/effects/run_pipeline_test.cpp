@@ -195,3 +195,29 @@ TEST(PrepareTexture, CutsTheChosenTileFromTheShippedSheet) {
 
 }  // namespace
 }  // namespace atelion
+
+namespace atelion {
+namespace {
+
+TEST(Finalize, AnUnreadableFrameAndAMissingFontAreToldAndTheRunGoesOn) {
+  RunPictures pictures = PicturesOf(Photo(60, 40));
+  pictures.result = pictures.source;
+  FinishingSettings finishing;
+  finishing.addFrame = true;
+  finishing.frame.entry = static_cast<int>(FrameStyle::Custom);
+  finishing.frame.margin = 20;
+  finishing.frame.useDefaultFrame = false;
+  finishing.frame.customFramePath = "/nonexistent/frame.png";
+  finishing.addText = true;
+  finishing.text.text = "Abc";
+  finishing.text.fontName = "No Such Font Family 123";
+  RunContext context;
+  Finalize(pictures, finishing, context);
+  EXPECT_EQ(pictures.result.Width(), 80);
+  ASSERT_EQ(pictures.notices.size(), 2u);
+  EXPECT_NE(pictures.notices[0].find("frame.png"), std::string::npos) << pictures.notices[0];
+  EXPECT_NE(pictures.notices[1].find("No Such Font Family 123"), std::string::npos) << pictures.notices[1];
+}
+
+}  // namespace
+}  // namespace atelion
