@@ -8,6 +8,7 @@ packages=(
   libjpeg62-turbo-dev libpng-dev zlib1g-dev libgif-dev libcurl4-openssl-dev libstb-dev
   libfreetype-dev libharfbuzz-dev libfontconfig-dev libfribidi-dev fonts-dejavu-core fonts-kacst
   libgtest-dev libgmock-dev libbenchmark-dev
+  qt6-base-dev
 )
 
 missing=()
