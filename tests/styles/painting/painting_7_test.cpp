@@ -14,6 +14,7 @@
 #include "core/rotate_bitmap.h"
 #include "styles/painting/brush_sheet.h"
 #include "styles/painting/edge_strokes.h"
+#include "support/picture_checksum.h"
 
 namespace atelion {
 
@@ -24,16 +25,7 @@ namespace {
 
 constexpr int kPainting7 = 15;
 
-std::uint64_t Fnv1a(const Bitmap24& picture) {
-  std::uint64_t hash = 14695981039346656037ull;
-  for (int y = 0; y < picture.Height(); ++y) {
-    for (std::size_t i = 0; i < picture.RowBytes(); ++i) {
-      hash ^= picture.Row(y)[i];
-      hash *= 1099511628211ull;
-    }
-  }
-  return hash;
-}
+using testing_support::Fnv1a;
 
 // A small "photograph": a dark disc, a bright bar and a smooth background with noise.
 Bitmap24 SyntheticPhoto(int width, int height, unsigned seed = 7) {

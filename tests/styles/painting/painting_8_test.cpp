@@ -13,6 +13,7 @@
 #include "core/rotate_bitmap.h"
 #include "effects/catalogue.h"
 #include "styles/painting/brush_sheet.h"
+#include "support/picture_checksum.h"
 
 namespace atelion {
 namespace {
@@ -41,14 +42,7 @@ Bitmap24 Photo(int width, int height) {
   return picture;
 }
 
-std::uint64_t Fnv1a(const Bitmap24& picture) {
-  std::uint64_t hash = 14695981039346656037ull;
-  for (int y = 0; y < picture.Height(); ++y) {
-    const std::uint8_t* row = picture.Row(y);
-    for (std::size_t i = 0; i < picture.RowBytes(); ++i) hash = (hash ^ row[i]) * 1099511628211ull;
-  }
-  return hash;
-}
+using testing_support::Fnv1a;
 
 StyleSettings Painting8Settings(ParameterSet sliders, const Bitmap24& source) {
   StyleSettings settings;

@@ -12,6 +12,7 @@
 #include "core/rotate_bitmap.h"
 #include "document/image_files.h"
 #include "styles/sketch/hatching_picture.h"
+#include "support/picture_checksum.h"
 
 namespace atelion {
 namespace {
@@ -46,16 +47,7 @@ Bitmap24 TestHatching() {
   return picture;
 }
 
-std::uint64_t Fnv1a(const Bitmap24& picture) {
-  std::uint64_t hash = 14695981039346656037ull;
-  for (int y = 0; y < picture.Height(); ++y) {
-    for (std::size_t i = 0; i < picture.RowBytes(); ++i) {
-      hash ^= picture.Row(y)[i];
-      hash *= 1099511628211ull;
-    }
-  }
-  return hash;
-}
+using testing_support::Fnv1a;
 
 PencilSketchParameters Parameters(int T, int E, int I, int D, int K) {
   return {.edgeThreshold = T, .edgeIntensity = E, .colourIntensity = I, .darkenLighten = D, .contrast = K};

@@ -8,6 +8,7 @@
 
 #include "core/filters.h"
 #include "effects/catalogue.h"
+#include "support/picture_checksum.h"
 
 namespace atelion {
 namespace {
@@ -37,14 +38,7 @@ Bitmap24 Noise(int width, int height, unsigned seed) {
   return picture;
 }
 
-std::uint64_t Fnv1a(const Bitmap24& picture) {
-  std::uint64_t hash = 14695981039346656037ull;
-  for (int y = 0; y < picture.Height(); ++y) {
-    const std::uint8_t* row = picture.Row(y);
-    for (std::size_t i = 0; i < picture.RowBytes(); ++i) hash = (hash ^ row[i]) * 1099511628211ull;
-  }
-  return hash;
-}
+using testing_support::Fnv1a;
 
 Bitmap24 Vivified(const Bitmap24& source, ParameterSet sliders) {
   StyleSettings settings;
