@@ -14,13 +14,26 @@
 
 namespace {
 
-// "--screenshot FILE": shows the window, lets it lay itself out, writes a picture of it and quits.
+// "--screenshot FILE": draws the start picture with the chosen style, writes a picture of the
+// window once the drawing is shown, and quits.
 void ScheduleScreenshot(atelion::MainWindow& window, const QString& path) {
-  QTimer::singleShot(600, &window, [&window, path] {
-    const bool written = window.grab().save(path, "PNG");
-    if (!written) std::fprintf(stderr, "atelion: could not write %s\n", path.toLocal8Bit().constData());
-    QApplication::exit(written ? 0 : 1);
+  auto grabLater = [&window, path] {
+    QTimer::singleShot(300, &window, [&window, path] {
+      const bool written = window.grab().save(path, "PNG");
+      if (!written) std::fprintf(stderr, "atelion: could not write %s\n", path.toLocal8Bit().constData());
+      QApplication::exit(written ? 0 : 1);
+    });
+  };
+  QObject::connect(&window, &atelion::MainWindow::runFinished, &window, grabLater);
+  QTimer::singleShot(300, &window, [&window, grabLater] {
+    if (!window.StartDrawing()) grabLater();
   });
+}
+
+// Qt cannot open a window without a display; say what works instead of aborting.
+bool DisplayAvailable() {
+  return qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || qEnvironmentVariableIsSet("DISPLAY") ||
+         qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
 }
 
 }  // namespace
@@ -31,6 +44,13 @@ int main(int argc, char** argv) {
     return atelion::RunSilentConversion(std::span(arguments).subspan(1), stderr);
   }
 
+  if (!DisplayAvailable()) {
+    std::fprintf(stderr,
+                 "atelion: no display to open the window on.\n"
+                 "Convert pictures with: atelion -silent SRC OUT STYLE P1 P2 P3 P4 P5 SOFTEN FRAME TEXTURE TILE\n"
+                 "or with atelion-cli (see atelion-cli --help).\n");
+    return atelion::kExitBadArguments;
+  }
   QApplication application(argc, argv);
   QApplication::setApplicationName("Atelion");
   atelion::ApplyDarkTheme();
