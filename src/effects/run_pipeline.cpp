@@ -1,6 +1,7 @@
 #include "effects/run_pipeline.h"
 
 #include <algorithm>
+#include <new>
 
 #include "core/canvas.h"
 
@@ -17,18 +18,28 @@ RunOutcome RunEffect(RunPictures& pictures, StyleSettings& settings, const Finis
   return context.AbortRequested ? RunOutcome::Aborted : RunOutcome::Finished;
 }
 
+void RunStyleMethod(RunPictures& pictures, const FinishingSettings& finishing, RunContext& context,
+                    const std::function<Bitmap24()>& draw) {
+  context.Processing = true;
+  try {
+    pictures.result = pictures.source;
+    const Bitmap24 output = draw();
+    ApplySoftenAndTexture(output, pictures, finishing);
+    Finalize(pictures, finishing, context);
+  } catch (const std::bad_alloc&) {
+    context.StopForLackOfMemory();
+  }
+  context.Processing = false;
+}
+
 void RunCommonFrame(RunPictures& pictures, StyleSettings& settings, const FinishingSettings& finishing,
                     RunContext& context, StyleAlgorithm algorithm, Colour outputFill) {
-  context.Processing = true;
-  pictures.result = pictures.source;
-  Bitmap24 output(pictures.source.Width(), pictures.source.Height(), outputFill);
-  {
+  RunStyleMethod(pictures, finishing, context, [&] {
+    Bitmap24 output(pictures.source.Width(), pictures.source.Height(), outputFill);
     const Bitmap24 input = pictures.source;
     algorithm(input, output, settings, context);
-  }
-  ApplySoftenAndTexture(output, pictures, finishing);
-  Finalize(pictures, finishing, context);
-  context.Processing = false;
+    return output;
+  });
 }
 
 void ApplySoftenAndTexture(const Bitmap24& output, RunPictures& pictures, const FinishingSettings& finishing) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -84,6 +85,13 @@ bool StyleAvailable(int effectId);
 /// and clears `Processing`.
 RunOutcome RunEffect(RunPictures& pictures, StyleSettings& settings, const FinishingSettings& finishing,
                      RunContext& context);
+
+/// The bookkeeping every full-size method shares: `Processing` set, the result starts as a copy of
+/// the source, `draw` makes the style's output (it may show intermediate pictures in the result),
+/// then `ApplySoftenAndTexture` and `Finalize`. When memory runs out the run stops as a cancel
+/// does, without finishing.
+void RunStyleMethod(RunPictures& pictures, const FinishingSettings& finishing, RunContext& context,
+                    const std::function<Bitmap24()>& draw);
 
 /// The common frame of most style methods: work copies of the source, the algorithm, then
 /// `ApplySoftenAndTexture` and `Finalize`. `outputFill` is the colour the output starts with.

@@ -528,24 +528,15 @@ void RandomStrokePainting(Bitmap24& source, Bitmap24& result, int minimumSize, i
 
 void ProcessRandomStrokes(RunPictures& pictures, StyleSettings& settings, const FinishingSettings& finishing,
                           RunContext& context) {
-  context.Processing = true;
-  try {
-    pictures.result = pictures.source;
+  RunStyleMethod(pictures, finishing, context, [&] {
     (void)context.CheckAbort();
     ParameterSet& sliders = settings.sliders;
     if (sliders[kSlotTrackBar2] < sliders[kSlotTrackBar1]) sliders[kSlotTrackBar1] = sliders[kSlotTrackBar2];
     RandomStrokePainting(pictures.source, pictures.result, sliders[kSlotTrackBar1], sliders[kSlotTrackBar2],
                          sliders[kSlotTrackBar5], sliders[kSlotTrackBar3], sliders[kSlotTrackBar4], settings,
                          finishing, context, settings.paperColour);
-    const Bitmap24 output = std::move(pictures.result);
-    ApplySoftenAndTexture(output, pictures, finishing);
-  } catch (const std::bad_alloc&) {
-    context.StopForLackOfMemory();
-    context.Processing = false;
-    return;
-  }
-  Finalize(pictures, finishing, context);
-  context.Processing = false;
+    return std::move(pictures.result);
+  });
 }
 
 void PreviewRandomStrokes(const Bitmap24& crop, Bitmap24& output, StyleSettings& settings,

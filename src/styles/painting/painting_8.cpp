@@ -404,17 +404,11 @@ void ExpressivePainting(Bitmap24& source, Bitmap24& destination, StyleSettings& 
 
 void ProcessExpressivePainting(RunPictures& pictures, StyleSettings& settings, const FinishingSettings& finishing,
                                RunContext& context) {
-  try {
-    pictures.result = pictures.source;
+  RunStyleMethod(pictures, finishing, context, [&] {
     KeepAlive(context);
     ExpressivePainting(pictures.source, pictures.result, settings, context);
-    const Bitmap24 painted = std::move(pictures.result);
-    ApplySoftenAndTexture(painted, pictures, finishing);
-    Finalize(pictures, finishing, context);
-  } catch (const std::bad_alloc&) {
-    context.StopForLackOfMemory();
-  }
-  context.Processing = false;
+    return std::move(pictures.result);
+  });
   context.PreviewEffect = 0;
 }
 

@@ -307,9 +307,7 @@ void PreviewRandomPolygons(const Bitmap24& crop, Bitmap24& output, StyleSettings
 
 void ProcessRandomPolygons(RunPictures& pictures, StyleSettings& settings, const FinishingSettings& finishing,
                            RunContext& context) {
-  context.Processing = true;
-  try {
-    pictures.result = pictures.source;
+  RunStyleMethod(pictures, finishing, context, [&] {
     Bitmap24 canvas = pictures.source;
     const RandomPolygonsEnd end = RandomPolygons(pictures.source, canvas, settings, context, &pictures.result);
     if (end == RandomPolygonsEnd::RejectionLimit) {
@@ -318,14 +316,8 @@ void ProcessRandomPolygons(RunPictures& pictures, StyleSettings& settings, const
       context.AbortRequested = false;
       settings.showParametersWindow = !settings.manualBrushMode;
     }
-    ApplySoftenAndTexture(canvas, pictures, finishing);
-  } catch (const std::bad_alloc&) {
-    context.StopForLackOfMemory();
-    context.Processing = false;
-    return;
-  }
-  Finalize(pictures, finishing, context);
-  context.Processing = false;
+    return canvas;
+  });
 }
 
 }  // namespace atelion

@@ -156,19 +156,11 @@ void PreviewVivify(const Bitmap24& crop, Bitmap24& output, StyleSettings& settin
 
 void ProcessVivify(RunPictures& pictures, StyleSettings& settings, const FinishingSettings& finishing,
                    RunContext& context) {
-  context.Processing = true;
-  try {
-    pictures.result = pictures.source;
+  RunStyleMethod(pictures, finishing, context, [&] {
     Bitmap24 vivified;
     Vivify(pictures.source, vivified, settings, context, &pictures.result);
-    ApplySoftenAndTexture(vivified, pictures, finishing);
-  } catch (const std::bad_alloc&) {
-    context.StopForLackOfMemory();
-    context.Processing = false;
-    return;
-  }
-  Finalize(pictures, finishing, context);
-  context.Processing = false;
+    return vivified;
+  });
 }
 
 }  // namespace atelion
