@@ -15,21 +15,7 @@ namespace {
 
 constexpr int kEmergenceEffectId = 22;
 
-// A small synthetic photograph: smooth colour ramps with a dark disc and a light bar, so the run
-// has flat areas, detail and edges to work on.
-Bitmap24 Photo(int width, int height) {
-  Bitmap24 picture(width, height);
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      int red = (x * 255) / std::max(width - 1, 1), green = 90 + (y * 120) / std::max(height - 1, 1), blue = 160;
-      const int dx = x - width / 3, dy = y - height / 2;
-      if (dx * dx + dy * dy < (height / 4) * (height / 4)) red = green = blue = 30;
-      if (x > (2 * width) / 3 && y > height / 4 && y < height / 2) red = green = blue = 235;
-      picture.SetPixel(x, y, MakeColour(red, green, blue + (x * y) % 40 - 20));
-    }
-  }
-  return picture;
-}
+Bitmap24 Photo(int width, int height) { return testing_support::SyntheticPhoto(width, height); }
 
 using testing_support::Fnv1a;
 

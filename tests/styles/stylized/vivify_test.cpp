@@ -15,20 +15,7 @@ namespace {
 
 constexpr int kVivifyEffectId = 12;
 
-// A small synthetic photograph: colour ramps with a dark disc and a light bar.
-Bitmap24 Photo(int width, int height) {
-  Bitmap24 picture(width, height);
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      int red = (x * 255) / std::max(width - 1, 1), green = 90 + (y * 120) / std::max(height - 1, 1), blue = 160;
-      const int dx = x - width / 3, dy = y - height / 2;
-      if (dx * dx + dy * dy < (height / 4) * (height / 4)) red = green = blue = 30;
-      if (x > (2 * width) / 3 && y > height / 4 && y < height / 2) red = green = blue = 235;
-      picture.SetPixel(x, y, MakeColour(red, green, blue + (x * y) % 40 - 20));
-    }
-  }
-  return picture;
-}
+Bitmap24 Photo(int width, int height) { return testing_support::SyntheticPhoto(width, height); }
 
 Bitmap24 Noise(int width, int height, unsigned seed) {
   std::mt19937 generator(seed);
