@@ -198,6 +198,18 @@ void MainWindow::SetSourcePicture(Bitmap24 picture, const std::string& displayNa
   RefreshView();
 }
 
+void MainWindow::SetSourceAndResult(Bitmap24 picture, const std::string& displayName) {
+  if (running_) context_.AbortRequested = true;
+  document_.ResultPicture = picture;
+  document_.ResultUnnamed = true;
+  document_.ResultStyleName.clear();
+  SetSourcePicture(std::move(picture), displayName);
+  if (const Status saved = document_.SaveToHistory(HistoryKind::Result); !saved) {
+    ShowError(QString::fromStdString(saved.message()));
+  }
+  RefreshView();
+}
+
 void MainWindow::ChooseAndOpenPicture() {
   const QString path = QFileDialog::getOpenFileName(this, FromUtf8(Text(kOpenLine)), QString(),
                                                     "Pictures (*.jpg *.jpeg *.png *.bmp *.gif)");
@@ -323,6 +335,7 @@ void MainWindow::ShowRunState(bool running) {
 }
 
 void MainWindow::RefreshView() {
+  parameters_->SetPictures(document_.SourcePicture, document_.ResultPicture);
   sourcePanel_->SetPicture(document_.SourcePicture);
   resultPanel_->SetPicture(document_.ResultPicture);
   sourceStatus_->setText(QString::fromStdString(document_.SourceStatusText()));

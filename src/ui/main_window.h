@@ -12,6 +12,7 @@
 
 #include "core/run_context.h"
 #include "document/document.h"
+#include "document/settings_file.h"
 #include "effects/run_pipeline.h"
 
 class QAction;
@@ -36,6 +37,9 @@ class MainWindow : public QMainWindow {
   bool OpenPicture(const QString& path);
   /// Makes `picture` the source, named `displayName`, and records it as a history step.
   void SetSourcePicture(Bitmap24 picture, const std::string& displayName);
+  /// Makes `picture` both the source and the result (a picture fetched from a web address):
+  /// two history steps, source then result, and the result is unnamed.
+  void SetSourceAndResult(Bitmap24 picture, const std::string& displayName);
 
   /// "Draw!": runs the chosen style on copies of the pictures on the worker thread. False when a
   /// run is already under way (it goes on undisturbed) or the style is not available.
@@ -48,6 +52,9 @@ class MainWindow : public QMainWindow {
   void Redo();
 
   Document& CurrentDocument() { return document_; }
+  /// The values the settings file keeps (folders, window bounds, options); read at start-up and
+  /// written when the window closes by the session code, read and changed by the window.
+  Settings& StoredSettings() { return settings_; }
   ParametersWindow* Parameters() const { return parameters_; }
   /// Replaces the question asked before a run is stopped (tests answer it themselves).
   void SetCancelQuestion(std::function<bool()> question) { cancelQuestion_ = std::move(question); }
@@ -73,6 +80,7 @@ class MainWindow : public QMainWindow {
   void JoinWorker();
 
   Document document_;
+  Settings settings_;
   RunContext context_;
   std::unique_ptr<WindowProgressSink> progressSink_;
   std::thread worker_;

@@ -14,6 +14,7 @@
 #include <QToolBox>
 #include <QVBoxLayout>
 
+#include "document/image_view.h"
 #include "i18n/language_table.h"
 
 namespace atelion {
@@ -212,5 +213,14 @@ FinishingSettings ParametersWindow::CurrentFinishingSettings() const {
 }
 
 void ParametersWindow::SetRunning(bool running) { drawButton_->setEnabled(!running); }
+
+void ParametersWindow::SetPictures(const Bitmap24& source, const Bitmap24& result) {
+  source_ = source;
+  result_ = result;
+}
+
+void ParametersWindow::ResetPreviewCrop(int limit) {
+  cropOrigin_ = atelion::PreviewCropOrigin({source_.Width(), source_.Height()}, limit);
+}
 
 }  // namespace atelion

@@ -8,6 +8,7 @@
 #include <array>
 
 #include "effects/catalogue.h"
+#include "core/canvas.h"
 #include "effects/run_pipeline.h"
 
 class QCheckBox;
@@ -41,6 +42,13 @@ class ParametersWindow : public QDockWidget {
 
   /// Greys "Draw!" while a run is under way.
   void SetRunning(bool running);
+
+  /// The document's pictures the preview crops from (the result for styles that paint over it).
+  void SetPictures(const Bitmap24& source, const Bitmap24& result);
+  /// Puts the preview crop back after undo, redo or a swap: origin on each axis 0 when the source
+  /// is at most `limit` pixels, else the 200-pixel middle.
+  void ResetPreviewCrop(int limit);
+  Point PreviewCropOrigin() const { return cropOrigin_; }
 
   // The controls, for the window's own tests.
   QSlider* Slider(int slot) const { return rows_[slot].slider; }
@@ -81,6 +89,9 @@ class ParametersWindow : public QDockWidget {
   QSpinBox* textureStrength_ = nullptr;
   QPushButton* drawButton_ = nullptr;
   bool showing_ = false;
+  Bitmap24 source_;
+  Bitmap24 result_;
+  Point cropOrigin_{};
 };
 
 }  // namespace atelion
