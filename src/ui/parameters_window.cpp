@@ -1,6 +1,7 @@
 #include "ui/parameters_window.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -13,6 +14,7 @@
 #include <QSpinBox>
 #include <QToolBox>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "document/image_view.h"
 #include "i18n/language_table.h"
@@ -25,6 +27,10 @@ constexpr int kDrawLine = 80;
 constexpr int kSoftenLine = 76;
 constexpr int kTextureLine = 77;
 constexpr int kParametersTitleLine = 42;
+constexpr int kLightTextureLine = 108;  // then "Normal texture" and "Strong texture"
+constexpr int kTileCount = 10;
+// The strength each entry of the texture list sets; the spin box refines it.
+constexpr std::array<int, 3> kTextureListStrengths = {15, 25, 40};
 // The texture strength offered before the user picks one: a tile laid at this strength is mild.
 constexpr int kDefaultTextureStrength = 25;
 
@@ -126,10 +132,28 @@ QWidget* ParametersWindow::BuildOptions() {
   textureStrength_->setSuffix(" %");
   textureStrength_->setValue(kDefaultTextureStrength);
   textureStrength_->setEnabled(false);
-  connect(texture_, &QCheckBox::toggled, textureStrength_, &QSpinBox::setEnabled);
-  layout->addWidget(soften_, 0, 0, 1, 2);
+  textureTile_ = new QSpinBox;
+  textureTile_->setObjectName("textureTile");
+  textureTile_->setRange(1, kTileCount);
+  textureTile_->setPrefix(FromUtf8(Text(kTextureLine)).trimmed() + " ");
+  connect(textureTile_, &QSpinBox::valueChanged, this, [this](int number) { textureTileIndex_ = number - 1; });
+  textureList_ = new QComboBox;
+  textureList_->setObjectName("textureList");
+  for (int entry = 0; entry < static_cast<int>(kTextureListStrengths.size()); ++entry)
+    textureList_->addItem(FromUtf8(Text(kLightTextureLine + entry)).trimmed());
+  textureList_->setCurrentIndex(-1);
+  connect(textureList_, &QComboBox::activated, this,
+          [this](int entry) { textureStrength_->setValue(kTextureListStrengths[entry]); });
+  for (QWidget* control : {static_cast<QWidget*>(textureStrength_), static_cast<QWidget*>(textureTile_),
+                           static_cast<QWidget*>(textureList_)}) {
+    control->setEnabled(false);
+    connect(texture_, &QCheckBox::toggled, control, &QWidget::setEnabled);
+  }
+  layout->addWidget(soften_, 0, 0, 1, 3);
   layout->addWidget(texture_, 1, 0);
   layout->addWidget(textureStrength_, 1, 1);
+  layout->addWidget(textureTile_, 2, 0);
+  layout->addWidget(textureList_, 2, 1);
   layout->setColumnStretch(0, 1);
   return box;
 }
@@ -209,7 +233,33 @@ FinishingSettings ParametersWindow::CurrentFinishingSettings() const {
   finishing.softenEdges = soften_->isChecked();
   finishing.texture.enabled = texture_->isChecked();
   finishing.texture.strength = textureStrength_->value();
+  finishing.texture.tileIndex = std::max(textureTileIndex_, 0);
+  finishing.addFrame = addFrame_;
+  finishing.addText = addText_;
+  finishing.frame = frame_;
+  finishing.text = text_;
   return finishing;
+}
+
+void ParametersWindow::ApplySettings(const Settings& settings) {
+  frame_ = settings.frame;
+  text_ = settings.text;
+  {
+    const QSignalBlocker blocker(textureTile_);
+    textureTile_->setValue(std::clamp(settings.textureTileIndex, 0, kTileCount - 1) + 1);
+  }
+  textureTileIndex_ = std::clamp(settings.textureTileIndex, -1, kTileCount - 1);
+  const int entry = std::clamp(settings.textureListIndex, -1, static_cast<int>(kTextureListStrengths.size()) - 1);
+  textureList_->setCurrentIndex(entry);
+  if (entry >= 0) textureStrength_->setValue(kTextureListStrengths[entry]);
+}
+
+void ParametersWindow::CollectSettings(Settings& settings) const {
+  settings.frame = frame_;
+  settings.text = text_;
+  settings.addFrame = addFrame_;
+  settings.textureTileIndex = textureTileIndex_;
+  settings.textureListIndex = textureList_->currentIndex();
 }
 
 void ParametersWindow::SetRunning(bool running) { drawButton_->setEnabled(!running); }

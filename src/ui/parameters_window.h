@@ -7,11 +7,13 @@
 #include <QDockWidget>
 #include <array>
 
-#include "effects/catalogue.h"
 #include "core/canvas.h"
+#include "document/settings_file.h"
+#include "effects/catalogue.h"
 #include "effects/run_pipeline.h"
 
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -39,6 +41,12 @@ class ParametersWindow : public QDockWidget {
   StyleSettings CurrentStyleSettings() const;
   /// The soften and texture options (frame and text come with their own windows).
   FinishingSettings CurrentFinishingSettings() const;
+
+  /// Takes the stored texture tile and texture list entry into the texture controls, and keeps
+  /// the stored frame and text settings for the runs.
+  void ApplySettings(const Settings& settings);
+  /// Writes the texture tile, texture list entry, frame and text settings and "Add a frame" back.
+  void CollectSettings(Settings& settings) const;
 
   /// Greys "Draw!" while a run is under way.
   void SetRunning(bool running);
@@ -87,6 +95,13 @@ class ParametersWindow : public QDockWidget {
   QCheckBox* soften_ = nullptr;
   QCheckBox* texture_ = nullptr;
   QSpinBox* textureStrength_ = nullptr;
+  QSpinBox* textureTile_ = nullptr;     ///< shows the tile number from 1
+  QComboBox* textureList_ = nullptr;    ///< light, normal or strong texture
+  int textureTileIndex_ = -1;           ///< −1 until a tile is chosen (tile 0 is used)
+  FrameSettings frame_;
+  TextSettings text_;
+  bool addFrame_ = false;
+  bool addText_ = false;
   QPushButton* drawButton_ = nullptr;
   bool showing_ = false;
   Bitmap24 source_;
