@@ -1,12 +1,19 @@
 // Build-time generator of the pictures the program ships: every picture resource is made
 // here by our own deterministic code, never copied from elsewhere.
 //   atelion-resources OUTDIR
+#include <png.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "core/bitmap24.h"
+#include "core/resources.h"
 #include "document/image_files.h"
 #include "finishing/frame_pictures.h"
 #include "finishing/paper_tiles.h"
@@ -52,6 +59,123 @@ const GeneratedPicture kPictures[] = {
      [] { return atelion::TransparentFrameMatte(atelion::TransparentFrameShape::Square); }},
 };
 
+// The application icon: a sheet of paper on a blue tile, its left part a small coloured landscape
+// and its right part the same landscape in pencil hatching, with the pencil that draws it. Every
+// shape is a formula in the unit square, so each size is drawn sharp on its own.
+struct Rgba {
+  double r = 0, g = 0, b = 0, a = 0;
+};
+
+Rgba Over(const Rgba& top, const Rgba& below) {
+  const double a = top.a + below.a * (1 - top.a);
+  if (a <= 0) return {};
+  auto mix = [&](double t, double b) { return (t * top.a + b * below.a * (1 - top.a)) / a; };
+  return {mix(top.r, below.r), mix(top.g, below.g), mix(top.b, below.b), a};
+}
+
+Rgba Hex(std::uint32_t rgb, double alpha = 1) {
+  return {((rgb >> 16) & 255) / 255.0, ((rgb >> 8) & 255) / 255.0, (rgb & 255) / 255.0, alpha};
+}
+
+Rgba Blend(const Rgba& a, const Rgba& b, double t) {
+  return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t, a.a + (b.a - a.a) * t};
+}
+
+// The landscape on the paper, in paper coordinates (−1..1 on both axes, y downwards).
+Rgba PaperScene(double px, double py) {
+  const double hill = 0.28 + 0.16 * std::sin(px * 2.6 + 0.4);
+  const double sunDistance = std::hypot(px + 0.42, py + 0.45);
+  const bool drawn = px + 0.25 * py > 0.05;  // the right part is already a drawing
+  if (!drawn) {
+    if (sunDistance < 0.2) return Hex(0xf5a623);
+    if (py > hill) return Blend(Hex(0x5fae4e), Hex(0x2f6d3a), std::clamp((py - hill) / 0.6, 0.0, 1.0));
+    return Blend(Hex(0x9fd3f2), Hex(0xe3f2fb), std::clamp((py + 1) / (hill + 1), 0.0, 1.0));
+  }
+  Rgba paper = Hex(0xf7f1e3);
+  const Rgba graphite = Hex(0x55524d);
+  if (std::abs(py - hill) < 0.035) return graphite;            // the hill's outline
+  if (std::abs(sunDistance - 0.2) < 0.03) return graphite;     // the sun's outline
+  if (py > hill && std::fmod((px - py + 4) * 9, 1.0) < 0.32) return Blend(paper, graphite, 0.75);
+  return paper;
+}
+
+Rgba IconColour(double x, double y) {
+  Rgba colour;
+  // The tile: a rounded square with a vertical gradient.
+  const double inset = 0.04, radius = 0.2;
+  const double qx = std::max(std::abs(x - 0.5) - (0.5 - inset - radius), 0.0);
+  const double qy = std::max(std::abs(y - 0.5) - (0.5 - inset - radius), 0.0);
+  if (std::hypot(qx, qy) > radius) return colour;
+  colour = Blend(Hex(0x4361a8), Hex(0x1d2648), y);
+
+  // The paper, turned a little, with a soft shadow below and to the right.
+  const double angle = -0.14, c = std::cos(angle), s = std::sin(angle);
+  auto toPaper = [&](double ux, double uy, double& px, double& py) {
+    const double dx = ux - 0.47, dy = uy - 0.49;
+    px = (c * dx + s * dy) / 0.31;
+    py = (-s * dx + c * dy) / 0.34;
+  };
+  double px = 0, py = 0;
+  toPaper(x - 0.02, y - 0.025, px, py);
+  const double shadowReach = std::max(std::abs(px), std::abs(py));
+  if (shadowReach < 1.08) colour = Over(Hex(0x000000, 0.35 * std::clamp((1.08 - shadowReach) / 0.08, 0.0, 1.0)), colour);
+  toPaper(x, y, px, py);
+  if (std::abs(px) < 1 && std::abs(py) < 1) {
+    colour = std::max(std::abs(px), std::abs(py)) > 0.9 ? Hex(0xfbf7ee) : PaperScene(px / 0.9, py / 0.9);
+  }
+
+  // The pencil, from its eraser at the lower right to its point on the edge of the drawing.
+  const double backX = 0.9, backY = 0.9, tipX = 0.56, tipY = 0.42;
+  const double length = std::hypot(tipX - backX, tipY - backY);
+  const double ax = (tipX - backX) / length, ay = (tipY - backY) / length;
+  const double along = (x - backX) * ax + (y - backY) * ay;
+  const double across = -(x - backX) * ay + (y - backY) * ax;
+  const double halfWidth = 0.05, coneLength = 0.13;
+  if (along < 0 || along > length) return colour;
+  if (along < 0.07) return std::abs(across) < halfWidth ? Hex(0xe7808d) : colour;
+  if (along < 0.11) return std::abs(across) < halfWidth ? Hex(0xb9bcc2) : colour;
+  if (along < length - coneLength) {
+    if (std::abs(across) >= halfWidth) return colour;
+    return across > halfWidth * 0.3 ? Hex(0xd9961c) : Hex(0xf5bd3a);
+  }
+  const double coneHalfWidth = halfWidth * (length - along) / coneLength;
+  if (std::abs(across) >= coneHalfWidth) return colour;
+  return length - along < coneLength * 0.35 ? Hex(0x34322f) : Hex(0xe9c995);
+}
+
+bool WriteIcon(int size, const std::filesystem::path& path) {
+  constexpr int kSamples = 4;  // per axis, for smooth edges
+  std::vector<std::uint8_t> pixels(static_cast<std::size_t>(size) * size * 4);
+  for (int y = 0; y < size; ++y) {
+    for (int x = 0; x < size; ++x) {
+      double r = 0, g = 0, b = 0, a = 0;
+      for (int sy = 0; sy < kSamples; ++sy) {
+        for (int sx = 0; sx < kSamples; ++sx) {
+          const Rgba sample =
+              IconColour((x + (sx + 0.5) / kSamples) / size, (y + (sy + 0.5) / kSamples) / size);
+          r += sample.r * sample.a, g += sample.g * sample.a, b += sample.b * sample.a, a += sample.a;
+        }
+      }
+      std::uint8_t* pixel = &pixels[(static_cast<std::size_t>(y) * size + x) * 4];
+      const double unpremultiply = a > 0 ? 1 / a : 0;
+      pixel[0] = static_cast<std::uint8_t>(std::lround(255 * r * unpremultiply));
+      pixel[1] = static_cast<std::uint8_t>(std::lround(255 * g * unpremultiply));
+      pixel[2] = static_cast<std::uint8_t>(std::lround(255 * b * unpremultiply));
+      pixel[3] = static_cast<std::uint8_t>(std::lround(255 * a / (kSamples * kSamples)));
+    }
+  }
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  image.width = static_cast<png_uint_32>(size);
+  image.height = static_cast<png_uint_32>(size);
+  image.format = PNG_FORMAT_RGBA;
+  if (png_image_write_to_file(&image, path.c_str(), 0, pixels.data(), 0, nullptr) == 0) {
+    std::fprintf(stderr, "atelion-resources: cannot write %s: %s\n", path.c_str(), image.message);
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -68,6 +192,11 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "atelion-resources: %s\n", status.message().c_str());
       return 1;
     }
+  }
+  for (const int size : {48, 128, 256}) {
+    const std::filesystem::path path = root / atelion::ApplicationIconPath(size);
+    std::filesystem::create_directories(path.parent_path());
+    if (!WriteIcon(size, path)) return 1;
   }
   return 0;
 }

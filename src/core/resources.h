@@ -5,9 +5,13 @@
 
 namespace atelion {
 
-/// Finds a resource file by its path relative to the resources folder, looking first in the
-/// generated resources next to the program, then in the shipped ones. Returns an empty path
-/// when it exists nowhere.
+/// Finds a resource file by its path relative to the resources folder. An installed program
+/// ("bin/" beside "share/atelion/") looks only in its installed share folder; a program in the
+/// build tree looks first in the generated resources next to it, then in the shipped ones.
+/// Returns an empty path when it exists nowhere.
 std::filesystem::path FindResource(const std::filesystem::path& relative);
+
+/// The application icon of `size` × `size` pixels (48, 128 or 256), drawn at build time.
+std::filesystem::path ApplicationIconPath(int size);
 
 }  // namespace atelion
