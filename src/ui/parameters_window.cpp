@@ -1,23 +1,38 @@
 #include "ui/parameters_window.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QColorDialog>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QGridLayout>
-#include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMouseEvent>
 #include <QPushButton>
-#include <QScrollArea>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QSpinBox>
 #include <QToolBox>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cstring>
 
+#include "core/filters.h"
+#include "document/image_files.h"
 #include "document/image_view.h"
+#include "effects/parameter_files.h"
+#include "effects/preview.h"
+#include "finishing/texture.h"
 #include "i18n/language_table.h"
+#include "ui/live_preview.h"
+#include "ui/pictograms.h"
+#include "ui/preview_box.h"
 
 namespace atelion {
 namespace {
@@ -28,16 +43,56 @@ constexpr int kSoftenLine = 76;
 constexpr int kTextureLine = 77;
 constexpr int kParametersTitleLine = 42;
 constexpr int kLightTextureLine = 108;  // then "Normal texture" and "Strong texture"
+constexpr int kLoadParametersLine = 111;
+constexpr int kSaveParametersLine = 112;
+constexpr int kResetParametersLine = 113;
 constexpr int kTileCount = 10;
 // The strength each entry of the texture list sets; the spin box refines it.
 constexpr std::array<int, 3> kTextureListStrengths = {15, 25, 40};
-// The texture strength offered before the user picks one: a tile laid at this strength is mild.
+// The strength offered before the user picks one: a tile laid at this strength is mild.
 constexpr int kDefaultTextureStrength = 25;
+// The zoom slider's positions: its left end shows the crop 1:1.
+constexpr int kZoomSliderMinimum = 25;
+constexpr int kZoomSliderMaximum = 100;
+constexpr int kZoomRepeatMs = 30;
+// The styles whose ground or paper colour a right-click on the preview box chooses.
+constexpr std::array<int, 5> kGroundColourStyles = {7, 15, 16, 30, 31};
 
 QString FromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 // Row labels keep the blanks the language table stores; the window shows them trimmed.
 QString RowLabelText(int effectId, int slot) { return QString::fromStdString(SliderLabel(effectId, slot)).trimmed(); }
+
+bool SamePicture(const Bitmap24& a, const Bitmap24& b) {
+  if (a.Width() != b.Width() || a.Height() != b.Height()) return false;
+  for (int y = 0; y < a.Height(); ++y) {
+    if (std::memcmp(a.Row(y), b.Row(y), 3 * static_cast<std::size_t>(a.Width())) != 0) return false;
+  }
+  return true;
+}
+
+QToolButton* OptionButton(Pictogram kind, const QString& name, const QString& tip) {
+  auto* button = new QToolButton;
+  button->setObjectName(name);
+  button->setCheckable(true);
+  button->setIcon(PictogramIcon(kind));
+  button->setIconSize(QSize(24, 24));
+  button->setAutoRaise(true);
+  button->setToolTip(tip);
+  return button;
+}
+
+// The texture sheet is read once; a missing sheet leaves the preview untextured.
+const Bitmap24* TextureSheet() {
+  static const std::optional<Bitmap24> sheet = [] {
+    Bitmap24 picture;
+    return LoadTextureSheet(picture) ? std::optional<Bitmap24>(std::move(picture)) : std::nullopt;
+  }();
+  return sheet ? &*sheet : nullptr;
+}
+
+QColor ToQColor(Colour colour) { return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF); }
+Colour FromQColor(const QColor& colour) { return MakeColour(colour.red(), colour.green(), colour.blue()); }
 
 }  // namespace
 
@@ -48,25 +103,44 @@ ParametersWindow::ParametersWindow(QWidget* parent) : QDockWidget(parent) {
 
   auto* body = new QWidget;
   auto* layout = new QVBoxLayout(body);
-  layout->setContentsMargins(10, 8, 10, 10);
+  layout->setContentsMargins(10, 4, 10, 10);
   layout->setSpacing(8);
+  BuildMenu();
+  layout->setMenuBar(menu_);
   layout->addWidget(BuildStyleGroups(), 1);
   styleName_ = new QLineEdit;
   styleName_->setReadOnly(true);
   styleName_->setObjectName("styleName");
   layout->addWidget(styleName_);
   layout->addWidget(BuildSliderRows());
+  layout->addWidget(BuildPreview(), 0, Qt::AlignHCenter);
   layout->addWidget(BuildOptions());
   drawButton_ = new QPushButton(FromUtf8(Text(kDrawLine)));
   drawButton_->setObjectName("drawButton");
   drawButton_->setMinimumHeight(34);
-  connect(drawButton_, &QPushButton::clicked, this, &ParametersWindow::drawRequested);
+  connect(drawButton_, &QPushButton::clicked, this, [this] {
+    preview_->Abort();
+    emit drawRequested();
+  });
   layout->addWidget(drawButton_);
   setWidget(body);
   setMinimumWidth(330);
 
   const int startEffect = EffectIdForCatalogueIndex(kStartCatalogueIndex);
   if (!SelectEffect(startEffect)) SelectEffect(kNoEffectId);
+}
+
+ParametersWindow::~ParametersWindow() = default;
+
+void ParametersWindow::BuildMenu() {
+  menu_ = new QMenuBar;
+  menu_->setObjectName("parametersMenu");
+  menu_->addAction(FromUtf8(Text(kLoadParametersLine)).trimmed(), this, [this] { ChooseParametersFile(false); })
+      ->setObjectName("loadParameters");
+  menu_->addAction(FromUtf8(Text(kSaveParametersLine)).trimmed(), this, [this] { ChooseParametersFile(true); })
+      ->setObjectName("saveParameters");
+  menu_->addAction(FromUtf8(Text(kResetParametersLine)).trimmed(), this, &ParametersWindow::ResetParameters)
+      ->setObjectName("resetParameters");
 }
 
 QWidget* ParametersWindow::BuildStyleGroups() {
@@ -96,10 +170,10 @@ QWidget* ParametersWindow::BuildStyleGroups() {
 
 QWidget* ParametersWindow::BuildSliderRows() {
   auto* box = new QWidget;
-  auto* grid = new QGridLayout(box);
-  grid->setContentsMargins(0, 0, 0, 0);
-  grid->setHorizontalSpacing(8);
-  grid->setVerticalSpacing(4);
+  rowGrid_ = new QGridLayout(box);
+  rowGrid_->setContentsMargins(0, 0, 0, 0);
+  rowGrid_->setHorizontalSpacing(8);
+  rowGrid_->setVerticalSpacing(4);
   for (int slot = 0; slot < kSlotCount; ++slot) {
     SliderRow& row = rows_[slot];
     row.label = new QLabel;
@@ -108,35 +182,132 @@ QWidget* ParametersWindow::BuildSliderRows() {
     row.value = new QLabel;
     row.value->setMinimumWidth(36);
     row.value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    grid->addWidget(row.label, 2 * slot, 0, 1, 2);
-    grid->addWidget(row.slider, 2 * slot + 1, 0);
-    grid->addWidget(row.value, 2 * slot + 1, 1);
+    row.value->installEventFilter(this);
+    rowGrid_->addWidget(row.label, 2 * slot, 0, 1, 3);
+    rowGrid_->addWidget(row.slider, 2 * slot + 1, 0);
+    rowGrid_->addWidget(row.value, 2 * slot + 1, 2);
     connect(row.slider, &QSlider::valueChanged, this, [this, slot](int position) { OnSliderMoved(slot, position); });
   }
-  grid->setColumnStretch(0, 1);
+  rowGrid_->setColumnStretch(0, 1);
   doubled_ = new QCheckBox(FromUtf8(kDoubleCheckBoxText));
+  doubled_->setObjectName("doubleBox");
+  connect(doubled_, &QCheckBox::toggled, this, [this] {
+    preview_->SliderChanged();
+    emit parametersChanged();
+  });
   dontErase_ = new QCheckBox(FromUtf8(Text(kDontEraseBackgroundLine)));
-  grid->addWidget(doubled_, 2 * kSlotCount, 0, 1, 2);
-  grid->addWidget(dontErase_, 2 * kSlotCount + 1, 0, 1, 2);
+  dontErase_->setObjectName("dontEraseBox");
+  connect(dontErase_, &QCheckBox::toggled, this, &ParametersWindow::OptionToggled);
+  loadBrush_ = new QPushButton(FromUtf8(Text(kLoadCustomBrushLine)).trimmed());
+  loadBrush_->setObjectName("loadBrushButton");
+  connect(loadBrush_, &QPushButton::clicked, this, &ParametersWindow::ChooseCustomBrush);
+  resetBrush_ = new QPushButton(FromUtf8(Text(kResetBrushLine)).trimmed());
+  resetBrush_->setObjectName("resetBrushButton");
+  connect(resetBrush_, &QPushButton::clicked, this, &ParametersWindow::ResetCustomBrush);
+  auto* brushRow = new QHBoxLayout;
+  brushRow->addWidget(loadBrush_);
+  brushRow->addWidget(resetBrush_);
+  rowGrid_->addWidget(dontErase_, 2 * kSlotCount, 0, 1, 3);
+  rowGrid_->addLayout(brushRow, 2 * kSlotCount + 1, 0, 1, 3);
   return box;
+}
+
+QWidget* ParametersWindow::BuildPreview() {
+  auto* area = new QWidget;
+  auto* layout = new QVBoxLayout(area);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(4);
+  box_ = new PreviewBox;
+  layout->addWidget(box_);
+  auto* zoomRow = new QHBoxLayout;
+  auto* zoomIn = new QToolButton;
+  zoomIn->setObjectName("zoomInButton");
+  zoomIn->setIcon(PictogramIcon(Pictogram::ZoomIn));
+  auto* zoomOut = new QToolButton;
+  zoomOut->setObjectName("zoomOutButton");
+  zoomOut->setIcon(PictogramIcon(Pictogram::ZoomOut));
+  zoomSlider_ = new QSlider(Qt::Horizontal);
+  zoomSlider_->setObjectName("zoomSlider");
+  zoomSlider_->setRange(kZoomSliderMinimum, kZoomSliderMaximum);
+  zoomSlider_->setValue(kZoomSliderMinimum);
+  // The zoom slider never keeps the keyboard: arrow keys belong to the parameter sliders.
+  zoomSlider_->setFocusPolicy(Qt::NoFocus);
+  for (QToolButton* button : {zoomIn, zoomOut}) {
+    button->setAutoRaise(true);
+    button->setIconSize(QSize(18, 18));
+    button->setAutoRepeat(true);
+    button->setAutoRepeatDelay(kZoomRepeatMs);
+    button->setAutoRepeatInterval(kZoomRepeatMs);
+  }
+  // Zooming in moves towards the slider's left end (1:1), out towards a crop four times as wide.
+  connect(zoomIn, &QToolButton::clicked, this, [this] { zoomSlider_->setValue(zoomSlider_->value() - 1); });
+  connect(zoomOut, &QToolButton::clicked, this, [this] { zoomSlider_->setValue(zoomSlider_->value() + 1); });
+  zoomRow->addWidget(zoomIn);
+  zoomRow->addWidget(zoomSlider_, 1);
+  zoomRow->addWidget(zoomOut);
+  layout->addLayout(zoomRow);
+
+  preview_ = new LivePreview(
+      box_,
+      [this] {
+        LivePreview::Request request{CurrentStyleSettings(), CurrentFinishingSettings(), customBrush_};
+        request.style.sourceMean = sourceMean_;
+        if (request.finishing.texture.enabled) {
+          if (const Bitmap24* sheet = TextureSheet()) {
+            request.finishing.textureTile = SelectTextureTile(*sheet, request.finishing.texture.tileIndex);
+          } else {
+            request.finishing.texture.enabled = false;
+          }
+        }
+        return request;
+      },
+      [this] { return isVisible(); },
+      [this] {
+        if (preview_->Dragging() || zoomSlider_->isSliderDown()) return true;
+        for (const SliderRow& row : rows_) {
+          if (row.slider->isSliderDown()) return true;
+        }
+        return false;
+      },
+      this);
+  connect(zoomSlider_, &QSlider::valueChanged, this,
+          [this](int position) { preview_->SetZoom(PreviewZoomForSliderPosition(position)); });
+  connect(box_, &PreviewBox::pressed, this, [this](Qt::MouseButton, QPoint position) { preview_->BeginDrag(position); });
+  connect(box_, &PreviewBox::dragged, preview_, &LivePreview::DragTo);
+  connect(box_, &PreviewBox::released, this, [this](Qt::MouseButton button, QPoint) { OnBoxReleased(button); });
+  connect(preview_, &LivePreview::styleAdjusted, this, &ParametersWindow::OnStyleAdjusted);
+  return area;
 }
 
 QWidget* ParametersWindow::BuildOptions() {
   auto* box = new QWidget;
   auto* layout = new QGridLayout(box);
   layout->setContentsMargins(0, 4, 0, 0);
-  soften_ = new QCheckBox(FromUtf8(Text(kSoftenLine)));
-  texture_ = new QCheckBox(FromUtf8(Text(kTextureLine)).trimmed());
+  soften_ = OptionButton(Pictogram::Soften, "softenButton", FromUtf8(Text(kSoftenLine)).trimmed());
+  frame_ = OptionButton(Pictogram::Frame, "frameButton", tr("Add a frame"));
+  texture_ = OptionButton(Pictogram::Texture, "textureButton", FromUtf8(Text(kTextureLine)).trimmed());
+  text_ = OptionButton(Pictogram::Text, "textButton", tr("Add text"));
+  auto* pictograms = new QHBoxLayout;
+  for (QToolButton* button : {soften_, frame_, texture_, text_}) {
+    pictograms->addWidget(button);
+    connect(button, &QToolButton::toggled, this, &ParametersWindow::OptionToggled);
+  }
+  pictograms->addStretch(1);
+
   textureStrength_ = new QSpinBox;
+  textureStrength_->setObjectName("textureStrength");
   textureStrength_->setRange(0, 100);
   textureStrength_->setSuffix(" %");
   textureStrength_->setValue(kDefaultTextureStrength);
-  textureStrength_->setEnabled(false);
   textureTile_ = new QSpinBox;
   textureTile_->setObjectName("textureTile");
   textureTile_->setRange(1, kTileCount);
   textureTile_->setPrefix(FromUtf8(Text(kTextureLine)).trimmed() + " ");
-  connect(textureTile_, &QSpinBox::valueChanged, this, [this](int number) { textureTileIndex_ = number - 1; });
+  connect(textureTile_, &QSpinBox::valueChanged, this, [this](int number) {
+    textureTileIndex_ = number - 1;
+    preview_->ScheduleRetexture();
+  });
+  connect(textureStrength_, &QSpinBox::valueChanged, this, [this] { preview_->ScheduleRetexture(); });
   textureList_ = new QComboBox;
   textureList_->setObjectName("textureList");
   for (int entry = 0; entry < static_cast<int>(kTextureListStrengths.size()); ++entry)
@@ -147,14 +318,13 @@ QWidget* ParametersWindow::BuildOptions() {
   for (QWidget* control : {static_cast<QWidget*>(textureStrength_), static_cast<QWidget*>(textureTile_),
                            static_cast<QWidget*>(textureList_)}) {
     control->setEnabled(false);
-    connect(texture_, &QCheckBox::toggled, control, &QWidget::setEnabled);
+    connect(texture_, &QToolButton::toggled, control, &QWidget::setEnabled);
   }
-  layout->addWidget(soften_, 0, 0, 1, 3);
-  layout->addWidget(texture_, 1, 0);
-  layout->addWidget(textureStrength_, 1, 1);
-  layout->addWidget(textureTile_, 2, 0);
-  layout->addWidget(textureList_, 2, 1);
-  layout->setColumnStretch(0, 1);
+  layout->addLayout(pictograms, 0, 0, 1, 3);
+  layout->addWidget(textureTile_, 1, 0);
+  layout->addWidget(textureList_, 1, 1);
+  layout->addWidget(textureStrength_, 1, 2);
+  layout->setColumnStretch(1, 1);
   return box;
 }
 
@@ -170,6 +340,9 @@ bool ParametersWindow::SelectEffect(int effectId) {
     groups_->setCurrentWidget(list);
   }
   ShowEffect();
+  preview_->Abort();
+  preview_->SchedulePreview(running_ ? LivePreview::kStyleSelectionWhileRunningDelay
+                                     : LivePreview::kStyleSelectionDelay);
   emit parametersChanged();
   return true;
 }
@@ -190,15 +363,32 @@ void ParametersWindow::ShowEffect() {
     row.slider->setTickPosition(description.tickInterval > 0 ? QSlider::TicksBelow : QSlider::NoTicks);
     row.slider->setValue(values[slot]);
     row.label->setText(RowLabelText(effectId_, slot));
-    row.value->setText(QString::number(row.slider->value()));
+    ShowValue(slot);
+    const bool maxRow = slot == effect.extras.maxSlot;
+    row.value->setCursor(maxRow ? Qt::PointingHandCursor : Qt::ArrowCursor);
+    row.value->setToolTip(maxRow ? FromUtf8(kMaxValueText) : QString());
     row.label->setVisible(description.visible);
     row.slider->setVisible(description.visible);
     row.value->setVisible(description.visible);
   }
-  doubled_->setVisible(effect.extras.doubleCheckBoxSlot >= 0);
-  dontErase_->setEnabled(effect.extras.dontEraseBackground);
-  if (!effect.extras.dontEraseBackground) dontErase_->setChecked(false);
+  const int doubleSlot = effect.extras.doubleCheckBoxSlot;
+  doubled_->setVisible(doubleSlot >= 0);
+  // "x 2" sits beside the slider of the row it doubles.
+  if (doubleSlot >= 0) rowGrid_->addWidget(doubled_, 2 * doubleSlot + 1, 1);
+  dontErase_->setVisible(effect.extras.dontEraseBackground);
+  if (!effect.extras.dontEraseBackground || SamePicture(preview_->Source(), result_)) {
+    const QSignalBlocker blocker(dontErase_);
+    dontErase_->setChecked(false);
+  }
+  const bool brushButtons = effect.extras.customBrush != CustomBrushButtons::None;
+  loadBrush_->setVisible(brushButtons);
+  resetBrush_->setVisible(brushButtons);
   showing_ = false;
+}
+
+void ParametersWindow::ShowValue(int slot) {
+  const bool max = maxShown_[effectId_] && DescribeEffect(effectId_).extras.maxSlot == slot;
+  rows_[slot].value->setText(max ? FromUtf8(kMaxValueText) : QString::number(rows_[slot].slider->value()));
 }
 
 void ParametersWindow::OnItemClicked(QListWidgetItem* item) {
@@ -209,22 +399,81 @@ void ParametersWindow::OnItemClicked(QListWidgetItem* item) {
 void ParametersWindow::OnSliderMoved(int slot, int position) {
   if (showing_) return;
   parameters_.StoreSliderPosition(effectId_, slot, position);
+  if (DescribeEffect(effectId_).extras.maxSlot == slot) maxShown_[effectId_] = false;
   // A minimum pulled down by its maximum shows its new value at once.
   const ParameterSet& values = parameters_.Current(effectId_);
   for (int other = 0; other < kSlotCount; ++other) {
     const QSignalBlocker blocker(rows_[other].slider);
     rows_[other].slider->setValue(values[other]);
-    rows_[other].value->setText(QString::number(rows_[other].slider->value()));
+    ShowValue(other);
   }
+  preview_->SliderChanged();
   emit parametersChanged();
 }
 
+void ParametersWindow::ShowMaximum(int slot) {
+  QSlider* slider = rows_[slot].slider;
+  slider->setValue(slider->maximum());
+  maxShown_[effectId_] = true;
+  ShowValue(slot);
+  preview_->Abort();
+  preview_->SchedulePreview(LivePreview::kSliderDebounce);
+  emit parametersChanged();
+}
+
+bool ParametersWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::MouseButtonPress) {
+    const int maxSlot = DescribeEffect(effectId_).extras.maxSlot;
+    if (maxSlot >= 0 && watched == rows_[maxSlot].value) {
+      ShowMaximum(maxSlot);
+      return true;
+    }
+  }
+  return QDockWidget::eventFilter(watched, event);
+}
+
+void ParametersWindow::OnBoxReleased(Qt::MouseButton button) {
+  const bool groundColour =
+      std::find(kGroundColourStyles.begin(), kGroundColourStyles.end(), effectId_) != kGroundColourStyles.end();
+  if (button == Qt::RightButton && groundColour) {
+    std::optional<QColor> chosen;
+    if (colourChooser_) {
+      chosen = colourChooser_(ToQColor(paperColour_));
+    } else if (DialogsAllowed()) {
+      const QColor colour = QColorDialog::getColor(ToQColor(paperColour_), this);
+      if (colour.isValid()) chosen = colour;
+    }
+    if (chosen) paperColour_ = FromQColor(*chosen);
+  }
+  preview_->EndDrag();
+}
+
+void ParametersWindow::OnStyleAdjusted(const StyleSettings& style) {
+  if (style.effectId != effectId_ || style.sliders == parameters_.Current(effectId_)) return;
+  parameters_.Current(effectId_) = style.sliders;
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    const QSignalBlocker blocker(rows_[slot].slider);
+    rows_[slot].slider->setValue(style.sliders[slot]);
+    ShowValue(slot);
+  }
+}
+
+void ParametersWindow::OptionToggled() {
+  preview_->Abort();
+  preview_->GrowPreviewDelay(LivePreview::kOptionStep, LivePreview::kOptionCap);
+}
+
 StyleSettings ParametersWindow::CurrentStyleSettings() const {
+  const ExtraControls& extras = DescribeEffect(effectId_).extras;
   StyleSettings settings;
   settings.effectId = effectId_;
   settings.sliders = parameters_.Current(effectId_);
-  settings.doubled = DescribeEffect(effectId_).extras.doubleCheckBoxSlot >= 0 && doubled_->isChecked();
-  settings.eraseBackground = !(dontErase_->isEnabled() && dontErase_->isChecked());
+  settings.doubled = extras.doubleCheckBoxSlot >= 0 && doubled_->isChecked();
+  settings.eraseBackground = !(extras.dontEraseBackground && dontErase_->isChecked());
+  if (extras.maxSlot >= 0) settings.maxShown[extras.maxSlot] = maxShown_[effectId_];
+  settings.paperColour = paperColour_;
+  settings.customBrushInUse = customBrush_ != nullptr;
+  settings.customBrush = customBrush_.get();
   return settings;
 }
 
@@ -234,16 +483,16 @@ FinishingSettings ParametersWindow::CurrentFinishingSettings() const {
   finishing.texture.enabled = texture_->isChecked();
   finishing.texture.strength = textureStrength_->value();
   finishing.texture.tileIndex = std::max(textureTileIndex_, 0);
-  finishing.addFrame = addFrame_;
-  finishing.addText = addText_;
-  finishing.frame = frame_;
-  finishing.text = text_;
+  finishing.addFrame = frame_->isChecked();
+  finishing.addText = text_->isChecked();
+  finishing.frame = frameSettings_;
+  finishing.text = textSettings_;
   return finishing;
 }
 
 void ParametersWindow::ApplySettings(const Settings& settings) {
-  frame_ = settings.frame;
-  text_ = settings.text;
+  frameSettings_ = settings.frame;
+  textSettings_ = settings.text;
   {
     const QSignalBlocker blocker(textureTile_);
     textureTile_->setValue(std::clamp(settings.textureTileIndex, 0, kTileCount - 1) + 1);
@@ -255,22 +504,159 @@ void ParametersWindow::ApplySettings(const Settings& settings) {
 }
 
 void ParametersWindow::CollectSettings(Settings& settings) const {
-  settings.frame = frame_;
-  settings.text = text_;
-  settings.addFrame = addFrame_;
+  settings.frame = frameSettings_;
+  settings.text = textSettings_;
+  settings.addFrame = frame_->isChecked();
   settings.textureTileIndex = textureTileIndex_;
   settings.textureListIndex = textureList_->currentIndex();
 }
 
-void ParametersWindow::SetRunning(bool running) { drawButton_->setEnabled(!running); }
+void ParametersWindow::SetRunning(bool running) {
+  running_ = running;
+  drawButton_->setEnabled(!running);
+  loadBrush_->setEnabled(!running);
+  resetBrush_->setEnabled(!running);
+  preview_->SetRunning(running);
+}
 
 void ParametersWindow::SetPictures(const Bitmap24& source, const Bitmap24& result) {
-  source_ = source;
-  result_ = result;
+  if (!SamePicture(result, result_)) result_ = result;
+  if (!preview_->SetSource(source)) return;
+  sourceMean_ = ComputeMeanColour(source);
+  if (!isVisible()) return;
+  preview_->Abort();
+  preview_->ShowRawCrop();
+  preview_->SchedulePreview(LivePreview::kShowDelay);
+}
+
+void ParametersWindow::SourceOpened() {
+  preview_->SetCropOrigin({0, 0});
+  {
+    const QSignalBlocker blocker(zoomSlider_);
+    zoomSlider_->setValue(kZoomSliderMinimum);
+  }
+  preview_->SetZoom(kMaxPreviewZoom);
+  preview_->Abort();
+  if (!isVisible()) return;
+  preview_->ShowRawCrop();
+  preview_->SchedulePreview(LivePreview::kShowDelay);
 }
 
 void ParametersWindow::ResetPreviewCrop(int limit) {
-  cropOrigin_ = atelion::PreviewCropOrigin({source_.Width(), source_.Height()}, limit);
+  const Bitmap24& source = preview_->Source();
+  preview_->SetCropOrigin(atelion::PreviewCropOrigin({source.Width(), source.Height()}, limit));
+  preview_->Abort();
+  if (!isVisible()) return;
+  preview_->ShowRawCrop();
+  preview_->SchedulePreview(LivePreview::kShowDelay);
+}
+
+Point ParametersWindow::PreviewCropOrigin() const { return preview_->CropOrigin(); }
+
+void ParametersWindow::showEvent(QShowEvent* event) {
+  QDockWidget::showEvent(event);
+  const Bitmap24& source = preview_->Source();
+  if (!activated_) {
+    // The first showing looks at the middle of a wide picture.
+    activated_ = true;
+    const Point origin = preview_->CropOrigin();
+    preview_->SetCropOrigin({source.Width() <= kPreviewBoxSide ? 0 : source.Width() / 2 - kPreviewBoxSide / 2,
+                             origin.y});
+  }
+  preview_->ShowRawCrop();
+  preview_->SchedulePreview(LivePreview::kShowDelay);
+}
+
+void ParametersWindow::SetDocumentFileNames(std::string source, std::string result) {
+  sourceFileName_ = std::move(source);
+  resultFileName_ = std::move(result);
+}
+
+Status ParametersWindow::LoadParameters(const std::filesystem::path& path) {
+  ParameterFile file = ParameterFile::FromTables(parameters_, CatalogueIndexForEffectId(effectId_));
+  file.customBrushes = customBrushPaths_;
+  const ParameterFileLoad load = LoadParameterFile(path, file);
+  if (!load.status) return load.status;
+  file.ApplyTo(parameters_);
+  customBrushPaths_ = file.customBrushes;
+  if (load.fileNamesFound && (QApplication::keyboardModifiers() & Qt::ControlModifier)) {
+    emit imagesNamedInParameters(QString::fromStdString(file.sourceFileName),
+                                 QString::fromStdString(file.resultFileName));
+  }
+  const std::optional<int> row = file.SelectedCatalogueIndex();
+  const int chosen = row ? EffectIdForCatalogueIndex(*row) : effectId_;
+  if (chosen == effectId_ || !SelectEffect(chosen)) {
+    ShowEffect();
+    preview_->Abort();
+    preview_->SchedulePreview(LivePreview::kStyleSelectionDelay);
+    emit parametersChanged();
+  }
+  return Status::Ok();
+}
+
+Status ParametersWindow::SaveParameters(const std::filesystem::path& path) {
+  ParameterFile file = ParameterFile::FromTables(parameters_, CatalogueIndexForEffectId(effectId_));
+  file.customBrushes = customBrushPaths_;
+  file.sourceFileName = sourceFileName_;
+  file.resultFileName = resultFileName_;
+  return SaveParameterFile(EnsureParameterExtension(path.string()), file);
+}
+
+void ParametersWindow::ResetParameters() {
+  parameters_.ResetParameters();
+  maxShown_.fill(false);
+  ShowEffect();
+  preview_->Abort();
+  preview_->SchedulePreview(LivePreview::kStyleSelectionDelay);
+  emit parametersChanged();
+}
+
+Status ParametersWindow::LoadCustomBrush(const std::filesystem::path& path) {
+  LoadedImage loaded = LoadImageFile(path);
+  if (!loaded.status) return loaded.status;
+  customBrush_ = std::make_shared<const Bitmap24>(std::move(loaded.picture));
+  preview_->SliderChanged();
+  emit parametersChanged();
+  return Status::Ok();
+}
+
+void ParametersWindow::ResetCustomBrush() {
+  if (!customBrush_) return;
+  customBrush_.reset();
+  preview_->SliderChanged();
+  emit parametersChanged();
+}
+
+void ParametersWindow::SetColourChooser(std::function<std::optional<QColor>(QColor)> chooser) {
+  colourChooser_ = std::move(chooser);
+}
+
+bool ParametersWindow::DialogsAllowed() const { return qEnvironmentVariableIsEmpty("ATELION_NO_DIALOGS"); }
+
+void ParametersWindow::ShowError(const Status& status) {
+  if (status || !DialogsAllowed()) return;
+  QMessageBox::warning(this, windowTitle(), QString::fromStdString(status.message()));
+}
+
+void ParametersWindow::ChooseParametersFile(bool save) {
+  if (!DialogsAllowed()) return;
+  const QString filter = tr("Parameter files (*.atp)");
+  if (save) {
+    const QString path = QFileDialog::getSaveFileName(this, FromUtf8(Text(kSaveParametersLine)).trimmed(),
+                                                      FromUtf8(kProposedParameterFileName), filter);
+    if (!path.isEmpty()) ShowError(SaveParameters(path.toStdString()));
+  } else {
+    const QString path =
+        QFileDialog::getOpenFileName(this, FromUtf8(Text(kLoadParametersLine)).trimmed(), QString(), filter);
+    if (!path.isEmpty()) ShowError(LoadParameters(path.toStdString()));
+  }
+}
+
+void ParametersWindow::ChooseCustomBrush() {
+  if (!DialogsAllowed()) return;
+  const QString path = QFileDialog::getOpenFileName(this, FromUtf8(Text(kLoadCustomBrushLine)).trimmed(), QString(),
+                                                    tr("Pictures (*.png *.bmp *.jpg *.jpeg *.gif)"));
+  if (!path.isEmpty()) ShowError(LoadCustomBrush(path.toStdString()));
 }
 
 }  // namespace atelion

@@ -1,11 +1,18 @@
 // The drawing-parameters window: the styles in their six groups, the five slider rows of the
-// chosen style with labels, ranges and values from the catalogue, the style's extra controls,
-// the soften and texture options and "Draw!". It keeps the current values of every style, so a
-// style shows the values it was last left with.
+// chosen style with labels, ranges and values from the catalogue, the style's extra controls
+// ("x 2", "MAX", "Don't erase background", the custom-brush buttons), the live preview with its
+// zoom, the option pictograms for soften, frame, texture and text, "Draw!" and a menu that loads,
+// saves and resets the parameters. It keeps the current values of every style, so a style shows
+// the values it was last left with.
 #pragma once
 
+#include <QColor>
 #include <QDockWidget>
 #include <array>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
 
 #include "core/canvas.h"
 #include "document/settings_file.h"
@@ -14,21 +21,28 @@
 
 class QCheckBox;
 class QComboBox;
+class QGridLayout;
 class QLabel;
 class QLineEdit;
 class QListWidget;
 class QListWidgetItem;
+class QMenuBar;
 class QPushButton;
 class QSlider;
 class QSpinBox;
 class QToolBox;
+class QToolButton;
 
 namespace atelion {
+
+class LivePreview;
+class PreviewBox;
 
 class ParametersWindow : public QDockWidget {
   Q_OBJECT
  public:
   explicit ParametersWindow(QWidget* parent = nullptr);
+  ~ParametersWindow() override;
 
   /// Makes `effectId` the chosen style: its list item is selected and the slider rows take its
   /// labels, ranges and stored values. Refused (false) for a style not available in this build.
@@ -39,7 +53,7 @@ class ParametersWindow : public QDockWidget {
 
   /// What a run of the chosen style reads: the style, its slider values and extra controls.
   StyleSettings CurrentStyleSettings() const;
-  /// The soften and texture options (frame and text come with their own windows).
+  /// The soften, texture, frame and text options (frame and text with their kept settings).
   FinishingSettings CurrentFinishingSettings() const;
 
   /// Takes the stored texture tile and texture list entry into the texture controls, and keeps
@@ -48,27 +62,68 @@ class ParametersWindow : public QDockWidget {
   /// Writes the texture tile, texture list entry, frame and text settings and "Add a frame" back.
   void CollectSettings(Settings& settings) const;
 
-  /// Greys "Draw!" while a run is under way.
+  /// Greys "Draw!" while a run is under way; no preview starts meanwhile and a computing one
+  /// stops. A preview refused during the run follows when it ends.
   void SetRunning(bool running);
 
   /// The document's pictures the preview crops from (the result for styles that paint over it).
+  /// Cheap when nothing changed; a changed source shows its crop and schedules a preview.
   void SetPictures(const Bitmap24& source, const Bitmap24& result);
+  /// A new picture was opened: the crop goes to the top-left corner at 1:1 and a preview follows.
+  void SourceOpened();
   /// Puts the preview crop back after undo, redo or a swap: origin on each axis 0 when the source
-  /// is at most `limit` pixels, else the 200-pixel middle.
+  /// is at most `limit` pixels, else the 200-pixel middle; a preview follows.
   void ResetPreviewCrop(int limit);
-  Point PreviewCropOrigin() const { return cropOrigin_; }
+  Point PreviewCropOrigin() const;
+
+  /// The file names a saved parameter file records.
+  void SetDocumentFileNames(std::string source, std::string result);
+
+  /// "Load parameters" without the dialog: every style's values and the chosen style from the
+  /// file. The error names the file and the reason; nothing changes then.
+  Status LoadParameters(const std::filesystem::path& path);
+  /// "Save parameters" without the dialog (".atp" is appended when missing).
+  Status SaveParameters(const std::filesystem::path& path);
+  /// "Reset parameters": the factory values for every style.
+  void ResetParameters();
+
+  /// A custom brush picture for the styles that offer one; an unreadable file changes nothing.
+  Status LoadCustomBrush(const std::filesystem::path& path);
+  /// Back to the shipped brush.
+  void ResetCustomBrush();
+
+  /// Replaces the colour dialog of a right-click on the preview box (tests choose without one).
+  void SetColourChooser(std::function<std::optional<QColor>(QColor)> chooser);
 
   // The controls, for the window's own tests.
   QSlider* Slider(int slot) const { return rows_[slot].slider; }
   QLabel* SliderLabel(int slot) const { return rows_[slot].label; }
   QLabel* ValueLabel(int slot) const { return rows_[slot].value; }
   QPushButton* DrawButton() const { return drawButton_; }
+  QSlider* ZoomSlider() const { return zoomSlider_; }
+  QToolButton* SoftenButton() const { return soften_; }
+  QToolButton* FrameButton() const { return frame_; }
+  QToolButton* TextureButton() const { return texture_; }
+  QToolButton* TextButton() const { return text_; }
+  QCheckBox* DoubleBox() const { return doubled_; }
+  QCheckBox* DontEraseBox() const { return dontErase_; }
+  QPushButton* LoadBrushButton() const { return loadBrush_; }
+  QPushButton* ResetBrushButton() const { return resetBrush_; }
+  PreviewBox* Box() const { return box_; }
+  LivePreview* Preview() const { return preview_; }
+  QMenuBar* Menu() const { return menu_; }
   const ParameterTables& Parameters() const { return parameters_; }
 
  signals:
   void drawRequested();
   /// The chosen style or one of its values changed (a running computation is now stale).
   void parametersChanged();
+  /// "Load parameters" with Ctrl held found the names of a source and a result file.
+  void imagesNamedInParameters(const QString& source, const QString& result);
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   struct SliderRow {
@@ -79,34 +134,61 @@ class ParametersWindow : public QDockWidget {
 
   QWidget* BuildStyleGroups();
   QWidget* BuildSliderRows();
+  QWidget* BuildPreview();
   QWidget* BuildOptions();
+  void BuildMenu();
   void ShowEffect();
+  void ShowValue(int slot);
   void OnItemClicked(QListWidgetItem* item);
   void OnSliderMoved(int slot, int position);
+  void ShowMaximum(int slot);
+  void OnBoxReleased(Qt::MouseButton button);
+  void OnStyleAdjusted(const StyleSettings& style);
+  void OptionToggled();
+  void ChooseParametersFile(bool save);
+  void ChooseCustomBrush();
+  bool DialogsAllowed() const;
+  void ShowError(const Status& status);
 
   ParameterTables parameters_;
   int effectId_ = -1;
+  QMenuBar* menu_ = nullptr;
   QToolBox* groups_ = nullptr;
   std::array<QListWidget*, kGroupCount> lists_{};
   QLineEdit* styleName_ = nullptr;
+  QGridLayout* rowGrid_ = nullptr;
   std::array<SliderRow, kSlotCount> rows_{};
+  /// The style whose row shows "MAX" instead of its number, per style.
+  std::array<bool, kEffectCount> maxShown_{};
   QCheckBox* doubled_ = nullptr;
   QCheckBox* dontErase_ = nullptr;
-  QCheckBox* soften_ = nullptr;
-  QCheckBox* texture_ = nullptr;
+  QPushButton* loadBrush_ = nullptr;
+  QPushButton* resetBrush_ = nullptr;
+  QToolButton* soften_ = nullptr;
+  QToolButton* frame_ = nullptr;
+  QToolButton* texture_ = nullptr;
+  QToolButton* text_ = nullptr;
   QSpinBox* textureStrength_ = nullptr;
   QSpinBox* textureTile_ = nullptr;     ///< shows the tile number from 1
   QComboBox* textureList_ = nullptr;    ///< light, normal or strong texture
   int textureTileIndex_ = -1;           ///< −1 until a tile is chosen (tile 0 is used)
-  FrameSettings frame_;
-  TextSettings text_;
-  bool addFrame_ = false;
-  bool addText_ = false;
+  FrameSettings frameSettings_;
+  TextSettings textSettings_;
+  PreviewBox* box_ = nullptr;
+  QSlider* zoomSlider_ = nullptr;
+  LivePreview* preview_ = nullptr;
   QPushButton* drawButton_ = nullptr;
   bool showing_ = false;
-  Bitmap24 source_;
+  bool running_ = false;
+  bool activated_ = false;
   Bitmap24 result_;
-  Point cropOrigin_{};
+  MeanColour sourceMean_ = kInitialSourceMeanColour;
+  Colour paperColour_ = 0xFFFFFF;
+  std::shared_ptr<const Bitmap24> customBrush_;
+  std::vector<std::string> customBrushPaths_;  ///< Painting 4's brushes, kept from the last load
+  std::string sourceFileName_;
+  std::string resultFileName_;
+  std::function<std::optional<QColor>(QColor)> colourChooser_;
 };
 
 }  // namespace atelion
