@@ -2,23 +2,35 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QCloseEvent>
+#include <QDir>
+#include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPalette>
-#include <QProgressBar>
+#include <QScreen>
 #include <QStatusBar>
 #include <QStyleFactory>
+#include <QToolBar>
+#include <QToolButton>
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
 
 #include "core/resources.h"
+#include "document/save_names.h"
 #include "i18n/language_table.h"
+#include "ui/icons.h"
+#include "ui/panel_area.h"
 #include "ui/parameters_window.h"
 #include "ui/picture_panel.h"
+#include "ui/status_panel.h"
 
 namespace atelion {
 namespace {
@@ -33,25 +45,61 @@ constexpr int kUndoLine = 12;
 constexpr int kRedoLine = 13;
 constexpr int kInterruptLine = 18;
 constexpr int kParametersLine = 20;
+constexpr int kOverwriteQuestionLine = 166;
 constexpr int kStopQuestionLine = 168;
+constexpr int kSwapLine = 217;
 
 constexpr const char* kSamplePicture = "sample/coffee.png";
 
+// How long a notice stays in the status panel, and the End key's message on the screen.
+constexpr int kNoticeMs = 8000;
+constexpr int kCentredMessageMs = 1500;
+
+// The save dialog's filters, in the order of the formats they write.
+const QStringList kSaveFilters{"JPG Image files (*.jpg *.jpeg)", "PNG Image files (*.png)", "BMP Image files (*.bmp)"};
+constexpr ImageFormat kSaveFormats[] = {ImageFormat::Jpeg, ImageFormat::Png, ImageFormat::Bmp};
+
 QString FromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+QString LanguageLine(int line) { return FromUtf8(Text(line)); }
 
 }  // namespace
 
 // Forwards what the worker thread reports to the window's thread. Every call is queued except
-// the stop question, which the worker must wait for.
+// the stop question, which the worker must wait for. The stop percentage is the one value the
+// window changes while a run reads it: the window writes it into an atomic, and the worker copies
+// it into its run context at each report, just before the context compares the shown percentage
+// with it.
 class WindowProgressSink : public ProgressSink {
  public:
   explicit WindowProgressSink(MainWindow* window) : window_(window) {}
 
-  void RunStarted() override {
-    QMetaObject::invokeMethod(window_, [w = window_] { w->ShowProgress(0); }, Qt::QueuedConnection);
+  /// Window thread: the marker moved.
+  void SetStopPercentage(int percent) { stopPercentage_ = percent; }
+  /// Worker thread: the pictures of the run now computing (nullptr when it is over), whose result
+  /// is shown from time to time while the style draws into it.
+  void WatchPictures(const RunPictures* pictures) {
+    pictures_ = pictures;
+    lastPercent_ = -1;
+    lastPicture_ = {};
   }
-  void ShowProgress(int percent, Colour) override {
-    QMetaObject::invokeMethod(window_, [w = window_, percent] { w->ShowProgress(percent); }, Qt::QueuedConnection);
+
+  void RunStarted() override {
+    SyncStopPercentage();
+    lastPercent_ = 0;
+    Queue([w = window_] { w->statusPanel_->StartRun(); });
+    SendPicture(true);
+  }
+  void ShowProgress(int percent, Colour barColour) override {
+    SyncStopPercentage();
+    // Styles report every row or stroke batch; the window needs to hear only of a new percentage.
+    if (percent == lastPercent_) return;
+    lastPercent_ = percent;
+    Queue([w = window_, percent, barColour] { w->statusPanel_->ShowProgress(percent, barColour); });
+    SendPicture(false);
+  }
+  void RunFinished() override {
+    lastPercent_ = -1;
+    Queue([w = window_] { w->statusPanel_->FinishRun(); });
   }
   bool ConfirmCancel() override {
     // The window is going away and waits for this thread: stop without asking.
@@ -62,40 +110,82 @@ class WindowProgressSink : public ProgressSink {
     return confirmed;
   }
   void CancelConfirmed() override {
-    QMetaObject::invokeMethod(window_, [w = window_] { w->parameters_->show(); }, Qt::QueuedConnection);
+    Queue([w = window_] { w->RevealParameters(); });
+  }
+  void StopMarkerReset() override {
+    stopPercentage_ = 100;
+    Queue([w = window_] { w->statusPanel_->SetStopPercentage(100); });
   }
 
  private:
+  // The picture being drawn is sent at most this often: copying a large picture costs time.
+  static constexpr std::chrono::milliseconds kPictureInterval{400};
+
+  template <typename Call>
+  void Queue(Call call) {
+    QMetaObject::invokeMethod(window_, std::move(call), Qt::QueuedConnection);
+  }
+  void SyncStopPercentage() { window_->context_.StopPercentage = stopPercentage_; }
+  void SendPicture(bool first) {
+    if (pictures_ == nullptr || pictures_->result.Width() == 0) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (!first && now - lastPicture_ < kPictureInterval) return;
+    lastPicture_ = now;
+    // Converted here, so the window only has to draw it.
+    Queue([w = window_, image = ToQImage(pictures_->result)]() mutable { w->ShowRunPicture(std::move(image)); });
+  }
+
   MainWindow* window_;
+  std::atomic<int> stopPercentage_{100};
+  // Worker thread only:
+  const RunPictures* pictures_ = nullptr;
+  int lastPercent_ = -1;
+  std::chrono::steady_clock::time_point lastPicture_{};
 };
 
 MainWindow::MainWindow(QWidget* parent)
     : QMainWindow(parent), progressSink_(std::make_unique<WindowProgressSink>(this)) {
   qRegisterMetaType<atelion::RunOutcome>("atelion::RunOutcome");
   setWindowTitle("Atelion");
+  setMinimumSize(kMinWindowWidth, kMinWindowHeight);
   context_.Progress = progressSink_.get();
 
-  auto* central = new QWidget;
-  auto* layout = new QHBoxLayout(central);
-  layout->setContentsMargins(8, 8, 8, 8);
-  layout->setSpacing(6);
   sourcePanel_ = new PicturePanel(true);
   sourcePanel_->setObjectName("sourcePanel");
   resultPanel_ = new PicturePanel(false);
   resultPanel_->setObjectName("resultPanel");
-  layout->addWidget(sourcePanel_, 1);
-  layout->addWidget(resultPanel_, 1);
-  setCentralWidget(central);
-  connect(sourcePanel_, &PicturePanel::fileDropped, this, &MainWindow::OpenPicture);
+  resultPanel_->setToolTip(LanguageLine(26));
+  panelArea_ = new PanelArea(sourcePanel_, resultPanel_);
+  panelArea_->setObjectName("panelArea");
+  setCentralWidget(panelArea_);
+
+  statusPanel_ = new StatusPanel;
+  statusPanel_->setObjectName("statusPanel");
+  statusBar()->setSizeGripEnabled(false);
+  statusBar()->addWidget(statusPanel_, 1);
+  connect(statusPanel_, &StatusPanel::stopPercentageChanged, this,
+          [this](int percent) { progressSink_->SetStopPercentage(percent); });
 
   parameters_ = new ParametersWindow(this);
   addDockWidget(Qt::RightDockWidgetArea, parameters_);
   connect(parameters_, &ParametersWindow::drawRequested, this, &MainWindow::StartDrawing);
 
+  noticePopup_ = new QLabel(this, Qt::ToolTip | Qt::FramelessWindowHint);
+  noticePopup_->setObjectName("noticePopup");
+  noticePopup_->setAlignment(Qt::AlignCenter);
+  noticeTimer_.setSingleShot(true);
+  connect(&noticeTimer_, &QTimer::timeout, noticePopup_, &QWidget::hide);
+
+  glideTimer_.setInterval(PanState::kGlideTickMs);
+  connect(&glideTimer_, &QTimer::timeout, this, &MainWindow::GlideTick);
+
+  BuildActions();
   BuildMenus();
-  BuildStatusBar();
+  BuildToolBar();
+  ConnectPanels();
   OpenStartPicture();
   resize(1280, 760);
+  panelArea_->setFocus();
 }
 
 MainWindow::~MainWindow() {
@@ -106,55 +196,135 @@ MainWindow::~MainWindow() {
   JoinWorker();
 }
 
-void MainWindow::BuildMenus() {
-  QMenu* file = menuBar()->addMenu(FromUtf8(Text(kFileMenuLine)));
-  openAction_ = file->addAction(FromUtf8(Text(kOpenLine)), this, &MainWindow::ChooseAndOpenPicture);
-  openAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-  saveAction_ = file->addAction(FromUtf8(Text(kSaveAsLine)), this, &MainWindow::ChooseAndSaveDrawing);
-  saveAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-  file->addSeparator();
-  QAction* quit = file->addAction(FromUtf8(Text(kQuitLine)), this, &QWidget::close);
-  quit->setShortcut(QKeySequence::Quit);
-
-  QMenu* edit = menuBar()->addMenu(FromUtf8(Text(kEditMenuLine)));
-  undoAction_ = edit->addAction(FromUtf8(Text(kUndoLine)), this, &MainWindow::Undo);
-  undoAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-  redoAction_ = edit->addAction(FromUtf8(Text(kRedoLine)), this, &MainWindow::Redo);
-  redoAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y));
-  edit->addSeparator();
-  cancelAction_ = edit->addAction(FromUtf8(Text(kInterruptLine)), this, &MainWindow::RequestCancel);
-  cancelAction_->setShortcut(QKeySequence(Qt::Key_Escape));
-  cancelAction_->setEnabled(false);
-
-  QAction* parameters = menuBar()->addAction(FromUtf8(Text(kParametersLine)));
-  parameters->setShortcut(QKeySequence(Qt::Key_F10));
-  addAction(parameters);
-  connect(parameters, &QAction::triggered, this, [this] {
-    parameters_->show();
-    parameters_->raise();
-  });
+QAction* MainWindow::MakeAction(int textLine, const QKeySequence& shortcut, void (MainWindow::*slot)()) {
+  auto* action = new QAction(LanguageLine(textLine), this);
+  action->setShortcut(shortcut);
+  connect(action, &QAction::triggered, this, slot);
+  // Held by the window itself, so the shortcut works while the menus are replaced by the run menu.
+  addAction(action);
+  return action;
 }
 
-void MainWindow::BuildStatusBar() {
-  QStatusBar* bar = statusBar();
-  bar->setSizeGripEnabled(false);
-  sourceStatus_ = new QLabel;
-  progressBar_ = new QProgressBar;
-  progressBar_->setRange(0, 100);
-  progressBar_->setTextVisible(false);
-  progressBar_->setFixedHeight(12);
-  progressBar_->setMinimumWidth(240);
-  progressBar_->hide();
-  percentLabel_ = new QLabel;
-  percentLabel_->setMinimumWidth(44);
-  percentLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  percentLabel_->hide();
-  styleStatus_ = new QLabel;
-  styleStatus_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  bar->addWidget(sourceStatus_, 1);
-  bar->addWidget(progressBar_, 2);
-  bar->addWidget(percentLabel_);
-  bar->addPermanentWidget(styleStatus_);
+void MainWindow::BuildActions() {
+  openAction_ = MakeAction(kOpenLine, QKeySequence(Qt::CTRL | Qt::Key_O), &MainWindow::ChooseAndOpenPicture);
+  openAction_->setIcon(DrawToolIcon(ToolIcon::Open));
+  saveAction_ = MakeAction(kSaveAsLine, QKeySequence(Qt::CTRL | Qt::Key_S), &MainWindow::ChooseAndSaveDrawing);
+  saveAction_->setIcon(DrawToolIcon(ToolIcon::Save));
+  undoAction_ = MakeAction(kUndoLine, QKeySequence(Qt::CTRL | Qt::Key_Z), &MainWindow::Undo);
+  undoAction_->setIcon(DrawToolIcon(ToolIcon::Undo));
+  redoAction_ = MakeAction(kRedoLine, QKeySequence(Qt::CTRL | Qt::Key_Y), &MainWindow::Redo);
+  redoAction_->setIcon(DrawToolIcon(ToolIcon::Redo));
+  swapAction_ = MakeAction(kSwapLine, QKeySequence(), &MainWindow::SwapImages);
+  swapAction_->setIcon(DrawToolIcon(ToolIcon::Swap));
+  parametersAction_ = MakeAction(kParametersLine, QKeySequence(Qt::Key_F10), &MainWindow::ShowParameters);
+  parametersAction_->setIcon(DrawToolIcon(ToolIcon::Parameters));
+  cancelAction_ = MakeAction(kInterruptLine, QKeySequence(Qt::Key_Escape), &MainWindow::RequestCancel);
+  cancelAction_->setIcon(DrawToolIcon(ToolIcon::Cancel));
+  cancelAction_->setEnabled(false);
+  longFilenamesAction_ = new QAction(this);
+  longFilenamesAction_->setShortcut(QKeySequence(Qt::Key_End));
+  connect(longFilenamesAction_, &QAction::triggered, this, &MainWindow::ToggleLongFilenames);
+  addAction(longFilenamesAction_);
+}
+
+void MainWindow::BuildMenus() {
+  fileMenu_ = menuBar()->addMenu(LanguageLine(kFileMenuLine));
+  fileMenu_->addAction(openAction_);
+  fileMenu_->addAction(saveAction_);
+  fileMenu_->addSeparator();
+  QAction* quit = fileMenu_->addAction(LanguageLine(kQuitLine), this, &QWidget::close);
+  quit->setShortcut(QKeySequence::Quit);
+
+  editMenu_ = menuBar()->addMenu(LanguageLine(kEditMenuLine));
+  editMenu_->addAction(undoAction_);
+  editMenu_->addAction(redoAction_);
+  editMenu_->addAction(swapAction_);
+  editMenu_->addSeparator();
+  editMenu_->addAction(cancelAction_);
+
+  // The top-level entry has no shortcut of its own: F10 belongs to the toolbar's action.
+  menuBar()->addAction(LanguageLine(kParametersLine), this, &MainWindow::ShowParameters);
+
+  // The run menu: only these two while a style runs.
+  runCancelAction_ = menuBar()->addAction(LanguageLine(kInterruptLine), this, &MainWindow::RequestCancel);
+  runSaveAction_ = menuBar()->addAction(LanguageLine(kSaveAsLine), this, &MainWindow::SaveRunPicture);
+  runCancelAction_->setVisible(false);
+  runSaveAction_->setVisible(false);
+}
+
+void MainWindow::BuildToolBar() {
+  QToolBar* toolBar = addToolBar("Tools");
+  toolBar->setObjectName("toolBar");
+  toolBar->setMovable(false);
+  toolBar->setFloatable(false);
+  toolBar->setIconSize(QSize(22, 22));
+  toolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+  toolBar->addAction(openAction_);
+  toolBar->addAction(saveAction_);
+  toolBar->addSeparator();
+  toolBar->addAction(undoAction_);
+  toolBar->addAction(redoAction_);
+  toolBar->addAction(swapAction_);
+  toolBar->addSeparator();
+  toolBar->addAction(parametersAction_);
+  toolBar->addAction(cancelAction_);
+  auto* spacer = new QWidget;
+  spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+  toolBar->addWidget(spacer);
+  BuildZoomField(toolBar);
+}
+
+void MainWindow::BuildZoomField(QToolBar* toolBar) {
+  auto* holder = new QWidget;
+  auto* layout = new QHBoxLayout(holder);
+  layout->setContentsMargins(0, 0, 8, 0);
+  zoomButton_ = new QToolButton;
+  zoomButton_->setObjectName("zoomButton");
+  zoomButton_->setText(QString::fromStdString(ZoomText(zoom_)));
+  zoomButton_->setMinimumWidth(72);
+  zoomEdit_ = new QLineEdit;
+  zoomEdit_->setObjectName("zoomEdit");
+  zoomEdit_->setFixedWidth(72);
+  zoomEdit_->setAlignment(Qt::AlignRight);
+  zoomEdit_->hide();
+  zoomEdit_->installEventFilter(this);
+  layout->addWidget(zoomButton_);
+  layout->addWidget(zoomEdit_);
+  toolBar->addWidget(holder);
+  connect(zoomButton_, &QToolButton::clicked, this, &MainWindow::ShowZoomField);
+  connect(zoomEdit_, &QLineEdit::returnPressed, this, &MainWindow::AcceptZoomField);
+}
+
+void MainWindow::ConnectPanels() {
+  // A dropped picture has no name of its own in the window.
+  connect(sourcePanel_, &PicturePanel::fileDropped, this,
+          [this](const QString& path) { LoadPicture(path, std::string(kUnnamedImageName)); });
+  for (PicturePanel* panel : {sourcePanel_, resultPanel_}) {
+    connect(panel, &PicturePanel::panPressed, this, &MainWindow::StartPan);
+    connect(panel, &PicturePanel::panMoved, this, &MainWindow::ContinuePan);
+    connect(panel, &PicturePanel::panReleased, this, &MainWindow::EndPan);
+    connect(panel, &PicturePanel::wheelTurned, this, &MainWindow::WheelZoom);
+  }
+  connect(resultPanel_, &PicturePanel::pointerEntered, this, &MainWindow::HideZoomField);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == zoomEdit_ && (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) &&
+      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+    // Esc in the zoom field only closes the field; it must not reach the cancel command.
+    event->accept();
+    if (event->type() == QEvent::KeyPress) HideZoomField();
+    return event->type() == QEvent::KeyPress;
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (fittedAtStart_) return;
+  fittedAtStart_ = true;
+  // Once the panels have their sizes, the start pictures are fitted into them.
+  QTimer::singleShot(0, this, &MainWindow::FitView);
 }
 
 void MainWindow::OpenStartPicture() {
@@ -173,18 +343,23 @@ void MainWindow::OpenStartPicture() {
   document_.ResultUnnamed = true;
   document_.RecordPictureSizes();
   if (const Status started = document_.StartHistory(); !started) ShowError(QString::fromStdString(started.message()));
-  RefreshView();
+  RefreshView(true);
 }
 
 bool MainWindow::OpenPicture(const QString& path) {
-  if (running_) context_.AbortRequested = true;
+  return LoadPicture(path, QFileInfo(path).fileName().toStdString());
+}
+
+bool MainWindow::LoadPicture(const QString& path, const std::string& displayName) {
+  if (running_) return false;
   LoadedImage loaded = LoadImageFile(path.toStdString());
   if (!loaded.status) {
     ShowError(QString::fromStdString(loaded.status.message()));
     return false;
   }
   document_.SourceDpi = loaded.dpi;
-  SetSourcePicture(std::move(loaded.picture), QFileInfo(path).fileName().toStdString());
+  SetZoom(kStartZoom);
+  SetSourceAndResult(std::move(loaded.picture), displayName);
   return true;
 }
 
@@ -195,11 +370,11 @@ void MainWindow::SetSourcePicture(Bitmap24 picture, const std::string& displayNa
   if (const Status saved = document_.SaveToHistory(HistoryKind::Source); !saved) {
     ShowError(QString::fromStdString(saved.message()));
   }
-  RefreshView();
+  RefreshView(true);
 }
 
 void MainWindow::SetSourceAndResult(Bitmap24 picture, const std::string& displayName) {
-  if (running_) context_.AbortRequested = true;
+  if (running_) return;
   document_.ResultPicture = picture;
   document_.ResultUnnamed = true;
   document_.ResultStyleName.clear();
@@ -207,28 +382,62 @@ void MainWindow::SetSourceAndResult(Bitmap24 picture, const std::string& display
   if (const Status saved = document_.SaveToHistory(HistoryKind::Result); !saved) {
     ShowError(QString::fromStdString(saved.message()));
   }
-  RefreshView();
+  RefreshView(true);
 }
 
 void MainWindow::ChooseAndOpenPicture() {
-  const QString path = QFileDialog::getOpenFileName(this, FromUtf8(Text(kOpenLine)), QString(),
-                                                    "Pictures (*.jpg *.jpeg *.png *.bmp *.gif)");
-  if (!path.isEmpty()) OpenPicture(path);
+  if (running_) return;
+  const QString folder = QString::fromStdString(settings_.lastOpenFolder);
+  const QString start = !folder.isEmpty() && QDir(folder).exists() ? folder : QString();
+  const QString path = QFileDialog::getOpenFileName(
+      this, LanguageLine(kOpenLine), start,
+      "Image files (*.bmp *.jpg *.jpeg *.png *.BMP *.JPG *.JPEG *.PNG)");
+  if (path.isEmpty() || !OpenPicture(path)) return;
+  settings_.lastOpenFolder = QFileInfo(path).absolutePath().toStdString();
+  FitView();
+  ShowParameters();
 }
 
 void MainWindow::ChooseAndSaveDrawing() {
-  QString path = QFileDialog::getSaveFileName(this, FromUtf8(Text(kSaveAsLine)), QString(),
-                                              "JPEG (*.jpg);;PNG (*.png);;BMP (*.bmp)");
-  if (path.isEmpty()) return;
-  ImageFormat format = FormatFromExtension(path.toStdString());
-  if (format == ImageFormat::Unknown || format == ImageFormat::Gif) {
-    format = ImageFormat::Jpeg;
-    path += ".jpg";
-  }
-  if (const Status saved = SaveImageFile(document_.ResultPicture, path.toStdString(), format, document_.SourceDpi);
-      !saved) {
+  if (running_) return;
+  const StyleSettings style = parameters_->CurrentStyleSettings();
+  const std::string name = ProposedSaveName(document_.SourceDisplayName, parameters_->StyleNameText().toStdString(),
+                                            style.sliders, settings_.saveParametersInFilename);
+  SaveWithDialog(document_.ResultPicture, QString::fromStdString(name));
+}
+
+void MainWindow::SaveRunPicture() {
+  if (!running_ || resultPanel_->Image().isNull()) return;
+  // What the result panel shows now; the run goes on undisturbed.
+  const Bitmap24 picture = ToBitmap24(resultPanel_->Image());
+  const std::string name =
+      ProgressSaveName(document_.SourceDisplayName, statusPanel_->PercentText().toStdString());
+  SaveWithDialog(picture, QString::fromStdString(name));
+}
+
+void MainWindow::SaveWithDialog(const Bitmap24& picture, const QString& proposedName) {
+  const QString start = lastSaveFolder_.isEmpty() ? proposedName : QDir(lastSaveFolder_).filePath(proposedName);
+  QString filter = kSaveFilters.front();
+  const QString chosen = QFileDialog::getSaveFileName(this, LanguageLine(kSaveAsLine), start, kSaveFilters.join(";;"),
+                                                      &filter, QFileDialog::DontConfirmOverwrite);
+  if (chosen.isEmpty()) return;
+  const qsizetype filterIndex = std::max<qsizetype>(0, kSaveFilters.indexOf(filter));
+  const ImageFormat format = kSaveFormats[filterIndex];
+  const QString path = QString::fromStdString(EnsureSaveExtension(chosen.toStdString(), format));
+  lastSaveFolder_ = QFileInfo(path).absolutePath();
+  if (QFileInfo::exists(path) && !AskToOverwrite(path)) return;
+  if (const Status saved = SaveImageFile(picture, path.toStdString(), format, document_.SourceDpi); !saved) {
     ShowError(QString::fromStdString(saved.message()));
   }
+}
+
+void MainWindow::ShowParameters() {
+  if (!running_) RevealParameters();
+}
+
+void MainWindow::RevealParameters() {
+  parameters_->show();
+  parameters_->raise();
 }
 
 bool MainWindow::StartDrawing() {
@@ -247,14 +456,25 @@ bool MainWindow::StartDrawing() {
   pictures.result = document_.ResultPicture;
   const QString styleName = parameters_->StyleNameText();
 
+  // A run shows both pictures at 100 %; the zoom comes back when it ends.
+  HideZoomField();
+  zoomBeforeRun_ = zoom_;
+  ApplyZoomToPanels(kStartZoom);
+  sourcePanel_->Centre();
+  resultPanel_->Centre();
+
   JoinWorker();
   context_.ResetWhenIdle();
-  context_.StopPercentage = 100;
+  // The worker is not running yet: the context may take the marker's value directly.
+  context_.StopPercentage = statusPanel_->StopPercentage();
+  progressSink_->SetStopPercentage(context_.StopPercentage);
   running_ = true;
   workerDone_ = false;
   ShowRunState(true);
   worker_ = std::thread([this, style, finishing = std::move(finishing), pictures = std::move(pictures), styleName]() mutable {
+    progressSink_->WatchPictures(&pictures);
     const RunOutcome outcome = RunEffect(pictures, style, finishing, context_);
+    progressSink_->WatchPictures(nullptr);
     QMetaObject::invokeMethod(
         this, [this, outcome, pictures = std::move(pictures), styleName]() mutable {
           FinishRun(outcome, std::move(pictures), styleName);
@@ -279,77 +499,193 @@ void MainWindow::FinishRun(RunOutcome outcome, RunPictures pictures, QString sty
     if (const Status saved = document_.SaveToHistory(HistoryKind::Result, document_.ResultStyleName); !saved) {
       ShowError(QString::fromStdString(saved.message()));
     }
-    for (const std::string& notice : pictures.notices) statusBar()->showMessage(QString::fromStdString(notice), 8000);
+    for (const std::string& notice : pictures.notices) statusPanel_->ShowNotice(QString::fromStdString(notice), kNoticeMs);
   }
-  RefreshView();
+  RefreshView(true);
+  SetZoom(zoomBeforeRun_);
   emit runFinished(outcome);
+}
+
+void MainWindow::ShowRunPicture(QImage picture) {
+  if (running_) resultPanel_->SetImage(std::move(picture));
 }
 
 void MainWindow::RequestCancel() {
   if (!running_) return;
   if (AskToStop()) {
     context_.AbortRequested = true;
-    parameters_->show();
+    RevealParameters();
+  } else {
+    // The run goes on, and the marker that may have stopped it is put back at the end.
+    progressSink_->SetStopPercentage(100);
+    statusPanel_->SetStopPercentage(100);
   }
 }
 
 bool MainWindow::AskToStop() {
   if (cancelQuestion_) return cancelQuestion_();
-  return QMessageBox::question(this, FromUtf8(Text(kInterruptLine)), FromUtf8(Text(kStopQuestionLine)),
+  return QMessageBox::question(this, LanguageLine(kInterruptLine), LanguageLine(kStopQuestionLine),
                                QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel) == QMessageBox::Ok;
+}
+
+bool MainWindow::AskToOverwrite(const QString& path) {
+  QMessageBox box(QMessageBox::Warning, "?", LanguageLine(kOverwriteQuestionLine), QMessageBox::Ok | QMessageBox::Cancel,
+                  this);
+  box.setInformativeText(path);
+  return box.exec() == QMessageBox::Ok;
 }
 
 void MainWindow::Undo() {
   if (running_) return;
   if (const Status undone = document_.undo(context_); !undone) ShowError(QString::fromStdString(undone.message()));
   context_.AbortRequested = false;
-  RefreshView();
+  RefreshView(true);
+  parameters_->ResetPreviewCrop(kPreviewResetLimitAfterUndo);
 }
 
 void MainWindow::Redo() {
   if (running_) return;
   if (const Status redone = document_.redo(context_); !redone) ShowError(QString::fromStdString(redone.message()));
   context_.AbortRequested = false;
-  RefreshView();
+  RefreshView(true);
+  parameters_->ResetPreviewCrop(kPreviewResetLimitAfterRedo);
 }
 
-void MainWindow::ShowProgress(int percent) {
-  if (!running_) return;
-  progressBar_->setValue(percent);
-  percentLabel_->setText(QString::number(percent) + "%");
+void MainWindow::SwapImages() {
+  if (running_) return;
+  if (const Status swapped = document_.swapimages(context_); !swapped) {
+    ShowError(QString::fromStdString(swapped.message()));
+  }
+  RefreshView(true);
+  parameters_->ResetPreviewCrop(kPreviewResetLimitAfterRedo);
+}
+
+void MainWindow::ToggleLongFilenames() {
+  if (running_) return;
+  settings_.saveParametersInFilename = !settings_.saveParametersInFilename;
+  ShowCentredMessage(settings_.saveParametersInFilename ? "Long filenames ON" : "Long filenames OFF");
+}
+
+void MainWindow::SetZoom(int zoom) {
+  HideZoomField();
+  if (running_) return;
+  zoom_ = ClampZoom(zoom);
+  ApplyZoomToPanels(zoom_);
+}
+
+void MainWindow::ApplyZoomToPanels(int zoom) {
+  sourcePanel_->ApplyZoom(zoom);
+  resultPanel_->ApplyZoom(zoom);
+  zoomButton_->setText(QString::fromStdString(ZoomText(zoom)));
+}
+
+void MainWindow::FitView() {
+  // The narrower panel decides, so that both pictures fit where the space is tightest.
+  PicturePanel* panel = sourcePanel_->width() < resultPanel_->width() ? sourcePanel_ : resultPanel_;
+  SetZoom(FitZoom(panel->NaturalSize(), panel->PanelSize()));
+  sourcePanel_->Centre();
+  resultPanel_->Centre();
+}
+
+void MainWindow::ShowZoomField() {
+  if (running_) return;
+  zoomEdit_->setText(QString::number(zoom_));
+  zoomButton_->hide();
+  zoomEdit_->show();
+  zoomEdit_->setFocus();
+  zoomEdit_->selectAll();
+}
+
+void MainWindow::AcceptZoomField() {
+  SetZoom(ZoomFromInput(zoomEdit_->text().toStdString(), zoom_));
+}
+
+void MainWindow::HideZoomField() {
+  if (!zoomEdit_->isVisible()) return;
+  zoomEdit_->hide();
+  zoomButton_->show();
+  zoomButton_->setText(QString::fromStdString(ZoomText(running_ ? kStartZoom : zoom_)));
+  panelArea_->setFocus();
+}
+
+void MainWindow::StartPan(QPoint globalPosition) {
+  glideTimer_.stop();
+  pan_.Press({globalPosition.x(), globalPosition.y()});
+}
+
+void MainWindow::ContinuePan(QPoint globalPosition) {
+  const Point offset = pan_.Move({globalPosition.x(), globalPosition.y()});
+  if (offset == Point{}) return;
+  sourcePanel_->Pan(offset);
+  resultPanel_->Pan(offset);
+}
+
+void MainWindow::EndPan() {
+  if (pan_.Release()) glideTimer_.start();
+}
+
+void MainWindow::GlideTick() {
+  const PanState::GlideStep step = pan_.GlideTick();
+  sourcePanel_->Pan(step.offset);
+  resultPanel_->Pan(step.offset);
+  if (step.last) glideTimer_.stop();
+}
+
+void MainWindow::WheelZoom(int notches) {
+  if (running_) return;
+  int zoom = zoom_;
+  for (int notch = 0; notch < std::abs(notches); ++notch) zoom = ZoomAfterWheel(zoom, notches > 0);
+  SetZoom(zoom);
 }
 
 void MainWindow::ShowRunState(bool running) {
-  progressBar_->setValue(0);
-  progressBar_->setVisible(running);
-  percentLabel_->setText("0%");
-  percentLabel_->setVisible(running);
-  sourceStatus_->setVisible(!running);
-  styleStatus_->setVisible(!running);
+  for (QAction* entry : menuBar()->actions()) {
+    const bool runEntry = entry == runCancelAction_ || entry == runSaveAction_;
+    entry->setVisible(runEntry == running);
+  }
+  for (QAction* action : {openAction_, saveAction_, swapAction_, parametersAction_}) action->setEnabled(!running);
   cancelAction_->setEnabled(running);
-  openAction_->setEnabled(!running);
-  saveAction_->setEnabled(!running);
+  longFilenamesAction_->setEnabled(!running);
+  zoomButton_->setEnabled(!running);
   parameters_->SetRunning(running);
   undoAction_->setEnabled(!running && document_.UndoEnabled());
   redoAction_->setEnabled(!running && document_.RedoEnabled());
+  if (running) {
+    statusPanel_->StartRun();
+  } else {
+    statusPanel_->FinishRun();
+  }
 }
 
-void MainWindow::RefreshView() {
+void MainWindow::RefreshView(bool centre) {
   parameters_->SetPictures(document_.SourcePicture, document_.ResultPicture);
   sourcePanel_->SetPicture(document_.SourcePicture);
   resultPanel_->SetPicture(document_.ResultPicture);
-  sourceStatus_->setText(QString::fromStdString(document_.SourceStatusText()));
-  styleStatus_->setText(QString::fromStdString(document_.ResultStatusText()));
+  if (centre) {
+    sourcePanel_->Centre();
+    resultPanel_->Centre();
+  }
+  statusPanel_->SetSourceText(QString::fromStdString(document_.SourceStatusText()));
+  statusPanel_->SetStyleText(QString::fromStdString(document_.ResultStatusText()));
   undoAction_->setEnabled(!running_ && document_.UndoEnabled());
   redoAction_->setEnabled(!running_ && document_.RedoEnabled());
 }
 
 void MainWindow::ShowError(const QString& message) {
   if (qEnvironmentVariableIsSet("ATELION_NO_DIALOGS")) {
-    statusBar()->showMessage(message, 8000);
+    statusPanel_->ShowNotice(message, kNoticeMs);
     return;
   }
   QMessageBox::warning(this, "Atelion", message);
+}
+
+void MainWindow::ShowCentredMessage(const QString& message) {
+  noticePopup_->setText(message);
+  noticePopup_->adjustSize();
+  const QScreen* shown = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
+  if (shown != nullptr) noticePopup_->move(shown->geometry().center() - noticePopup_->rect().center());
+  noticePopup_->show();
+  noticeTimer_.start(kCentredMessageMs);
 }
 
 void MainWindow::JoinWorker() {
@@ -380,8 +716,19 @@ void ApplyDarkTheme() {
   }
   QApplication::setPalette(palette);
   qApp->setStyleSheet(
-      "QStatusBar { background: #18191b; color: #c8cacf; }"
-      "QStatusBar QLabel { padding: 0 6px; }"
+      "QStatusBar { background: #101113; }"
+      "QStatusBar::item { border: none; }"
+      "QMenuBar { background: #26282c; }"
+      "QMenuBar::item:selected { background: #3a3d42; border-radius: 3px; }"
+      "QToolBar { background: #26282c; border: none; spacing: 2px; padding: 3px 6px; }"
+      "QToolBar::separator { background: #3a3d42; width: 1px; margin: 4px 6px; }"
+      "QToolButton { border: none; border-radius: 4px; padding: 3px; }"
+      "QToolButton:hover { background: #3a3d42; }"
+      "QToolButton:pressed { background: #1e6b99; }"
+      "QToolButton#zoomButton { color: #c8cacf; font-weight: bold; padding: 3px 8px; }"
+      "QLineEdit#zoomEdit { background: #101113; border: 1px solid #3d8ed8; border-radius: 3px; padding: 2px 4px; }"
+      "QLabel#noticePopup { background: #101113; color: #e4e6ea; border: 1px solid #3d8ed8; border-radius: 6px;"
+      " padding: 14px 24px; font-size: 15px; font-weight: bold; }"
       "QProgressBar { background: #101112; border: none; border-radius: 3px; }"
       "QProgressBar::chunk { background: #1e6b99; border-radius: 3px; }"
       "QDockWidget::title { padding: 6px; background: #26282c; }"

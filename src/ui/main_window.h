@@ -1,10 +1,13 @@
-// The main window: the photograph (source, left) and the drawing (result, right) side by side,
-// the menus, the status bar with the run's progress, and the drawing-parameters window docked
-// beside the panels. Style runs compute on a worker thread on copies of the pictures, so the
-// window stays responsive; progress reaches the status bar through queued calls.
+// The main window: the photograph (source, left) and the drawing (result, right) side by side with
+// a movable divider, the menus and the toolbar, the status panel with the run's progress and the
+// stop-percentage marker, and the drawing-parameters window docked beside the panels. Style runs
+// compute on a worker thread on copies of the pictures, so the window stays responsive; progress
+// and the picture being drawn reach the window through queued calls.
 #pragma once
 
+#include <QImage>
 #include <QMainWindow>
+#include <QTimer>
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -17,12 +20,17 @@
 
 class QAction;
 class QLabel;
-class QProgressBar;
+class QLineEdit;
+class QMenu;
+class QToolBar;
+class QToolButton;
 
 namespace atelion {
 
+class PanelArea;
 class ParametersWindow;
 class PicturePanel;
+class StatusPanel;
 class WindowProgressSink;
 
 class MainWindow : public QMainWindow {
@@ -32,8 +40,9 @@ class MainWindow : public QMainWindow {
   /// Stops a run that is under way and waits for its thread.
   ~MainWindow() override;
 
-  /// Opens a picture file as the new source (one history step). False, after telling the user,
-  /// when the file cannot be read.
+  /// Loads a picture file as the new source; the result becomes a copy of it (two history steps,
+  /// the result unnamed) and both are shown at 100 %. Refused during a run; false, after telling
+  /// the user, when the file cannot be read.
   bool OpenPicture(const QString& path);
   /// Makes `picture` the source, named `displayName`, and records it as a history step.
   void SetSourcePicture(Bitmap24 picture, const std::string& displayName);
@@ -45,11 +54,25 @@ class MainWindow : public QMainWindow {
   /// run is already under way (it goes on undisturbed) or the style is not available.
   bool StartDrawing();
   bool Running() const { return running_; }
-  /// Esc: asks whether to stop the run; on OK the run stops at its next check and keeps what it drew.
+  /// The cancel command (Esc, the run menu, the toolbar): asks whether to stop the run. On OK the
+  /// run stops at its next check and keeps what it drew; on Cancel it goes on and the
+  /// stop-percentage marker goes back to 100 %.
   void RequestCancel();
 
+  /// Undo and redo of the toolbar and the Edit menu (nothing during a run); both reset the preview
+  /// crop of the drawing-parameters window.
   void Undo();
   void Redo();
+  /// Exchanges source and result (two history steps); nothing during a run.
+  void SwapImages();
+
+  /// The main zoom in percent, applied to both panels.
+  int Zoom() const { return zoom_; }
+  /// Sets the main zoom (limited to 5..1000); nothing during a run, which shows 100 %.
+  void SetZoom(int zoom);
+
+  /// The End key: "Long filenames ON" or "OFF" for the proposed save names; nothing during a run.
+  void ToggleLongFilenames();
 
   Document& CurrentDocument() { return document_; }
   /// The values the settings file keeps (folders, window bounds, options); read at start-up and
@@ -63,20 +86,48 @@ class MainWindow : public QMainWindow {
   /// A run ended and its result, if any, is in the document.
   void runFinished(atelion::RunOutcome outcome);
 
+ protected:
+  void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   friend class WindowProgressSink;
 
+  QAction* MakeAction(int textLine, const QKeySequence& shortcut, void (MainWindow::*slot)());
+  void BuildActions();
   void BuildMenus();
-  void BuildStatusBar();
+  void BuildToolBar();
+  void BuildZoomField(QToolBar* toolBar);
+  void ConnectPanels();
   void OpenStartPicture();
+  bool LoadPicture(const QString& path, const std::string& displayName);
   void ChooseAndOpenPicture();
   void ChooseAndSaveDrawing();
+  void SaveRunPicture();
+  void SaveWithDialog(const Bitmap24& picture, const QString& proposedName);
+  /// "Drawing parameters..." (F10): shows the window; nothing during a run.
+  void ShowParameters();
+  /// Shows the drawing-parameters window, also during a run (after a confirmed cancel).
+  void RevealParameters();
   void FinishRun(RunOutcome outcome, RunPictures pictures, QString styleName);
-  void ShowProgress(int percent);
+  void ShowRunPicture(QImage picture);
   void ShowRunState(bool running);
-  void RefreshView();
+  /// Shows the document's pictures and texts; `centre` puts both images in the middle of their panels.
+  void RefreshView(bool centre);
+  void ApplyZoomToPanels(int zoom);
+  void FitView();
+  void ShowZoomField();
+  void AcceptZoomField();
+  void HideZoomField();
+  void StartPan(QPoint globalPosition);
+  void ContinuePan(QPoint globalPosition);
+  void EndPan();
+  void GlideTick();
+  void WheelZoom(int notches);
   void ShowError(const QString& message);
+  void ShowCentredMessage(const QString& message);
   bool AskToStop();
+  bool AskToOverwrite(const QString& path);
   void JoinWorker();
 
   Document document_;
@@ -89,18 +140,36 @@ class MainWindow : public QMainWindow {
   bool running_ = false;
   std::function<bool()> cancelQuestion_;
 
+  int zoom_ = kStartZoom;
+  int zoomBeforeRun_ = kStartZoom;
+  bool fittedAtStart_ = false;
+  PanState pan_;
+  QTimer glideTimer_;
+  QString lastSaveFolder_;
+
   PicturePanel* sourcePanel_ = nullptr;
   PicturePanel* resultPanel_ = nullptr;
+  PanelArea* panelArea_ = nullptr;
+  StatusPanel* statusPanel_ = nullptr;
   ParametersWindow* parameters_ = nullptr;
+  QLabel* noticePopup_ = nullptr;
+  QTimer noticeTimer_;
+  QToolButton* zoomButton_ = nullptr;
+  QLineEdit* zoomEdit_ = nullptr;
+
+  QMenu* fileMenu_ = nullptr;
+  QMenu* editMenu_ = nullptr;
   QAction* openAction_ = nullptr;
   QAction* saveAction_ = nullptr;
   QAction* undoAction_ = nullptr;
   QAction* redoAction_ = nullptr;
+  QAction* swapAction_ = nullptr;
+  QAction* parametersAction_ = nullptr;
   QAction* cancelAction_ = nullptr;
-  QLabel* sourceStatus_ = nullptr;
-  QProgressBar* progressBar_ = nullptr;
-  QLabel* percentLabel_ = nullptr;
-  QLabel* styleStatus_ = nullptr;
+  QAction* longFilenamesAction_ = nullptr;
+  // The run menu that replaces the normal menus while a style runs.
+  QAction* runCancelAction_ = nullptr;
+  QAction* runSaveAction_ = nullptr;
 };
 
 /// The dark look of the whole program: palette and style sheet for the application.

@@ -1,19 +1,27 @@
 // The desktop windows under the offscreen platform: the parameters window follows the catalogue
-// when the style changes, "Draw!" runs on the worker thread and records one history step, undo
-// and redo bring the pictures back, and Esc asks before a run is stopped.
+// when the style changes, "Draw!" runs on the worker thread and records one history step, undo,
+// redo and swap bring the pictures back, a run stops at the stop-percentage marker or on Esc and
+// keeps what it drew, and the view follows its zoom field, divider keys and panning.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTest>
+#include <QToolButton>
 
+#include "document/image_view.h"
 #include "effects/catalogue.h"
 #include "effects/run_pipeline.h"
 #include "ui/main_window.h"
+#include "ui/panel_area.h"
 #include "ui/parameters_window.h"
+#include "ui/picture_panel.h"
+#include "ui/status_panel.h"
 
 namespace atelion {
 namespace {
@@ -185,6 +193,370 @@ TEST_F(MainWindowTest, EscAsksAndADeclinedStopLetsTheRunFinish) {
   // Without a run, Esc has nothing to stop and asks nothing.
   QTest::keyClick(&window, Qt::Key_Escape);
   EXPECT_EQ(questions, 1);
+}
+
+// ---- Runs that stop early, the stop-percentage marker and the run menu ----
+
+// A style that fixes its seed, reports its progress in small steps and takes long enough on a
+// 600 × 400 picture that a stop can reach it: Painting 8 where it is built, else the first style.
+int SlowSeededStyle() {
+  for (int effectId : AvailableStyles()) {
+    if (EffectName(effectId).rfind("Painting 8", 0) == 0) return effectId;
+  }
+  return AvailableStyles().front();
+}
+
+class MainWindowRunTest : public MainWindowTest {
+ protected:
+  void SetUp() override {
+    window.SetSourcePicture(Gradient(600, 400), "large.png");
+    ASSERT_TRUE(window.Parameters()->SelectEffect(SlowSeededStyle()));
+    window.resize(1200, 700);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  }
+
+  StatusPanel* Status() { return window.findChild<StatusPanel*>("statusPanel"); }
+
+  // Drags the stop marker from where it is to `x` on the status panel.
+  void DragMarkerTo(int x) {
+    StatusPanel* panel = Status();
+    const QPoint grip = panel->MarkerRect().center();
+    QTest::mousePress(panel, Qt::LeftButton, {}, grip);
+    QTest::mouseMove(panel, QPoint(x, grip.y()));
+    QTest::mouseRelease(panel, Qt::LeftButton, {}, QPoint(x, grip.y()));
+  }
+  // The leftmost place on the panel at which the marker reads `percent`.
+  void SetMarker(int percent) {
+    const int width = Status()->width();
+    for (int x = 0; x < width; ++x) {
+      DragMarkerTo(x);
+      if (Status()->StopPercentage() == percent) return;
+    }
+    FAIL() << "the marker never read " << percent;
+  }
+
+  QStringList VisibleMenuEntries() {
+    QStringList entries;
+    for (QAction* entry : window.menuBar()->actions()) {
+      if (entry->isVisible()) entries << entry->text();
+    }
+    return entries;
+  }
+};
+
+TEST_F(MainWindowRunTest, DraggingTheMarkerSetsTheStopPercentage) {
+  StatusPanel* panel = Status();
+  const int width = panel->width();
+  ASSERT_GT(width, 200);
+  // Past the right end the marker reads 100, which never stops a run.
+  DragMarkerTo(width + 40);
+  EXPECT_EQ(panel->StopPercentage(), 100);
+  EXPECT_LT(panel->MarkerRect().center().x(), width);
+  // Halfway along it reads half.
+  DragMarkerTo(width / 2);
+  EXPECT_NEAR(panel->StopPercentage(), 50, 1);
+  // Past the left end it stays on the panel and reads next to nothing, never less.
+  DragMarkerTo(-60);
+  EXPECT_GE(panel->MarkerRect().left(), -5);
+  EXPECT_GE(panel->StopPercentage(), 0);
+  EXPECT_LT(panel->StopPercentage(), 5);
+  // Moving the pointer without taking hold of the marker changes nothing.
+  const int before = panel->StopPercentage();
+  QTest::mousePress(panel, Qt::LeftButton, {}, QPoint(width / 2, 10));
+  QTest::mouseMove(panel, QPoint(width - 30, 10));
+  QTest::mouseRelease(panel, Qt::LeftButton, {}, QPoint(width - 30, 10));
+  EXPECT_EQ(panel->StopPercentage(), before);
+}
+
+TEST_F(MainWindowRunTest, StopMarkerStopsTheRunAndKeepsWhatWasDrawn) {
+  Document& document = window.CurrentDocument();
+  ASSERT_EQ(DrawAndWait(), RunOutcome::Finished);
+  const Bitmap24 finished = document.ResultPicture;
+  window.Undo();
+  const int positionBefore = document.History().Position();
+
+  SetMarker(30);
+  int questions = 0;
+  QString shownAtQuestion;
+  window.SetCancelQuestion([&] {
+    ++questions;
+    shownAtQuestion = Status()->PercentText();
+    return true;
+  });
+  EXPECT_EQ(DrawAndWait(), RunOutcome::Aborted);
+  EXPECT_EQ(questions, 1);
+  // The question came once the shown percentage reached the marker, well before the end.
+  ASSERT_TRUE(shownAtQuestion.endsWith('%'));
+  const int shown = shownAtQuestion.chopped(1).toInt();
+  EXPECT_GE(shown, 30);
+  EXPECT_LT(shown, 100);
+
+  // What was drawn so far is the result, recorded as one step, without the rest of the run.
+  EXPECT_EQ(document.History().Position(), positionBefore + 1);
+  EXPECT_EQ(document.History().KindAt(positionBefore + 1), HistoryKind::Result);
+  EXPECT_EQ(document.ResultPicture.Width(), 600);
+  EXPECT_EQ(document.ResultPicture.Height(), 400);
+  EXPECT_FALSE(SamePixels(document.ResultPicture, finished));
+  EXPECT_EQ(document.ResultStyleName, window.Parameters()->StyleNameText().toStdString());
+  // The marker stays where the user put it.
+  EXPECT_EQ(Status()->StopPercentage(), 30);
+  EXPECT_FALSE(Status()->Running());
+}
+
+TEST_F(MainWindowRunTest, DecliningTheStopQuestionPutsTheMarkerBackAndTheRunFinishes) {
+  const int positionBefore = window.CurrentDocument().History().Position();
+  SetMarker(30);
+  int questions = 0;
+  window.SetCancelQuestion([&] {
+    ++questions;
+    return false;
+  });
+  EXPECT_EQ(DrawAndWait(), RunOutcome::Finished);
+  EXPECT_EQ(questions, 1);
+  EXPECT_EQ(Status()->StopPercentage(), 100);
+  EXPECT_EQ(window.CurrentDocument().History().Position(), positionBefore + 1);
+
+  // With the marker back at 100 the next run is not stopped.
+  EXPECT_EQ(DrawAndWait(), RunOutcome::Finished);
+  EXPECT_EQ(questions, 1);
+}
+
+TEST_F(MainWindowRunTest, CancelDuringARunKeepsWhatWasDrawnAndTheRunMenuComesAndGoes) {
+  Document& document = window.CurrentDocument();
+  const QStringList normalMenus = VisibleMenuEntries();
+  const int positionBefore = document.History().Position();
+  const Bitmap24 resultBefore = document.ResultPicture;
+  int questions = 0;
+  window.SetCancelQuestion([&] {
+    ++questions;
+    return true;
+  });
+  QSignalSpy finished(&window, &MainWindow::runFinished);
+  ASSERT_TRUE(window.StartDrawing());
+  // Only the run menu while the style runs: cancel, and saving the picture in progress.
+  EXPECT_EQ(VisibleMenuEntries().size(), 2);
+  EXPECT_FALSE(VisibleMenuEntries().contains(normalMenus.front()));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Status()->PercentText() != "0%" || !finished.isEmpty(); }, kRunWaitMs));
+  ASSERT_TRUE(finished.isEmpty()) << "the run ended before it could be cancelled";
+  QTest::keyClick(&window, Qt::Key_Escape);
+  EXPECT_EQ(questions, 1);
+  ASSERT_TRUE(finished.wait(kRunWaitMs));
+  EXPECT_EQ(finished.first().first().value<RunOutcome>(), RunOutcome::Aborted);
+  EXPECT_EQ(document.History().Position(), positionBefore + 1);
+  EXPECT_EQ(document.ResultPicture.Width(), 600);
+  EXPECT_FALSE(SamePixels(document.ResultPicture, resultBefore));
+  EXPECT_EQ(VisibleMenuEntries(), normalMenus);
+  EXPECT_TRUE(window.Parameters()->isVisible());
+}
+
+TEST_F(MainWindowRunTest, EndTogglesLongFilenamesButNotDuringARun) {
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  Settings& settings = window.StoredSettings();
+  const bool before = settings.saveParametersInFilename;
+  auto* message = window.findChild<QLabel*>("noticePopup");
+  ASSERT_NE(message, nullptr);
+  for (int press = 1; press <= 2; ++press) {
+    QTest::keyClick(&window, Qt::Key_End);
+    const bool on = press % 2 == 1 ? !before : before;
+    EXPECT_EQ(settings.saveParametersInFilename, on);
+    EXPECT_EQ(message->text(), on ? "Long filenames ON" : "Long filenames OFF");
+    EXPECT_TRUE(message->isVisible());
+  }
+
+  QSignalSpy finished(&window, &MainWindow::runFinished);
+  ASSERT_TRUE(window.StartDrawing());
+  QTest::keyClick(&window, Qt::Key_End);
+  EXPECT_EQ(settings.saveParametersInFilename, before);
+  ASSERT_TRUE(finished.wait(kRunWaitMs));
+}
+
+// ---- Swap ----
+
+TEST_F(MainWindowTest, SwapRecordsTwoStepsAndUndoBringsBothPicturesBack) {
+  Document& document = window.CurrentDocument();
+  const Bitmap24 sourceBefore = document.SourcePicture;
+  const Bitmap24 resultBefore = document.ResultPicture;
+  ASSERT_NE(sourceBefore.Width(), resultBefore.Width());
+  const int positionBefore = document.History().Position();
+
+  QAction* swap = nullptr;
+  for (QAction* action : window.findChildren<QAction*>()) {
+    if (action->text() == "Swap left and right images") swap = action;
+  }
+  ASSERT_NE(swap, nullptr);
+  swap->trigger();
+  EXPECT_EQ(document.History().Position(), positionBefore + 2);
+  EXPECT_EQ(document.History().KindAt(positionBefore + 1), HistoryKind::Source);
+  EXPECT_EQ(document.History().KindAt(positionBefore + 2), HistoryKind::Result);
+  EXPECT_TRUE(SamePixels(document.SourcePicture, resultBefore));
+  EXPECT_TRUE(SamePixels(document.ResultPicture, sourceBefore));
+  EXPECT_TRUE(document.ResultStyleName.empty());
+  const PictureSize swappedSource{document.SourcePicture.Width(), document.SourcePicture.Height()};
+  EXPECT_EQ(window.Parameters()->PreviewCropOrigin(), PreviewCropOrigin(swappedSource, kPreviewResetLimitAfterRedo));
+
+  // Undo steps back over the result, then over the source: both come back as they were, apart
+  // from what the snapshots' compression changed.
+  window.Undo();
+  EXPECT_EQ(document.ResultPicture.Width(), resultBefore.Width());
+  EXPECT_EQ(document.SourcePicture.Width(), resultBefore.Width());
+  window.Undo();
+  EXPECT_EQ(document.History().Position(), positionBefore);
+  EXPECT_EQ(document.SourcePicture.Width(), sourceBefore.Width());
+  EXPECT_EQ(document.SourcePicture.Height(), sourceBefore.Height());
+  EXPECT_EQ(document.ResultPicture.Width(), resultBefore.Width());
+  const PictureSize restoredSource{document.SourcePicture.Width(), document.SourcePicture.Height()};
+  EXPECT_EQ(window.Parameters()->PreviewCropOrigin(), PreviewCropOrigin(restoredSource, kPreviewResetLimitAfterUndo));
+  EXPECT_TRUE(document.RedoEnabled());
+}
+
+// ---- The view: zoom field, wheel, divider and panning ----
+
+class MainWindowViewTest : public MainWindowTest {
+ protected:
+  void SetUp() override {
+    MainWindowTest::SetUp();
+    window.resize(1200, 700);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    source = window.findChild<PicturePanel*>("sourcePanel");
+    result = window.findChild<PicturePanel*>("resultPanel");
+    area = window.findChild<PanelArea*>("panelArea");
+    ASSERT_NE(source, nullptr);
+    ASSERT_NE(result, nullptr);
+    ASSERT_NE(area, nullptr);
+  }
+
+  void ExpectBothPanelsAtZoom(int zoom) {
+    for (PicturePanel* panel : {source, result}) {
+      const PictureSize drawn = ZoomedSize(panel->NaturalSize(), zoom);
+      EXPECT_EQ(panel->Placement().width, drawn.width);
+      EXPECT_EQ(panel->Placement().height, drawn.height);
+    }
+  }
+
+  PicturePanel* source = nullptr;
+  PicturePanel* result = nullptr;
+  PanelArea* area = nullptr;
+};
+
+TEST_F(MainWindowViewTest, ZoomFieldTakesFiveToAThousandAndTheWheelStepsByTwo) {
+  auto* button = window.findChild<QToolButton*>("zoomButton");
+  auto* field = window.findChild<QLineEdit*>("zoomEdit");
+  ASSERT_NE(button, nullptr);
+  ASSERT_NE(field, nullptr);
+  window.SetZoom(100);
+  struct Typed {
+    const char* text;
+    int zoom;  // the zoom afterwards
+  };
+  const Typed typed[] = {{"5", 5}, {"1000", 1000}, {"4", 1000}, {"250", 250}, {"1001", 250}, {"abc", 250}, {" 60 ", 60}};
+  for (const Typed& entry : typed) {
+    SCOPED_TRACE(entry.text);
+    QTest::mouseClick(button, Qt::LeftButton);
+    ASSERT_TRUE(field->isVisible());
+    field->selectAll();
+    QTest::keyClicks(field, entry.text);
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_EQ(window.Zoom(), entry.zoom);
+    EXPECT_FALSE(field->isVisible());
+    EXPECT_EQ(button->text().toStdString(), ZoomText(entry.zoom));
+    ExpectBothPanelsAtZoom(entry.zoom);
+  }
+
+  // Esc closes the field and leaves the zoom, and does not count as a cancel.
+  QTest::mouseClick(button, Qt::LeftButton);
+  field->selectAll();
+  QTest::keyClicks(field, "300");
+  QTest::keyClick(field, Qt::Key_Escape);
+  EXPECT_FALSE(field->isVisible());
+  EXPECT_EQ(window.Zoom(), 60);
+
+  // One notch up, then three down, over either panel.
+  const auto turnWheel = [](QWidget* panel, int notches) {
+    QWheelEvent wheel(QPointF(20, 20), panel->mapToGlobal(QPointF(20, 20)), QPoint(),
+                      QPoint(0, notches * QWheelEvent::DefaultDeltasPerStep), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(panel, &wheel);
+  };
+  turnWheel(source, 1);
+  EXPECT_EQ(window.Zoom(), 62);
+  turnWheel(result, -3);
+  EXPECT_EQ(window.Zoom(), 56);
+  ExpectBothPanelsAtZoom(56);
+  window.SetZoom(6);
+  turnWheel(source, -1);
+  turnWheel(source, -1);
+  EXPECT_EQ(window.Zoom(), kMinZoom);
+}
+
+TEST_F(MainWindowViewTest, DividerKeysAndHandlePlaceThePanels) {
+  const int width = area->width();
+  struct KeyCase {
+    Qt::Key key;
+    DividerKey divider;
+  };
+  const KeyCase keys[] = {{Qt::Key_Right, DividerKey::Right}, {Qt::Key_Up, DividerKey::Middle},
+                          {Qt::Key_Left, DividerKey::Left},   {Qt::Key_Down, DividerKey::Middle},
+                          {Qt::Key_Right, DividerKey::Right}, {Qt::Key_Space, DividerKey::Middle}};
+  for (const KeyCase& entry : keys) {
+    SCOPED_TRACE(entry.key);
+    QTest::keyClick(area, entry.key);
+    const DividerLayout expected = LayOutDivider(width, SplitOffsetForKey(entry.divider, width));
+    EXPECT_EQ(area->SplitOffset(), expected.splitOffset);
+    EXPECT_EQ(source->x(), 0);
+    EXPECT_EQ(source->y(), kPanelGapBelowToolbar);
+    EXPECT_EQ(source->width(), expected.leftPanelWidth);
+    EXPECT_EQ(result->x(), expected.rightPanelLeft);
+    EXPECT_EQ(result->width(), expected.rightPanelWidth);
+    EXPECT_EQ(area->Handle()->x(), expected.handleLeft);
+    // The pictures are centred in their panels' new sizes.
+    for (PicturePanel* panel : {source, result}) {
+      const ImagePlacement placed = panel->Placement();
+      EXPECT_EQ(placed, CentredPlacement({placed.width, placed.height}, panel->PanelSize()));
+    }
+  }
+
+  // Releasing the handle 120 pixels left of where it was taken moves the divider there.
+  QWidget* handle = area->Handle();
+  const int handleLeft = handle->x();
+  QTest::mousePress(handle, Qt::LeftButton, {}, QPoint(3, 40));
+  QTest::mouseMove(handle, QPoint(-120, 40));
+  QTest::mouseRelease(handle, Qt::LeftButton, {}, QPoint(-120, 40));
+  EXPECT_EQ(area->SplitOffset(), SplitOffsetAfterRelease(width, handleLeft, -120));
+  EXPECT_GT(area->SplitOffset(), 0);
+  EXPECT_EQ(source->width(), LayOutDivider(width, area->SplitOffset()).leftPanelWidth);
+  // A double-click makes the release put it back in the middle.
+  QTest::mouseDClick(area->Handle(), Qt::LeftButton, {}, QPoint(3, 40));
+  QTest::mouseRelease(area->Handle(), Qt::LeftButton, {}, QPoint(3, 40));
+  EXPECT_EQ(area->SplitOffset(), 0);
+}
+
+TEST_F(MainWindowViewTest, DraggingPansBothPicturesAndAQuickReleaseGlides) {
+  // At 400 % the result is far larger than its panel and the source smaller than its own.
+  window.SetZoom(400);
+  const ImagePlacement sourceBefore = source->Placement();
+  const ImagePlacement resultBefore = result->Placement();
+  ASSERT_GT(resultBefore.width, result->width());
+  const QPoint start(result->width() / 2, result->height() / 2);
+  QTest::mousePress(result, Qt::LeftButton, {}, start);
+  QTest::mouseMove(result, start + QPoint(-10, -8));
+  QTest::mouseMove(result, start + QPoint(-30, -24));
+  EXPECT_EQ(result->Placement().left, resultBefore.left - 30);
+  EXPECT_EQ(result->Placement().top, resultBefore.top - 24);
+  EXPECT_EQ(source->Placement(), PanImage(sourceBefore, {-30, -24}, source->PanelSize()));
+
+  // The last move was 20 by 16 pixels: fast enough in both directions for a glide, which carries
+  // the pictures on in the same direction and then comes to rest.
+  QTest::mouseRelease(result, Qt::LeftButton, {}, start + QPoint(-30, -24));
+  const ImagePlacement released = result->Placement();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return result->Placement().left < released.left - 20; }, 5000));
+  QTest::qWait(3000);
+  const ImagePlacement rested = result->Placement();
+  QTest::qWait(300);
+  EXPECT_EQ(result->Placement(), rested);
+  EXPECT_LT(rested.top, released.top);
 }
 
 }  // namespace

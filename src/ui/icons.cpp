@@ -1,0 +1,156 @@
+#include "ui/icons.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+#include <QPolygonF>
+#include <cmath>
+
+namespace atelion {
+namespace {
+
+// Every icon is drawn on a 24 × 24 grid; the pixmaps are made at one and two device pixels per unit.
+constexpr int kGrid = 24;
+
+struct Ink {
+  QColor line;    // outlines and arrows
+  QColor accent;  // the one coloured detail of an icon
+  QColor stop;    // the fill of the stop sign
+  QColor onStop;  // the bar across it
+};
+
+const Ink kEnabledInk{QColor(0xdc, 0xdf, 0xe4), QColor(0x4f, 0xa3, 0xe8), QColor(0xd0, 0x4a, 0x43), QColor(Qt::white)};
+const Ink kDisabledInk{QColor(0x5c, 0x5f, 0x66), QColor(0x5c, 0x5f, 0x66), QColor(0x45, 0x48, 0x4e),
+                       QColor(0x6c, 0x6f, 0x76)};
+
+QPen Stroke(const QColor& colour, qreal width = 2.0) {
+  return QPen(colour, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+}
+
+// A filled arrow head with its tip at `tip`, pointing along `direction` (a unit vector).
+void ArrowHead(QPainter& painter, QPointF tip, QPointF direction, const QColor& colour) {
+  const QPointF back = tip - direction * 5.5;
+  const QPointF side(-direction.y() * 4.0, direction.x() * 4.0);
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(colour);
+  painter.drawPolygon(QPolygonF{tip, back + side, back - side});
+}
+
+// A three-quarter turn ending in an arrow head: `mirrored` makes it turn forward (redo).
+void CurvedArrow(QPainter& painter, const Ink& ink, bool mirrored) {
+  if (mirrored) {
+    painter.translate(kGrid, 0);
+    painter.scale(-1, 1);
+  }
+  QPainterPath path;
+  path.moveTo(8, 9);
+  path.lineTo(14, 9);
+  path.cubicTo(22, 9, 22, 20, 14, 20);
+  path.lineTo(9, 20);
+  painter.setPen(Stroke(ink.line, 2.2));
+  painter.setBrush(Qt::NoBrush);
+  painter.drawPath(path);
+  ArrowHead(painter, QPointF(3, 9), QPointF(-1, 0), ink.accent);
+}
+
+void DrawIcon(QPainter& painter, ToolIcon icon, const Ink& ink) {
+  switch (icon) {
+    case ToolIcon::Open: {
+      painter.setPen(Stroke(ink.line, 1.8));
+      painter.setBrush(Qt::NoBrush);
+      QPainterPath back;
+      back.moveTo(3, 19);
+      back.lineTo(3, 5);
+      back.lineTo(9, 5);
+      back.lineTo(11, 7.5);
+      back.lineTo(19, 7.5);
+      back.lineTo(19, 10);
+      painter.drawPath(back);
+      QColor flap = ink.accent;
+      flap.setAlpha(200);
+      painter.setBrush(flap);
+      painter.drawPolygon(QPolygonF{QPointF(3, 19), QPointF(6.5, 11), QPointF(22, 11), QPointF(18.5, 19)});
+      break;
+    }
+    case ToolIcon::Save: {
+      painter.setPen(Stroke(ink.line, 2.0));
+      painter.setBrush(Qt::NoBrush);
+      QPainterPath tray;
+      tray.moveTo(4, 14);
+      tray.lineTo(4, 20);
+      tray.lineTo(20, 20);
+      tray.lineTo(20, 14);
+      painter.drawPath(tray);
+      painter.setPen(Stroke(ink.accent, 2.4));
+      painter.drawLine(QPointF(12, 3), QPointF(12, 11));
+      ArrowHead(painter, QPointF(12, 16.5), QPointF(0, 1), ink.accent);
+      break;
+    }
+    case ToolIcon::Undo:
+      CurvedArrow(painter, ink, false);
+      break;
+    case ToolIcon::Redo:
+      CurvedArrow(painter, ink, true);
+      break;
+    case ToolIcon::Swap:
+      painter.setPen(Stroke(ink.line, 2.2));
+      painter.drawLine(QPointF(4, 8), QPointF(16, 8));
+      ArrowHead(painter, QPointF(21, 8), QPointF(1, 0), ink.line);
+      painter.setPen(Stroke(ink.accent, 2.2));
+      painter.drawLine(QPointF(8, 16), QPointF(20, 16));
+      ArrowHead(painter, QPointF(3, 16), QPointF(-1, 0), ink.accent);
+      break;
+    case ToolIcon::Parameters: {
+      // Three slider rows, each knob at another place.
+      const qreal knobs[] = {8, 16, 11};
+      for (int row = 0; row < 3; ++row) {
+        const qreal y = 6 + 6 * row;
+        painter.setPen(Stroke(ink.line, 1.8));
+        painter.drawLine(QPointF(3, y), QPointF(21, y));
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(ink.accent);
+        painter.drawEllipse(QPointF(knobs[row], y), 2.6, 2.6);
+      }
+      break;
+    }
+    case ToolIcon::Cancel: {
+      // An octagon with a bar: the run stops.
+      QPolygonF octagon;
+      for (int corner = 0; corner < 8; ++corner) {
+        const qreal angle = (22.5 + 45.0 * corner) * 3.14159265358979 / 180.0;
+        octagon << QPointF(12 + 9.5 * std::cos(angle), 12 + 9.5 * std::sin(angle));
+      }
+      painter.setPen(Qt::NoPen);
+      painter.setBrush(ink.stop);
+      painter.drawPolygon(octagon);
+      painter.setPen(Stroke(ink.onStop, 2.6));
+      painter.drawLine(QPointF(7.5, 12), QPointF(16.5, 12));
+      break;
+    }
+  }
+}
+
+QPixmap RenderIcon(ToolIcon icon, const Ink& ink, int scale) {
+  QPixmap pixmap(kGrid * scale, kGrid * scale);
+  pixmap.fill(Qt::transparent);
+  QPainter painter(&pixmap);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.scale(scale, scale);
+  DrawIcon(painter, icon, ink);
+  painter.end();
+  pixmap.setDevicePixelRatio(scale);
+  return pixmap;
+}
+
+}  // namespace
+
+QIcon DrawToolIcon(ToolIcon icon) {
+  QIcon result;
+  for (int scale : {1, 2}) {
+    result.addPixmap(RenderIcon(icon, kEnabledInk, scale), QIcon::Normal);
+    result.addPixmap(RenderIcon(icon, kDisabledInk, scale), QIcon::Disabled);
+  }
+  return result;
+}
+
+}  // namespace atelion
