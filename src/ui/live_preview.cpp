@@ -3,7 +3,6 @@
 #include <QMetaObject>
 #include <algorithm>
 #include <chrono>
-#include <cstring>
 
 #include "core/filters.h"
 #include "ui/preview_box.h"
@@ -14,14 +13,6 @@ namespace {
 // Intermediate pictures are sent to the box at most this often; some styles offer one every few
 // strokes and copying an 880-pixel crop each time would slow the painting down.
 constexpr auto kIntermediateInterval = std::chrono::milliseconds(100);
-
-bool SamePicture(const Bitmap24& a, const Bitmap24& b) {
-  if (a.Width() != b.Width() || a.Height() != b.Height()) return false;
-  for (int y = 0; y < a.Height(); ++y) {
-    if (std::memcmp(a.Row(y), b.Row(y), 3 * static_cast<std::size_t>(a.Width())) != 0) return false;
-  }
-  return true;
-}
 
 // Hands the intermediate pictures of a worker's preview to the interface thread.
 class QueuedPreviewSink : public PreviewSink {
@@ -67,7 +58,7 @@ LivePreview::~LivePreview() {
 }
 
 bool LivePreview::SetSource(const Bitmap24& source) {
-  if (SamePicture(source, source_)) return false;
+  if (source == source_) return false;
   source_ = source;
   return true;
 }

@@ -21,7 +21,6 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <cstring>
 
 #include "core/filters.h"
 #include "document/image_files.h"
@@ -62,14 +61,6 @@ QString FromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), 
 
 // Row labels keep the blanks the language table stores; the window shows them trimmed.
 QString RowLabelText(int effectId, int slot) { return QString::fromStdString(SliderLabel(effectId, slot)).trimmed(); }
-
-bool SamePicture(const Bitmap24& a, const Bitmap24& b) {
-  if (a.Width() != b.Width() || a.Height() != b.Height()) return false;
-  for (int y = 0; y < a.Height(); ++y) {
-    if (std::memcmp(a.Row(y), b.Row(y), 3 * static_cast<std::size_t>(a.Width())) != 0) return false;
-  }
-  return true;
-}
 
 QToolButton* OptionButton(Pictogram kind, const QString& name, const QString& tip) {
   auto* button = new QToolButton;
@@ -376,7 +367,7 @@ void ParametersWindow::ShowEffect() {
   // "x 2" sits beside the slider of the row it doubles.
   if (doubleSlot >= 0) rowGrid_->addWidget(doubled_, 2 * doubleSlot + 1, 1);
   dontErase_->setVisible(effect.extras.dontEraseBackground);
-  if (!effect.extras.dontEraseBackground || SamePicture(preview_->Source(), result_)) {
+  if (!effect.extras.dontEraseBackground || preview_->Source() == result_) {
     const QSignalBlocker blocker(dontErase_);
     dontErase_->setChecked(false);
   }
@@ -520,7 +511,7 @@ void ParametersWindow::SetRunning(bool running) {
 }
 
 void ParametersWindow::SetPictures(const Bitmap24& source, const Bitmap24& result) {
-  if (!SamePicture(result, result_)) result_ = result;
+  if (!(result == result_)) result_ = result;
   if (!preview_->SetSource(source)) return;
   sourceMean_ = ComputeMeanColour(source);
   if (!isVisible()) return;

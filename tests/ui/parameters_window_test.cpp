@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSlider>
+#include <QSpinBox>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -18,6 +19,7 @@
 #include "document/image_files.h"
 #include "document/settings_file.h"
 #include "effects/preview.h"
+#include "finishing/texture.h"
 #include "support/picture_checksum.h"
 #include "ui/live_preview.h"
 #include "ui/parameters_window.h"
@@ -45,6 +47,11 @@ Bitmap24 ExpectedBox(const ParametersWindow& window, const Bitmap24& source) {
   PreviewInput input{PreviewCrop(source, preview.CropOrigin(), preview.CropSize()), window.CurrentStyleSettings(),
                      window.CurrentFinishingSettings()};
   input.style.sourceMean = ComputeMeanColour(source);
+  if (input.finishing.texture.enabled) {
+    Bitmap24 sheet;
+    EXPECT_TRUE(LoadTextureSheet(sheet));
+    input.finishing.textureTile = SelectTextureTile(sheet, input.finishing.texture.tileIndex);
+  }
   RunContext context;
   return ShowInBox(RunStylePreview(input, context).picture, preview.Zoom());
 }
@@ -132,6 +139,27 @@ TEST_F(LivePreviewTest, AChangeWhileAPreviewComputesAbortsItAndTheNewOneIsShown)
   // The first preview was dropped: only the one with the new value reached the box.
   EXPECT_EQ(started.count(), 2);
   EXPECT_EQ(shown.count(), 1);
+  EXPECT_TRUE(SamePixels(window.Box()->Picture(), ExpectedBox(window, source)));
+}
+
+TEST_F(LivePreviewTest, TextureChangesRetextureTheShownPreviewWithoutRunningTheStyleAgain) {
+  ASSERT_TRUE(window.SelectEffect(kVivify));
+  LivePreview* preview = window.Preview();
+  QSignalSpy started(preview, &LivePreview::previewStarted);
+  QSignalSpy shown(preview, &LivePreview::previewShown);
+  window.TextureButton()->toggle();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return shown.count() >= 1 && !preview->PreviewTimer()->isActive(); }, kWaitMs));
+  EXPECT_TRUE(SamePixels(window.Box()->Picture(), ExpectedBox(window, source)));
+  const int runs = started.count();
+
+  auto* strength = window.findChild<QSpinBox*>("textureStrength");
+  auto* tile = window.findChild<QSpinBox*>("textureTile");
+  ASSERT_NE(strength, nullptr);
+  ASSERT_NE(tile, nullptr);
+  strength->setValue(70);
+  tile->setValue(4);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return shown.count() >= 2; }, kWaitMs));
+  EXPECT_EQ(started.count(), runs);
   EXPECT_TRUE(SamePixels(window.Box()->Picture(), ExpectedBox(window, source)));
 }
 
