@@ -1,13 +1,18 @@
 # Single entry point. Every target installs what is missing and builds first.
-#   make run        convert the built-in sample photograph (writes out/)
+#   make run        open the window with the built-in sample; without a display, convert the
+#                   sample instead (writes out/)
+#   make install    install the programs, resources, desktop entry and icons under PREFIX
+#                   (default /usr/local)
+#   make screenshot pictures of the window and the drawing-parameters window on a virtual display
 #   make test       build and run the whole test suite
 #   make sanitize   the test suite under AddressSanitizer + UndefinedBehaviorSanitizer
 #   make bench      benchmarks on real 2 MP and 12 MP photographs (medians)
 JOBS ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
+PREFIX ?= /usr/local
 
-.PHONY: setup build run test sanitize bench clean
+.PHONY: setup build run install screenshot test sanitize bench clean
 
 setup:
 	@bash scripts/setup.sh
@@ -17,10 +22,22 @@ build: setup
 	@cmake --build $(BUILD) -j $(JOBS)
 
 run: build
-	@mkdir -p out
-	$(BUILD)/atelion-cli convert resources/sample/coffee.png out/coffee_Atelion.jpg \
-	  --style "Frame, texture and text only" --p2 175 --p4 150 --p5 120 --soften --texture 2 --texture-strength 30
-	@echo "Wrote out/coffee_Atelion.jpg"
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+	  echo "Opening the Atelion window with the built-in sample"; \
+	  $(BUILD)/atelion; \
+	else \
+	  echo "No display: converting the built-in sample instead"; \
+	  mkdir -p out; \
+	  $(BUILD)/atelion-cli convert resources/sample/coffee.png out/coffee_Atelion.jpg \
+	    --style "Frame, texture and text only" --p2 175 --p4 150 --p5 120 --soften --texture 2 --texture-strength 30 && \
+	  echo "Wrote out/coffee_Atelion.jpg"; \
+	fi
+
+install: build
+	@cmake --install $(BUILD) --prefix $(PREFIX)
+
+screenshot: build
+	@bash scripts/screenshot.sh $(BUILD) atelion-window.png atelion-parameters.png
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

@@ -1,9 +1,27 @@
 #!/usr/bin/env bash
-# Takes a picture of the main window with the built-in sample, without any display:
-#   scripts/screenshot.sh [BUILD_DIR] [OUTPUT.png]
+# Takes pictures of the desktop program on a virtual X display (Xvfb): the main window after it
+# has drawn the built-in sample, and optionally the drawing-parameters window with its preview.
+#   scripts/screenshot.sh [BUILD_DIR] [WINDOW.png] [PARAMETERS.png]
+# Installs xvfb and xauth through apt when they are missing.
 set -euo pipefail
 build_dir=${1:-build}
 output=${2:-atelion-window.png}
-QT_QPA_PLATFORM=offscreen QT_QPA_FONTDIR=${QT_QPA_FONTDIR:-/usr/share/fonts/truetype/dejavu} \
-  "$build_dir/atelion" --screenshot "$output"
-echo "Wrote $output"
+parameters_output=${3:-}
+
+if ! command -v xvfb-run >/dev/null || ! command -v xauth >/dev/null; then
+  sudo=
+  [ "$(id -u)" = 0 ] || sudo=sudo
+  echo "Installing: xvfb xauth" >&2
+  $sudo apt-get update -qq
+  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends xvfb xauth >/dev/null
+fi
+
+# The pictures show the program as it starts for a new user: no settings file of this machine.
+config_home=$(mktemp -d)
+trap 'rm -rf "$config_home"' EXIT
+
+arguments=(--screenshot "$output")
+[ -n "$parameters_output" ] && arguments+=(--parameters-screenshot "$parameters_output")
+XDG_CONFIG_HOME="$config_home" QT_QPA_PLATFORM=xcb \
+  xvfb-run -a -s "-screen 0 1600x1000x24" "$build_dir/atelion" "${arguments[@]}"
+echo "Wrote $output${parameters_output:+ and $parameters_output}"

@@ -1,26 +1,36 @@
 // atelion: the desktop program. Its first argument may also ask for the silent conversion,
 // which runs before anything graphical is touched, so it works without a display.
 #include <QApplication>
-#include <QFileInfo>
+#include <QIcon>
 #include <QPixmap>
 #include <QTimer>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "core/resources.h"
 #include "document/conversion.h"
 #include "document/silent_conversion.h"
 #include "ui/main_window.h"
+#include "ui/parameters_window.h"
+#include "ui/session.h"
 
 namespace {
 
+bool WritePicture(QWidget& widget, const QString& path) {
+  const bool written = widget.grab().save(path, "PNG");
+  if (!written) std::fprintf(stderr, "atelion: could not write %s\n", path.toLocal8Bit().constData());
+  return written;
+}
+
 // "--screenshot FILE": draws the start picture with the chosen style, writes a picture of the
-// window once the drawing is shown, and quits.
-void ScheduleScreenshot(atelion::MainWindow& window, const QString& path) {
-  auto grabLater = [&window, path] {
-    QTimer::singleShot(300, &window, [&window, path] {
-      const bool written = window.grab().save(path, "PNG");
-      if (!written) std::fprintf(stderr, "atelion: could not write %s\n", path.toLocal8Bit().constData());
+// window once the drawing is shown (and one of the drawing-parameters window with its preview
+// when "--parameters-screenshot FILE" asks for it), and quits.
+void ScheduleScreenshot(atelion::MainWindow& window, const QString& path, const QString& parametersPath) {
+  auto grabLater = [&window, path, parametersPath] {
+    QTimer::singleShot(300, &window, [&window, path, parametersPath] {
+      bool written = WritePicture(window, path);
+      if (!parametersPath.isEmpty()) written = WritePicture(*window.Parameters(), parametersPath) && written;
       QApplication::exit(written ? 0 : 1);
     });
   };
@@ -28,6 +38,16 @@ void ScheduleScreenshot(atelion::MainWindow& window, const QString& path) {
   QTimer::singleShot(300, &window, [&window, grabLater] {
     if (!window.StartDrawing()) grabLater();
   });
+}
+
+// The program's icon in the sizes drawn at build time.
+QIcon ApplicationIcon() {
+  QIcon icon;
+  for (const int size : {48, 128, 256}) {
+    const std::filesystem::path file = atelion::FindResource(atelion::ApplicationIconPath(size));
+    if (!file.empty()) icon.addFile(QString::fromStdString(file.string()), QSize(size, size));
+  }
+  return icon;
 }
 
 // Qt cannot open a window without a display; say what works instead of aborting.
@@ -53,18 +73,31 @@ int main(int argc, char** argv) {
   }
   QApplication application(argc, argv);
   QApplication::setApplicationName("Atelion");
+  QApplication::setWindowIcon(ApplicationIcon());
   atelion::ApplyDarkTheme();
   atelion::MainWindow window;
 
+  // "--screenshot FILE" and "--parameters-screenshot FILE" may stand anywhere; the first other
+  // argument is the one the start-up opens.
   QString screenshotPath;
+  QString parametersScreenshotPath;
+  atelion::SessionOptions options;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     if (arguments[i] == "--screenshot" && i + 1 < arguments.size()) {
       screenshotPath = QString::fromStdString(arguments[++i]);
-    } else if (QFileInfo(QString::fromStdString(arguments[i])).isFile()) {
-      window.OpenPicture(QString::fromStdString(arguments[i]));
+    } else if (arguments[i] == "--parameters-screenshot" && i + 1 < arguments.size()) {
+      parametersScreenshotPath = QString::fromStdString(arguments[++i]);
+    } else if (options.argument.isEmpty()) {
+      options.argument = QString::fromStdString(arguments[i]);
     }
   }
-  window.show();
-  if (!screenshotPath.isEmpty()) ScheduleScreenshot(window, screenshotPath);
+  // A picture of the window must not show a question about a newer version.
+  options.automaticUpdateCheck = screenshotPath.isEmpty();
+  atelion::Session session(window, options);
+  if (!screenshotPath.isEmpty()) {
+    QObject::connect(&session, &atelion::Session::started, &window, [&window, screenshotPath, parametersScreenshotPath] {
+      ScheduleScreenshot(window, screenshotPath, parametersScreenshotPath);
+    });
+  }
   return application.exec();
 }

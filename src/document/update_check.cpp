@@ -16,6 +16,8 @@ namespace {
 // The version file holds a version and perhaps a line end; anything longer is not read.
 constexpr std::size_t kMaxAnswerBytes = 10;
 constexpr std::size_t kComparedLength = 4;
+// A version ends at the first blank or line end.
+constexpr const char* kLineEndOrBlank = " \t\r\n";
 
 struct Answer {
   std::string text;
@@ -73,7 +75,7 @@ std::string DownloadPageAddress(std::string_view baseAddress) {
 }
 
 std::string ComparedVersion(std::string_view text) {
-  const std::size_t end = text.find_first_of(" \t\r\n");
+  const std::size_t end = text.find_first_of(kLineEndOrBlank);
   const std::string_view word = text.substr(0, end);
   if (word.size() < kComparedLength || !std::isdigit(static_cast<unsigned char>(word[0]))) return {};
   for (const char c : word) {
@@ -121,7 +123,7 @@ UpdateCheckResult CheckForUpdate(std::string_view baseAddress, std::string_view 
   const std::string offered = ComparedVersion(answer.text);
   if (offered.empty()) return Failure("the answer is not a version");
   UpdateCheckResult result;
-  result.version = offered;
+  result.version = answer.text.substr(0, answer.text.find_first_of(kLineEndOrBlank));
   result.outcome = IsNewerVersion(offered, ourVersion.substr(0, kComparedLength)) ? UpdateCheckResult::Outcome::Newer
                                                                          : UpdateCheckResult::Outcome::UpToDate;
   return result;

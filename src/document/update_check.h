@@ -37,7 +37,7 @@ struct UpdateCheckResult {
     Failed,    ///< no answer, an HTTP error, or an answer that is not a version
   };
   Outcome outcome = Outcome::Failed;
-  std::string version;  ///< the four characters read, for Newer and UpToDate
+  std::string version;  ///< the version the web site names ("0.2.0"), for Newer and UpToDate
   std::string reason;   ///< why the check failed, for Failed
 };
 

@@ -30,12 +30,12 @@ struct AnswerCase {
 
 TEST_F(UpdateCheck, EachAnswerOfTheWebSiteGivesItsOutcome) {
   const AnswerCase cases[] = {
-      {"newer", HttpResponse("200 OK", "", "0.2.0\r\n"), Outcome::Newer, "0.2."},
-      {"same", HttpResponse("200 OK", "", "0.1.0\n"), Outcome::UpToDate, "0.1."},
-      {"older than ours", HttpResponse("200 OK", "", "0.0.9"), Outcome::UpToDate, "0.0."},
-      {"minor number past nine", HttpResponse("200 OK", "", "0.10.0"), Outcome::Newer, "0.10"},
+      {"newer", HttpResponse("200 OK", "", "0.2.0\r\n"), Outcome::Newer, "0.2.0"},
+      {"same", HttpResponse("200 OK", "", "0.1.0\n"), Outcome::UpToDate, "0.1.0"},
+      {"older than ours", HttpResponse("200 OK", "", "0.0.9"), Outcome::UpToDate, "0.0.9"},
+      {"minor number past nine", HttpResponse("200 OK", "", "0.10.0"), Outcome::Newer, "0.10.0"},
       // Only ten bytes are read: the rest of a long answer does not matter.
-      {"long answer", HttpResponse("200 OK", "", "0.2.0\n" + std::string(1 << 20, 'x')), Outcome::Newer, "0.2."},
+      {"long answer", HttpResponse("200 OK", "", "0.2.0\n" + std::string(1 << 20, 'x')), Outcome::Newer, "0.2.0"},
       {"two bytes", HttpResponse("200 OK", "", "0."), Outcome::Failed, ""},
       {"empty", HttpResponse("200 OK", "", ""), Outcome::Failed, ""},
       {"garbage", HttpResponse("200 OK", "Content-Type: text/html\r\n", "<html>moved</html>"), Outcome::Failed, ""},
