@@ -54,6 +54,8 @@ constexpr const char* kSamplePicture = "sample/coffee.png";
 // How long a notice stays in the status panel, and the End key's message on the screen.
 constexpr int kNoticeMs = 8000;
 constexpr int kCentredMessageMs = 1500;
+// Room kept free around a picture that is fitted into its panel.
+constexpr int kFitMargin = 12;
 
 // The save dialog's filters, in the order of the formats they write.
 const QStringList kSaveFilters{"JPG Image files (*.jpg *.jpeg)", "PNG Image files (*.png)", "BMP Image files (*.bmp)"};
@@ -582,7 +584,10 @@ void MainWindow::ApplyZoomToPanels(int zoom) {
 void MainWindow::FitView() {
   // The narrower panel decides, so that both pictures fit where the space is tightest.
   PicturePanel* panel = sourcePanel_->width() < resultPanel_->width() ? sourcePanel_ : resultPanel_;
-  SetZoom(FitZoom(panel->NaturalSize(), panel->PanelSize()));
+  // A little room is kept around the picture, so that it does not touch the panel's edges and
+  // its shadow shows.
+  const PictureSize room{panel->width() - 2 * kFitMargin, panel->height() - 2 * kFitMargin};
+  SetZoom(FitZoom(panel->NaturalSize(), room));
   sourcePanel_->Centre();
   resultPanel_->Centre();
 }

@@ -12,7 +12,9 @@
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTest>
+#include <QToolBar>
 #include <QToolButton>
+#include <map>
 
 #include "document/image_view.h"
 #include "effects/catalogue.h"
@@ -370,6 +372,41 @@ TEST_F(MainWindowRunTest, EndTogglesLongFilenamesButNotDuringARun) {
   QTest::keyClick(&window, Qt::Key_End);
   EXPECT_EQ(settings.saveParametersInFilename, before);
   ASSERT_TRUE(finished.wait(kRunWaitMs));
+}
+
+TEST_F(MainWindowRunTest, ToolbarFollowsTheHistoryAndTheRun) {
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  auto* toolBar = window.findChild<QToolBar*>("toolBar");
+  ASSERT_NE(toolBar, nullptr);
+  std::map<QString, QAction*> tools;
+  for (QAction* action : toolBar->actions()) {
+    if (action->isSeparator() || action->text().isEmpty()) continue;
+    EXPECT_FALSE(action->icon().isNull()) << action->text().toStdString();
+    tools[action->text()] = action;
+  }
+  QAction* undo = tools.at("Undo");
+  QAction* redo = tools.at("Redo");
+  QAction* cancel = tools.at("Interrupt process (ESC)");
+  // The picture set up by the fixture is a third step: undo is offered, redo is not.
+  EXPECT_TRUE(undo->isEnabled());
+  EXPECT_FALSE(redo->isEnabled());
+  EXPECT_FALSE(cancel->isEnabled());
+  QTest::keyClick(&window, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_FALSE(undo->isEnabled());
+  EXPECT_TRUE(redo->isEnabled());
+  QTest::keyClick(&window, Qt::Key_Y, Qt::ControlModifier);
+  EXPECT_TRUE(undo->isEnabled());
+  EXPECT_FALSE(redo->isEnabled());
+
+  // During a run only the cancel command is offered.
+  QSignalSpy finished(&window, &MainWindow::runFinished);
+  ASSERT_TRUE(window.StartDrawing());
+  for (const auto& [text, action] : tools) EXPECT_EQ(action->isEnabled(), action == cancel) << text.toStdString();
+  ASSERT_TRUE(finished.wait(kRunWaitMs));
+  EXPECT_FALSE(cancel->isEnabled());
+  EXPECT_TRUE(tools.at("Open a picture")->isEnabled());
+  EXPECT_TRUE(undo->isEnabled());
 }
 
 // ---- Swap ----
