@@ -198,6 +198,8 @@ QWidget* ParametersWindow::BuildSliderRows() {
   auto* brushRow = new QHBoxLayout;
   brushRow->addWidget(loadBrush_);
   brushRow->addWidget(resetBrush_);
+  // The grid owns "x 2" from the start; each style with one moves it beside its row.
+  rowGrid_->addWidget(doubled_, 1, 1);
   rowGrid_->addWidget(dontErase_, 2 * kSlotCount, 0, 1, 3);
   rowGrid_->addLayout(brushRow, 2 * kSlotCount + 1, 0, 1, 3);
   return box;
