@@ -1,100 +1,14 @@
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <atomic>
-#include <cstdlib>
-#include <map>
-#include <thread>
 
 #include "document/image_files.h"
+#include "support/loopback_server.h"
 
 namespace atelion {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-
-std::string HttpResponse(const std::string& statusLine, const std::string& headers, const std::string& body,
-                         bool withLength = true) {
-  std::string response = "HTTP/1.1 " + statusLine + "\r\nConnection: close\r\n" + headers;
-  if (withLength) response += "Content-Length: " + std::to_string(body.size()) + "\r\n";
-  return response + "\r\n" + body;
-}
-
-// An HTTP server on 127.0.0.1 that answers each request path with a canned response, one
-// connection at a time, on a port the system picks. Unknown paths get 404.
-class LoopbackServer {
- public:
-  explicit LoopbackServer(std::map<std::string, std::string> responses) : responses_(std::move(responses)) {
-    listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = 0;
-    socklen_t length = sizeof address;
-    if (listener_ < 0 || ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(listener_, 8) != 0 || ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-      throw std::runtime_error("cannot listen on the loopback interface");
-    }
-    port_ = ntohs(address.sin_port);
-    thread_ = std::thread([this] { Serve(); });
-  }
-
-  ~LoopbackServer() {
-    stop_ = true;
-    thread_.join();
-    ::close(listener_);
-  }
-
-  std::string Address(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(port_) + path; }
-  int Port() const { return port_; }
-
- private:
-  void Serve() {
-    while (!stop_) {
-      pollfd waiting{listener_, POLLIN, 0};
-      if (::poll(&waiting, 1, 50) <= 0) continue;
-      const int connection = ::accept(listener_, nullptr, nullptr);
-      if (connection < 0) continue;
-      timeval timeout{5, 0};
-      ::setsockopt(connection, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-      Answer(connection);
-      ::close(connection);
-    }
-  }
-
-  void Answer(int connection) {
-    std::string request;
-    char buffer[4096];
-    while (request.find("\r\n\r\n") == std::string::npos && request.size() < 65536) {
-      const ssize_t received = ::recv(connection, buffer, sizeof buffer, 0);
-      if (received <= 0) return;
-      request.append(buffer, static_cast<std::size_t>(received));
-    }
-    // "GET /path HTTP/1.1"
-    const std::size_t pathStart = request.find(' ') + 1;
-    const std::string path = request.substr(pathStart, request.find(' ', pathStart) - pathStart);
-    const auto found = responses_.find(path);
-    const std::string response =
-        found != responses_.end() ? found->second : HttpResponse("404 Not Found", "", "no such picture");
-    std::size_t sent = 0;
-    while (sent < response.size()) {
-      // The client may hang up early (size cap): no SIGPIPE, just stop.
-      const ssize_t count = ::send(connection, response.data() + sent, response.size() - sent, MSG_NOSIGNAL);
-      if (count <= 0) return;
-      sent += static_cast<std::size_t>(count);
-    }
-  }
-
-  std::map<std::string, std::string> responses_;
-  int listener_ = -1;
-  int port_ = 0;
-  std::atomic<bool> stop_{false};
-  std::thread thread_;
-};
+using testing_support::HttpResponse;
+using testing_support::LoopbackServer;
 
 Bitmap24 Pattern(int width, int height) {
   Bitmap24 picture(width, height);
@@ -114,8 +28,7 @@ class Download : public testing::Test {
  protected:
   // The loopback server must be reached directly, never through a proxy from the environment.
   static void SetUpTestSuite() {
-    ::setenv("no_proxy", "*", 1);
-    ::setenv("NO_PROXY", "*", 1);
+    testing_support::BypassProxies();
   }
 
   const Bitmap24 picture = Pattern(6, 5);
