@@ -20,15 +20,6 @@ constexpr int kNoFilterEffectId = 14;
 constexpr int kPainting7EffectId = 15;
 constexpr int kEmergenceEffectId = 22;
 
-// The tone adjustment of "Frame, texture and text only" reads its five sliders in this order.
-ToneSettings ToneFromSliders(const ParameterSet& p) {
-  return {.luminosity = p[kSlotTrackBar1],
-          .contrast = p[kSlotTrackBar2],
-          .saturation = p[kSlotTrackBar5],
-          .blurSharpen = p[kSlotTrackBar3],
-          .vivify = p[kSlotTrackBar4]};
-}
-
 // The style's own preview steps up to the picture that soften and texture are laid on. Returns
 // false for a style without a preview branch.
 bool DrawStylePreview(const Bitmap24& crop, Bitmap24& drawn, StyleSettings& style, const FinishingSettings& finishing,
@@ -112,7 +103,7 @@ PreviewOutput RunStylePreview(const PreviewInput& input, RunContext& context) {
       // The tone adjustment comes after soften and texture here, so the untextured copy keeps
       // the crop as it was.
       ApplySoftenAndTexture(input.crop, pictures, input.finishing);
-      ToneAdjust(pictures.result, pictures.result, ToneFromSliders(output.style.sliders), output.style.sourceMean,
+      ToneAdjust(pictures.result, pictures.result, ToneSettingsFrom(output.style.sliders), output.style.sourceMean,
                  context);
     } else {
       Bitmap24 drawn;

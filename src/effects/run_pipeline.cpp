@@ -68,6 +68,14 @@ void Finalize(RunPictures& pictures, const FinishingSettings& finishing, RunCont
   }
 }
 
+ToneSettings ToneSettingsFrom(const ParameterSet& p) {
+  return {.luminosity = p[kSlotTrackBar1],
+          .contrast = p[kSlotTrackBar2],
+          .saturation = p[kSlotTrackBar5],
+          .blurSharpen = p[kSlotTrackBar3],
+          .vivify = p[kSlotTrackBar4]};
+}
+
 void ProcessNoFilter(RunPictures& pictures, StyleSettings& settings, const FinishingSettings& finishing,
                      RunContext& context) {
   context.Processing = true;
@@ -75,13 +83,7 @@ void ProcessNoFilter(RunPictures& pictures, StyleSettings& settings, const Finis
   if (settings.scriptRunning) {
     ApplySoftenAndTexture(pictures.source, pictures, finishing);
   } else {
-    const ParameterSet& p = settings.sliders;
-    const ToneSettings tone{.luminosity = p[kSlotTrackBar1],
-                            .contrast = p[kSlotTrackBar2],
-                            .saturation = p[kSlotTrackBar5],
-                            .blurSharpen = p[kSlotTrackBar3],
-                            .vivify = p[kSlotTrackBar4]};
-    ToneAdjust(pictures.source, pictures.result, tone, settings.sourceMean, context);
+    ToneAdjust(pictures.source, pictures.result, ToneSettingsFrom(settings.sliders), settings.sourceMean, context);
     ApplySoftenAndTexture(pictures.result, pictures, finishing);
   }
   Finalize(pictures, finishing, context);

@@ -106,6 +106,9 @@ void ApplySoftenAndTexture(const Bitmap24& output, RunPictures& pictures, const 
 /// the chosen frame when "Add a frame" is on.
 void Finalize(RunPictures& pictures, const FinishingSettings& finishing, RunContext& context);
 
+/// The tone adjustment "Frame, texture and text only" reads from its five sliders.
+ToneSettings ToneSettingsFrom(const ParameterSet& sliders);
+
 /// "Frame, texture and text only": the tone adjustment of the five sliders, then finishing.
 void ProcessNoFilter(RunPictures& pictures, StyleSettings& settings, const FinishingSettings& finishing,
                      RunContext& context);
