@@ -52,6 +52,10 @@ class ProgressSink {
   virtual void StopMarkerReset() {}
   /// Lets a single-threaded shell handle its pending events inside a long loop.
   virtual void PumpEvents() {}
+  /// The picture a style is drawing into when that is not the result itself, so a shell can show
+  /// the drawing as it grows; null once the style has finished with it. Read it only from the
+  /// computing thread (inside `ShowProgress`, for example).
+  virtual void WatchOutput(const Bitmap24* output) { (void)output; }
 };
 
 /// Receives intermediate pictures of a preview-capable style for the 220 × 220 preview box.
@@ -77,7 +81,7 @@ class RunContext {
   /// The style number of the live preview now computing; 0 when none.
   int PreviewEffect = 0;
   /// A run stops (after asking) once the shown percentage reaches this; 100 never stops.
-  int StopPercentage = 100;
+  std::atomic<int> StopPercentage{100};
   /// Set while a batch or script drives the runs: cancelling then does not ask.
   bool CancelWithoutAsking = false;
 

@@ -37,7 +37,9 @@ void RunCommonFrame(RunPictures& pictures, StyleSettings& settings, const Finish
   RunStyleMethod(pictures, finishing, context, [&] {
     Bitmap24 output(pictures.source.Width(), pictures.source.Height(), outputFill);
     const Bitmap24 input = pictures.source;
+    if (context.Progress != nullptr) context.Progress->WatchOutput(&output);
     algorithm(input, output, settings, context);
+    if (context.Progress != nullptr) context.Progress->WatchOutput(nullptr);
     return output;
   });
 }

@@ -28,6 +28,7 @@
 #include "i18n/language_table.h"
 #include "ui/icons.h"
 #include "ui/panel_area.h"
+#include "ui/live_preview.h"
 #include "ui/parameters_window.h"
 #include "ui/picture_panel.h"
 #include "ui/status_panel.h"
@@ -48,6 +49,10 @@ constexpr int kParametersLine = 20;
 constexpr int kOverwriteQuestionLine = 166;
 constexpr int kStopQuestionLine = 168;
 constexpr int kSwapLine = 217;
+// How often "Draw!" looks again whether the preview has finished giving way.
+constexpr int kDrawRetryMs = 20;
+constexpr int kHelpMenuLine = 22;
+constexpr int kCheckForUpdateLine = 180;
 
 constexpr const char* kSamplePicture = "sample/coffee.png";
 
@@ -81,6 +86,7 @@ class WindowProgressSink : public ProgressSink {
   /// is shown from time to time while the style draws into it.
   void WatchPictures(const RunPictures* pictures) {
     pictures_ = pictures;
+    output_ = nullptr;
     lastPercent_ = -1;
     lastPicture_ = {};
   }
@@ -127,20 +133,26 @@ class WindowProgressSink : public ProgressSink {
   void Queue(Call call) {
     QMetaObject::invokeMethod(window_, std::move(call), Qt::QueuedConnection);
   }
-  void SyncStopPercentage() { window_->context_.StopPercentage = stopPercentage_; }
+  void SyncStopPercentage() { window_->context_.StopPercentage = stopPercentage_.load(); }
+  void WatchOutput(const Bitmap24* output) override { output_ = output; }
+
   void SendPicture(bool first) {
-    if (pictures_ == nullptr || pictures_->result.Width() == 0) return;
+    if (pictures_ == nullptr) return;
+    // A style that draws into its own picture shows that one; the others draw into the result.
+    const Bitmap24& drawing = output_ != nullptr ? *output_ : pictures_->result;
+    if (drawing.Width() == 0) return;
     const auto now = std::chrono::steady_clock::now();
     if (!first && now - lastPicture_ < kPictureInterval) return;
     lastPicture_ = now;
     // Converted here, so the window only has to draw it.
-    Queue([w = window_, image = ToQImage(pictures_->result)]() mutable { w->ShowRunPicture(std::move(image)); });
+    Queue([w = window_, image = ToQImage(drawing)]() mutable { w->ShowRunPicture(std::move(image)); });
   }
 
   MainWindow* window_;
   std::atomic<int> stopPercentage_{100};
   // Worker thread only:
   const RunPictures* pictures_ = nullptr;
+  const Bitmap24* output_ = nullptr;
   int lastPercent_ = -1;
   std::chrono::steady_clock::time_point lastPicture_{};
 };
@@ -171,6 +183,7 @@ MainWindow::MainWindow(QWidget* parent)
   parameters_ = new ParametersWindow(this);
   addDockWidget(Qt::RightDockWidgetArea, parameters_);
   connect(parameters_, &ParametersWindow::drawRequested, this, &MainWindow::StartDrawing);
+  connect(parameters_, &ParametersWindow::imagesNamedInParameters, this, &MainWindow::OpenNamedPictures);
 
   noticePopup_ = new QLabel(this, Qt::ToolTip | Qt::FramelessWindowHint);
   noticePopup_->setObjectName("noticePopup");
@@ -246,6 +259,9 @@ void MainWindow::BuildMenus() {
 
   // The top-level entry has no shortcut of its own: F10 belongs to the toolbar's action.
   menuBar()->addAction(LanguageLine(kParametersLine), this, &MainWindow::ShowParameters);
+
+  helpMenu_ = menuBar()->addMenu(LanguageLine(kHelpMenuLine));
+  helpMenu_->addAction(LanguageLine(kCheckForUpdateLine), this, &MainWindow::updateCheckRequested);
 
   // The run menu: only these two while a style runs.
   runCancelAction_ = menuBar()->addAction(LanguageLine(kInterruptLine), this, &MainWindow::RequestCancel);
@@ -362,6 +378,8 @@ bool MainWindow::LoadPicture(const QString& path, const std::string& displayName
   document_.SourceDpi = loaded.dpi;
   SetZoom(kStartZoom);
   SetSourceAndResult(std::move(loaded.picture), displayName);
+  sourcePath_ = path.toStdString();
+  parameters_->SetDocumentFileNames(sourcePath_, "");
   return true;
 }
 
@@ -385,6 +403,10 @@ void MainWindow::SetSourceAndResult(Bitmap24 picture, const std::string& display
     ShowError(QString::fromStdString(saved.message()));
   }
   RefreshView(true);
+  // A new picture: the preview crop starts again at its corner.
+  sourcePath_.clear();
+  parameters_->SetDocumentFileNames("", "");
+  parameters_->SourceOpened();
 }
 
 void MainWindow::ChooseAndOpenPicture() {
@@ -430,7 +452,9 @@ void MainWindow::SaveWithDialog(const Bitmap24& picture, const QString& proposed
   if (QFileInfo::exists(path) && !AskToOverwrite(path)) return;
   if (const Status saved = SaveImageFile(picture, path.toStdString(), format, document_.SourceDpi); !saved) {
     ShowError(QString::fromStdString(saved.message()));
+    return;
   }
+  parameters_->SetDocumentFileNames(sourcePath_, path.toStdString());
 }
 
 void MainWindow::ShowParameters() {
@@ -446,8 +470,21 @@ bool MainWindow::StartDrawing() {
   // One run at a time: "Draw!" is greyed while a run is under way.
   if (running_) return false;
   StyleSettings style = parameters_->CurrentStyleSettings();
-  FinishingSettings finishing = parameters_->CurrentFinishingSettings();
   if (!StyleAvailable(style.effectId)) return false;
+  if (LivePreview* preview = parameters_->Preview(); preview->Computing()) {
+    // The preview gives way to the full-size run: it stops at its next check, and the run starts
+    // as soon as its thread has ended.
+    preview->Abort();
+    if (!drawPending_) {
+      drawPending_ = true;
+      QTimer::singleShot(kDrawRetryMs, this, [this] {
+        drawPending_ = false;
+        StartDrawing();
+      });
+    }
+    return true;
+  }
+  FinishingSettings finishing = parameters_->CurrentFinishingSettings();
   if (const Status texture = PrepareTexture(finishing); !texture) {
     ShowError(QString::fromStdString(texture.message()));
     return false;
@@ -506,6 +543,11 @@ void MainWindow::FinishRun(RunOutcome outcome, RunPictures pictures, QString sty
   RefreshView(true);
   SetZoom(zoomBeforeRun_);
   emit runFinished(outcome);
+}
+
+void MainWindow::OpenNamedPictures(const QString& source, const QString& result) {
+  if (running_ || !OpenPicture(result) || !OpenPicture(source)) return;
+  Undo();
 }
 
 void MainWindow::ShowRunPicture(QImage picture) {

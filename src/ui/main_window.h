@@ -51,7 +51,8 @@ class MainWindow : public QMainWindow {
   void SetSourceAndResult(Bitmap24 picture, const std::string& displayName);
 
   /// "Draw!": runs the chosen style on copies of the pictures on the worker thread. False when a
-  /// run is already under way (it goes on undisturbed) or the style is not available.
+  /// run is already under way (it goes on undisturbed) or the style is not available. While a
+  /// preview computes, the preview is stopped and the run starts as soon as it has ended.
   bool StartDrawing();
   bool Running() const { return running_; }
   /// The cancel command (Esc, the run menu, the toolbar): asks whether to stop the run. On OK the
@@ -79,12 +80,17 @@ class MainWindow : public QMainWindow {
   /// written when the window closes by the session code, read and changed by the window.
   Settings& StoredSettings() { return settings_; }
   ParametersWindow* Parameters() const { return parameters_; }
+  /// The run context of full-size runs; its random generator is seeded at start-up. Touch it only
+  /// while no run is under way.
+  RunContext& Context() { return context_; }
   /// Replaces the question asked before a run is stopped (tests answer it themselves).
   void SetCancelQuestion(std::function<bool()> question) { cancelQuestion_ = std::move(question); }
 
  signals:
   /// A run ended and its result, if any, is in the document.
   void runFinished(atelion::RunOutcome outcome);
+  /// "Check for update" was chosen from the menu.
+  void updateCheckRequested();
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -112,6 +118,9 @@ class MainWindow : public QMainWindow {
   void FinishRun(RunOutcome outcome, RunPictures pictures, QString styleName);
   void ShowRunPicture(QImage picture);
   void ShowRunState(bool running);
+  /// "Load parameters" with Ctrl held named the pictures of a saved drawing: the result file is
+  /// opened, then the source file, then one undo brings that result back beside the source.
+  void OpenNamedPictures(const QString& source, const QString& result);
   /// Shows the document's pictures and texts; `centre` puts both images in the middle of their panels.
   void RefreshView(bool centre);
   void ApplyZoomToPanels(int zoom);
@@ -138,6 +147,7 @@ class MainWindow : public QMainWindow {
   std::atomic<bool> workerDone_{true};
   std::atomic<bool> closing_{false};
   bool running_ = false;
+  bool drawPending_ = false;  ///< "Draw!" waits for the preview to give way
   std::function<bool()> cancelQuestion_;
 
   int zoom_ = kStartZoom;
@@ -146,6 +156,7 @@ class MainWindow : public QMainWindow {
   PanState pan_;
   QTimer glideTimer_;
   QString lastSaveFolder_;
+  std::string sourcePath_;  ///< the file the source was opened from, empty when it has none
 
   PicturePanel* sourcePanel_ = nullptr;
   PicturePanel* resultPanel_ = nullptr;
@@ -159,6 +170,7 @@ class MainWindow : public QMainWindow {
 
   QMenu* fileMenu_ = nullptr;
   QMenu* editMenu_ = nullptr;
+  QMenu* helpMenu_ = nullptr;
   QAction* openAction_ = nullptr;
   QAction* saveAction_ = nullptr;
   QAction* undoAction_ = nullptr;

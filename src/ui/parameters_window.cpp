@@ -14,9 +14,11 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QSpinBox>
+#include <QStyle>
 #include <QToolBox>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -92,20 +94,35 @@ ParametersWindow::ParametersWindow(QWidget* parent) : QDockWidget(parent) {
   setWindowTitle(FromUtf8(Text(kParametersTitleLine)));
   setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
 
+  // The menu and "Draw!" stay in sight; the controls between them scroll when the screen is
+  // too low to show them all.
   auto* body = new QWidget;
   auto* layout = new QVBoxLayout(body);
-  layout->setContentsMargins(10, 4, 10, 10);
-  layout->setSpacing(8);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  auto* controls = new QWidget;
+  auto* controlsLayout = new QVBoxLayout(controls);
+  controlsLayout->setContentsMargins(10, 4, 10, 6);
+  controlsLayout->setSpacing(8);
   BuildMenu();
   layout->setMenuBar(menu_);
-  layout->addWidget(BuildStyleGroups(), 1);
+  controlsLayout->addWidget(BuildStyleGroups(), 1);
   styleName_ = new QLineEdit;
   styleName_->setReadOnly(true);
   styleName_->setObjectName("styleName");
-  layout->addWidget(styleName_);
-  layout->addWidget(BuildSliderRows());
-  layout->addWidget(BuildPreview(), 0, Qt::AlignHCenter);
-  layout->addWidget(BuildOptions());
+  controlsLayout->addWidget(styleName_);
+  controlsLayout->addWidget(BuildSliderRows());
+  controlsLayout->addWidget(BuildPreview(), 0, Qt::AlignHCenter);
+  controlsLayout->addWidget(BuildOptions());
+  auto* scroller = new QScrollArea;
+  scroller->setObjectName("parametersScroller");
+  scroller->setWidget(controls);
+  scroller->setWidgetResizable(true);
+  scroller->setFrameShape(QFrame::NoFrame);
+  scroller->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  scroller->setMinimumWidth(controls->minimumSizeHint().width() +
+                            scroller->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+  layout->addWidget(scroller, 1);
   drawButton_ = new QPushButton(FromUtf8(Text(kDrawLine)));
   drawButton_->setObjectName("drawButton");
   drawButton_->setMinimumHeight(34);
@@ -113,7 +130,10 @@ ParametersWindow::ParametersWindow(QWidget* parent) : QDockWidget(parent) {
     preview_->Abort();
     emit drawRequested();
   });
-  layout->addWidget(drawButton_);
+  auto* drawRow = new QHBoxLayout;
+  drawRow->setContentsMargins(10, 6, 10, 10);
+  drawRow->addWidget(drawButton_);
+  layout->addLayout(drawRow);
   setWidget(body);
   setMinimumWidth(330);
 

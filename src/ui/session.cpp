@@ -118,6 +118,7 @@ Session::Session(MainWindow& window, SessionOptions options, QObject* parent)
   dialogs_.openAddress = [](const QUrl& address) { QDesktopServices::openUrl(address); };
   window_.setMinimumSize(kMinWindowWidth, kMinWindowHeight);
   window_.installEventFilter(this);
+  connect(&window_, &MainWindow::updateCheckRequested, this, [this] { CheckForUpdate(UpdateCheckTrigger::Menu); });
   QTimer::singleShot(0, this, &Session::Start);
 }
 
@@ -155,9 +156,11 @@ void Session::Start() {
   window_.StoredSettings() = stored;
   window_.Parameters()->ApplySettings(stored);
 
-  // The millisecond of the clock: a different sequence on every start.
-  random_.RandomSeed = static_cast<std::uint32_t>(QTime::currentTime().msec());
-  if (options_.automaticUpdateCheck && DrawsAutomaticUpdateCheck(stored.autoUpdateCheck, random_)) {
+  // The millisecond of the clock: a different sequence on every start. Styles that must repeat
+  // themselves set their own seed when they begin.
+  RandomGenerator& random = window_.Context().Rng;
+  random.RandomSeed = static_cast<std::uint32_t>(QTime::currentTime().msec());
+  if (options_.automaticUpdateCheck && DrawsAutomaticUpdateCheck(stored.autoUpdateCheck, random)) {
     CheckForUpdate(UpdateCheckTrigger::Automatic);
   }
 

@@ -115,7 +115,6 @@ class Session : public QObject {
   MainWindow& window_;
   SessionOptions options_;
   SessionDialogs dialogs_;
-  RandomGenerator random_;
   std::shared_ptr<Handoff> handoff_;
   bool started_ = false;
 };

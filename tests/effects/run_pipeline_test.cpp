@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <utility>
+#include <vector>
 
 #include "core/filters.h"
 
@@ -172,6 +173,38 @@ TEST(Finalize, TheTriptychMakesItsOwnMargin) {
   EXPECT_EQ(pictures.result.Width(), 119);
   EXPECT_EQ(pictures.result.Height(), 60);
   EXPECT_EQ(pictures.result.Pixel(10 + 35 + 20, 10 + 20), pictures.source.Pixel(50, 20));
+}
+
+// A shell watching a style that draws into its own picture sees that picture while the style
+// draws, and nothing once the style is done with it.
+class WatchingSink : public ProgressSink {
+ public:
+  void WatchOutput(const Bitmap24* output) override { watched.push_back(output); }
+  std::vector<const Bitmap24*> watched;
+};
+
+WatchingSink* watchingSinkInUse = nullptr;
+const Bitmap24* outputSeenByStyle = nullptr;
+
+void DrawGreyAndNoteTheOutput(const Bitmap24& input, Bitmap24& output, StyleSettings&, RunContext&) {
+  EXPECT_EQ(watchingSinkInUse->watched.size(), 1u);
+  outputSeenByStyle = &output;
+  output = Bitmap24(input.Width(), input.Height(), 0x808080);
+}
+
+TEST(RunCommonFrame, TheShellWatchesTheStylesOwnPictureWhileItDraws) {
+  RunPictures pictures = PicturesOf(Photo(8, 6));
+  StyleSettings settings = NoEffect(FactoryDefaults(kNoEffectId));
+  WatchingSink sink;
+  watchingSinkInUse = &sink;
+  RunContext context;
+  context.Progress = &sink;
+  RunCommonFrame(pictures, settings, FinishingSettings{}, context, DrawGreyAndNoteTheOutput);
+  ASSERT_EQ(sink.watched.size(), 2u);
+  EXPECT_EQ(sink.watched[0], outputSeenByStyle);
+  EXPECT_EQ(sink.watched[1], nullptr);
+  EXPECT_EQ(pictures.result, Bitmap24(8, 6, 0x808080));
+  watchingSinkInUse = nullptr;
 }
 
 TEST(ApplySoftenAndTexture, TextureOffLeavesTheOutput) {

@@ -11,14 +11,17 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSlider>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
 #include <map>
 
+#include "document/image_files.h"
 #include "document/image_view.h"
 #include "effects/catalogue.h"
 #include "effects/run_pipeline.h"
+#include "ui/live_preview.h"
 #include "ui/main_window.h"
 #include "ui/panel_area.h"
 #include "ui/parameters_window.h"
@@ -247,6 +250,24 @@ class MainWindowRunTest : public MainWindowTest {
   }
 };
 
+TEST_F(MainWindowRunTest, DrawWhileAPreviewComputesStopsThePreviewAndThenRuns) {
+  LivePreview* preview = window.Parameters()->Preview();
+  preview->SetZoom(25);  // the widest crop, so the preview is still computing when "Draw!" comes
+  QSignalSpy started(preview, &LivePreview::previewStarted);
+  preview->SchedulePreview(0);
+  ASSERT_TRUE(started.wait(5000));
+  ASSERT_TRUE(preview->Computing());
+
+  const int positionBefore = window.CurrentDocument().History().Position();
+  QSignalSpy finished(&window, &MainWindow::runFinished);
+  EXPECT_TRUE(window.StartDrawing());
+  ASSERT_TRUE(finished.wait(kRunWaitMs));
+  EXPECT_EQ(finished.count(), 1);
+  EXPECT_EQ(finished.first().first().value<RunOutcome>(), RunOutcome::Finished);
+  EXPECT_EQ(window.CurrentDocument().History().Position(), positionBefore + 1);
+  EXPECT_EQ(window.CurrentDocument().ResultStyleName, EffectName(SlowSeededStyle()));
+}
+
 TEST_F(MainWindowRunTest, DraggingTheMarkerSetsTheStopPercentage) {
   StatusPanel* panel = Status();
   const int width = panel->width();
@@ -410,6 +431,31 @@ TEST_F(MainWindowRunTest, ToolbarFollowsTheHistoryAndTheRun) {
 }
 
 // ---- Swap ----
+
+TEST_F(MainWindowTest, PicturesNamedInAParameterFileBecomeSourceAndResult) {
+  QTemporaryDir folder;
+  const Bitmap24 source = Gradient(40, 30);
+  Bitmap24 result(40, 30, 0x204080);
+  const std::string sourcePath = folder.filePath("photo.png").toStdString();
+  const std::string resultPath = folder.filePath("drawing.png").toStdString();
+  ASSERT_TRUE(SaveImageFile(source, sourcePath, ImageFormat::Png, 300));
+  ASSERT_TRUE(SaveImageFile(result, resultPath, ImageFormat::Png, 300));
+
+  emit window.Parameters()->imagesNamedInParameters(QString::fromStdString(sourcePath),
+                                                    QString::fromStdString(resultPath));
+  const Document& document = window.CurrentDocument();
+  EXPECT_TRUE(SamePixels(document.SourcePicture, source));
+  // The result comes back from its history snapshot, which is a JPEG: close, not identical.
+  ASSERT_EQ(document.ResultPicture.Width(), 40);
+  ASSERT_EQ(document.ResultPicture.Height(), 30);
+  for (const Point at : {Point{0, 0}, Point{20, 15}, Point{39, 29}}) {
+    const Colour pixel = document.ResultPicture.Pixel(at.x, at.y);
+    for (int shift : {0, 8, 16}) {
+      EXPECT_NEAR((pixel >> shift) & 0xFF, (0x204080 >> shift) & 0xFF, 4) << "at " << at.x << "," << at.y;
+    }
+  }
+  EXPECT_EQ(document.SourceDisplayName, "photo.png");
+}
 
 TEST_F(MainWindowTest, SwapRecordsTwoStepsAndUndoBringsBothPicturesBack) {
   Document& document = window.CurrentDocument();

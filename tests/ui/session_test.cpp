@@ -3,6 +3,7 @@
 // what the user sees after an update check.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QScreen>
 #include <QSignalSpy>
@@ -313,11 +314,18 @@ TEST_F(SessionUpdateCheck, WhatTheUserSeesFollowsTheAnswerAndWhoAsked) {
     EXPECT_EQ(opened_, c.opensDownloadPage ? std::vector<std::string>{base + "/download-atelion/"}
                                            : std::vector<std::string>{});
   }
-  // A failed check asked for from the menu says so.
+  // A failed check asked for from the window's menu says so.
   ::setenv(kUpdateAddressVariable, LoopbackServer::RefusingAddress("").c_str(), 1);
   messages_.clear();
   QSignalSpy finished(&*session_, &Session::updateCheckFinished);
-  session_->CheckForUpdate(UpdateCheckTrigger::Menu);
+  QAction* menuEntry = nullptr;
+  for (QAction* action : window_.findChildren<QAction*>()) {
+    if (action->text() == QString::fromUtf8(Text(180).data(), static_cast<qsizetype>(Text(180).size()))) {
+      menuEntry = action;
+    }
+  }
+  ASSERT_NE(menuEntry, nullptr);
+  menuEntry->trigger();
   ASSERT_TRUE(finished.wait(kWaitMs));
   EXPECT_EQ(finished.front().front().value<UpdateReaction>(), UpdateReaction::SayCheckFailed);
   EXPECT_EQ(messages_.size(), 1u);
