@@ -23,5 +23,5 @@ trap 'rm -rf "$config_home"' EXIT
 arguments=(--screenshot "$output")
 [ -n "$parameters_output" ] && arguments+=(--parameters-screenshot "$parameters_output")
 XDG_CONFIG_HOME="$config_home" QT_QPA_PLATFORM=xcb \
-  xvfb-run -a -s "-screen 0 1600x1000x24" "$build_dir/atelion" "${arguments[@]}"
+  xvfb-run -a -s "-screen 0 1920x1080x24" "$build_dir/atelion" "${arguments[@]}"
 echo "Wrote $output${parameters_output:+ and $parameters_output}"

@@ -11,11 +11,14 @@
 #include "core/resources.h"
 #include "document/conversion.h"
 #include "document/silent_conversion.h"
+#include "ui/live_preview.h"
 #include "ui/main_window.h"
 #include "ui/parameters_window.h"
 #include "ui/session.h"
 
 namespace {
+
+constexpr int kPreviewWaitMs = 8000;
 
 bool WritePicture(QWidget& widget, const QString& path) {
   const bool written = widget.grab().save(path, "PNG");
@@ -27,12 +30,17 @@ bool WritePicture(QWidget& widget, const QString& path) {
 // window once the drawing is shown (and one of the drawing-parameters window with its preview
 // when "--parameters-screenshot FILE" asks for it), and quits.
 void ScheduleScreenshot(atelion::MainWindow& window, const QString& path, const QString& parametersPath) {
-  auto grabLater = [&window, path, parametersPath] {
-    QTimer::singleShot(300, &window, [&window, path, parametersPath] {
-      bool written = WritePicture(window, path);
-      if (!parametersPath.isEmpty()) written = WritePicture(*window.Parameters(), parametersPath) && written;
-      QApplication::exit(written ? 0 : 1);
-    });
+  auto grab = [&window, path, parametersPath] {
+    bool written = WritePicture(window, path);
+    if (!parametersPath.isEmpty()) written = WritePicture(*window.Parameters(), parametersPath) && written;
+    QApplication::exit(written ? 0 : 1);
+  };
+  // The preview that waited for the run follows it; the pictures are taken once it is shown (or
+  // after a few seconds, whatever the box holds then).
+  auto grabLater = [&window, grab] {
+    QObject::connect(window.Parameters()->Preview(), &atelion::LivePreview::previewShown, &window,
+                     [&window, grab] { QTimer::singleShot(200, &window, grab); });
+    QTimer::singleShot(kPreviewWaitMs, &window, grab);
   };
   QObject::connect(&window, &atelion::MainWindow::runFinished, &window, grabLater);
   QTimer::singleShot(300, &window, [&window, grabLater] {

@@ -94,6 +94,8 @@ void LivePreview::Abort() {
 void LivePreview::SetRunning(bool running) {
   running_ = running;
   if (running) {
+    // A preview that was waiting or computing is not lost: it is made once the run is over.
+    if (previewTimer_.isActive() || sliderTimer_.isActive() || Computing()) refusedWhileRunning_ = true;
     previewTimer_.stop();
     sliderTimer_.stop();
     restartWhenDone_ = false;

@@ -767,6 +767,7 @@ void ApplyDarkTheme() {
       "QStatusBar::item { border: none; }"
       "QMenuBar { background: #26282c; }"
       "QMenuBar::item:selected { background: #3a3d42; border-radius: 3px; }"
+      "QMenuBar#parametersMenu::item { padding: 3px 5px; }"
       "QToolBar { background: #26282c; border: none; spacing: 2px; padding: 3px 6px; }"
       "QToolBar::separator { background: #3a3d42; width: 1px; margin: 4px 6px; }"
       "QToolButton { border: none; border-radius: 4px; padding: 3px; }"

@@ -1,5 +1,6 @@
 #include "ui/parameters_window.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QColorDialog>
@@ -39,6 +40,10 @@ namespace atelion {
 namespace {
 
 constexpr int kEffectIdRole = Qt::UserRole;
+constexpr int kVisibleStyleRows = 8;
+constexpr int kMinimumWidth = 340;
+// The menu bar's size hint leaves out the room its entries take beyond their texts.
+constexpr int kMenuSpacing = 16;
 constexpr int kDrawLine = 80;
 constexpr int kSoftenLine = 76;
 constexpr int kTextureLine = 77;
@@ -106,7 +111,7 @@ ParametersWindow::ParametersWindow(QWidget* parent) : QDockWidget(parent) {
   controlsLayout->setSpacing(8);
   BuildMenu();
   layout->setMenuBar(menu_);
-  controlsLayout->addWidget(BuildStyleGroups(), 1);
+  controlsLayout->addWidget(BuildStyleGroups());
   styleName_ = new QLineEdit;
   styleName_->setReadOnly(true);
   styleName_->setObjectName("styleName");
@@ -114,6 +119,7 @@ ParametersWindow::ParametersWindow(QWidget* parent) : QDockWidget(parent) {
   controlsLayout->addWidget(BuildSliderRows());
   controlsLayout->addWidget(BuildPreview(), 0, Qt::AlignHCenter);
   controlsLayout->addWidget(BuildOptions());
+  controlsLayout->addStretch(1);
   auto* scroller = new QScrollArea;
   scroller->setObjectName("parametersScroller");
   scroller->setWidget(controls);
@@ -135,7 +141,9 @@ ParametersWindow::ParametersWindow(QWidget* parent) : QDockWidget(parent) {
   drawRow->addWidget(drawButton_);
   layout->addLayout(drawRow);
   setWidget(body);
-  setMinimumWidth(330);
+  // Never narrower than its menu, so none of the three entries is pushed out of sight.
+  menu_->ensurePolished();
+  setMinimumWidth(std::max(kMinimumWidth, menu_->sizeHint().width() + kMenuSpacing));
 
   const int startEffect = EffectIdForCatalogueIndex(kStartCatalogueIndex);
   if (!SelectEffect(startEffect)) SelectEffect(kNoEffectId);
@@ -172,10 +180,22 @@ QWidget* ParametersWindow::BuildStyleGroups() {
         entry->setToolTip(tr("not available yet"));
       }
     }
+    // Tall enough for most groups at a glance; a longer group scrolls within its page, so the
+    // sliders and the preview keep their room on ordinary screens.
+    const int rows = std::min(list->count(), kVisibleStyleRows);
+    list->setMinimumHeight(rows * list->sizeHintForRow(0) + 2 * list->frameWidth());
+    list->setMaximumHeight(list->minimumHeight());
     connect(list, &QListWidget::itemClicked, this, &ParametersWindow::OnItemClicked);
     lists_[static_cast<int>(group.group)] = list;
     groups_->addItem(list, FromUtf8(Text(group.headerLine)).trimmed());
   }
+  // The open group's page is as tall as the tallest list and no taller: the room goes to the
+  // sliders and the preview.
+  int height = 2 * groups_->frameWidth();
+  for (const QListWidget* list : lists_) height = std::max(height, list->maximumHeight());
+  groups_->ensurePolished();
+  for (const QAbstractButton* tab : groups_->findChildren<QAbstractButton*>()) height += tab->sizeHint().height();
+  groups_->setFixedHeight(height + groups_->layout()->spacing() * kGroupCount);
   return groups_;
 }
 

@@ -250,6 +250,27 @@ class MainWindowRunTest : public MainWindowTest {
   }
 };
 
+TEST_F(MainWindowRunTest, TheShownWindowPreviewsAndPreviewsAgainAfterARun) {
+  LivePreview* preview = window.Parameters()->Preview();
+  QSignalSpy shown(preview, &LivePreview::previewShown);
+  ASSERT_TRUE(shown.wait(5000));
+  const Bitmap24 first = preview->PreviewPicture();
+  EXPECT_GT(first.Width(), 0);
+
+  // A preview still waiting when a run starts, or asked for by a slider moved during the run,
+  // is made once the run is over.
+  for (const bool moveDuringRun : {false, true}) {
+    SCOPED_TRACE(moveDuringRun ? "slider moved during the run" : "preview waiting when the run starts");
+    preview->SchedulePreview(400);
+    QSignalSpy finished(&window, &MainWindow::runFinished);
+    ASSERT_TRUE(window.StartDrawing());
+    if (moveDuringRun) window.Parameters()->Slider(0)->setValue(window.Parameters()->Slider(0)->value() + 1);
+    ASSERT_TRUE(finished.wait(kRunWaitMs));
+    shown.clear();
+    EXPECT_TRUE(shown.wait(5000));
+  }
+}
+
 TEST_F(MainWindowRunTest, DrawWhileAPreviewComputesStopsThePreviewAndThenRuns) {
   LivePreview* preview = window.Parameters()->Preview();
   preview->SetZoom(25);  // the widest crop, so the preview is still computing when "Draw!" comes

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -22,6 +23,7 @@
 #include "finishing/texture.h"
 #include "support/picture_checksum.h"
 #include "ui/live_preview.h"
+#include "ui/main_window.h"
 #include "ui/parameters_window.h"
 #include "ui/preview_box.h"
 
@@ -327,6 +329,22 @@ TEST(ParametersWindowMenuTest, SavedParametersComeBackAfterResetAndAnotherStyle)
   EXPECT_FALSE(missing);
   EXPECT_EQ(window.Slider(0)->value(), 77);
   std::filesystem::remove_all(folder);
+}
+
+TEST(ParametersWindowMenuTest, AllThreeEntriesFitTheNarrowestWindow) {
+  ApplyDarkTheme();
+  ParametersWindow window;
+  window.resize(window.minimumWidth(), 700);
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  const QList<QAction*> entries = window.Menu()->actions();
+  ASSERT_EQ(entries.size(), 3);
+  for (QAction* entry : entries) {
+    SCOPED_TRACE(entry->text().toStdString());
+    const QRect place = window.Menu()->actionGeometry(entry);
+    EXPECT_FALSE(place.isEmpty());
+    EXPECT_LE(place.right(), window.Menu()->width());
+  }
 }
 
 TEST(ParametersWindowSettingsTest, StoredTextureFrameAndTextComeBackAsTheyWereApplied) {
