@@ -627,6 +627,19 @@ Status ParametersWindow::LoadParameters(const std::filesystem::path& path) {
   return Status::Ok();
 }
 
+Status ParametersWindow::LoadStartupParameters(const std::filesystem::path& path) {
+  ParameterFile file = ParameterFile::FromTables(parameters_, CatalogueIndexForEffectId(effectId_));
+  const StartupParameterLoad load = LoadStartupParameterFile(path, file);
+  if (!load.status) return load.status;
+  if (load.currentLayout) return LoadParameters(path);
+  file.ApplyTo(parameters_);
+  ShowEffect();
+  preview_->Abort();
+  preview_->SchedulePreview(LivePreview::kStyleSelectionDelay);
+  emit parametersChanged();
+  return Status::Ok();
+}
+
 Status ParametersWindow::SaveParameters(const std::filesystem::path& path) {
   ParameterFile file = ParameterFile::FromTables(parameters_, CatalogueIndexForEffectId(effectId_));
   file.customBrushes = customBrushPaths_;

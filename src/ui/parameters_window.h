@@ -82,6 +82,10 @@ class ParametersWindow : public QDockWidget {
   /// "Load parameters" without the dialog: every style's values and the chosen style from the
   /// file. The error names the file and the reason; nothing changes then.
   Status LoadParameters(const std::filesystem::path& path);
+  /// A parameter file named when the program starts: the layout "Save parameters" writes is read
+  /// as "Load parameters" reads it; the older layout gives slots 1 to 4 of each style in turn
+  /// (its style captions are not shown: the window names the styles itself).
+  Status LoadStartupParameters(const std::filesystem::path& path);
   /// "Save parameters" without the dialog (".atp" is appended when missing).
   Status SaveParameters(const std::filesystem::path& path);
   /// "Reset parameters": the factory values for every style.

@@ -230,16 +230,7 @@ void Session::OpenParameterFile(const QString& path) {
     dialogs_.showMessage(FromUtf8(kFileNotFoundMessage));
     return;
   }
-  // Read once to learn the layout; a file in the layout "Save parameters" writes is then loaded
-  // by the parameters window itself, with its style and custom brushes.
-  ParameterFile probe;
-  const StartupParameterLoad load = LoadStartupParameterFile(path.toStdString(), probe);
-  Status applied = load.status;
-  if (applied && load.currentLayout) {
-    applied = window_.Parameters()->LoadParameters(path.toStdString());
-  } else if (applied) {
-    applied = Status::Error(path.toStdString() + " is a parameter file of an older layout that this version cannot apply.");
-  }
+  const Status applied = window_.Parameters()->LoadStartupParameters(path.toStdString());
   if (!applied) dialogs_.showMessage(QString::fromStdString(applied.message()));
 }
 

@@ -9,6 +9,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <cstdlib>
+#include <fstream>
 #include <optional>
 
 #include "document/image_files.h"
@@ -218,6 +219,24 @@ TEST_F(SessionArguments, AParameterFileGivesItsValuesToTheParametersWindow) {
   ASSERT_TRUE(SaveParameterFile(path, file));
   Start(QString::fromStdString(path.string()));
   EXPECT_EQ(window_.Parameters()->Parameters().Current(effectId)[1], changed);
+  EXPECT_TRUE(messages_.empty());
+}
+
+TEST_F(SessionArguments, AParameterFileOfTheOlderLayoutGivesSlotsOneToFour) {
+  // Groups of five lines: a style caption, then slots 1 to 4 of that style; slot 5 stays.
+  const int effectId = 0;
+  const ParameterSet before = window_.Parameters()->Parameters().Current(effectId);
+  ParameterSet expected = before;
+  std::string text = "Pencil sketch 1\r\n";
+  for (int slot = 0; slot < 4; ++slot) {
+    const SliderDescription& description = DescribeSlider(effectId, slot);
+    expected[slot] = before[slot] == description.minimum ? description.maximum : description.minimum;
+    text += std::to_string(expected[slot]) + "\r\n";
+  }
+  const std::filesystem::path path = FilePath("old.atp");
+  std::ofstream(path, std::ios::binary) << text;
+  Start(QString::fromStdString(path.string()));
+  EXPECT_EQ(window_.Parameters()->Parameters().Current(effectId), expected);
   EXPECT_TRUE(messages_.empty());
 }
 
