@@ -618,12 +618,7 @@ Status ParametersWindow::LoadParameters(const std::filesystem::path& path) {
   }
   const std::optional<int> row = file.SelectedCatalogueIndex();
   const int chosen = row ? EffectIdForCatalogueIndex(*row) : effectId_;
-  if (chosen == effectId_ || !SelectEffect(chosen)) {
-    ShowEffect();
-    preview_->Abort();
-    preview_->SchedulePreview(LivePreview::kStyleSelectionDelay);
-    emit parametersChanged();
-  }
+  if (chosen == effectId_ || !SelectEffect(chosen)) ShowChangedValues();
   return Status::Ok();
 }
 
@@ -633,11 +628,15 @@ Status ParametersWindow::LoadStartupParameters(const std::filesystem::path& path
   if (!load.status) return load.status;
   if (load.currentLayout) return LoadParameters(path);
   file.ApplyTo(parameters_);
+  ShowChangedValues();
+  return Status::Ok();
+}
+
+void ParametersWindow::ShowChangedValues() {
   ShowEffect();
   preview_->Abort();
   preview_->SchedulePreview(LivePreview::kStyleSelectionDelay);
   emit parametersChanged();
-  return Status::Ok();
 }
 
 Status ParametersWindow::SaveParameters(const std::filesystem::path& path) {
@@ -651,10 +650,7 @@ Status ParametersWindow::SaveParameters(const std::filesystem::path& path) {
 void ParametersWindow::ResetParameters() {
   parameters_.ResetParameters();
   maxShown_.fill(false);
-  ShowEffect();
-  preview_->Abort();
-  preview_->SchedulePreview(LivePreview::kStyleSelectionDelay);
-  emit parametersChanged();
+  ShowChangedValues();
 }
 
 Status ParametersWindow::LoadCustomBrush(const std::filesystem::path& path) {

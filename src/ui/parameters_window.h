@@ -142,6 +142,8 @@ class ParametersWindow : public QDockWidget {
   QWidget* BuildOptions();
   void BuildMenu();
   void ShowEffect();
+  /// The chosen style's values changed all at once (a file, a reset): show them and preview anew.
+  void ShowChangedValues();
   void ShowValue(int slot);
   void OnItemClicked(QListWidgetItem* item);
   void OnSliderMoved(int slot, int position);
