@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
+#include <cstdlib>
 
 #include "ui/picture_panel.h"
 
@@ -17,6 +18,9 @@ constexpr int kHandleWidth = 6;
 const QColor kAreaColour(0x2d, 0x2f, 0x33);
 const QColor kGripColour(0x6a, 0x6e, 0x75);
 const QColor kGuideColour(0x4f, 0xa3, 0xe8);
+// A divider key's guide line steps this far at each tick on its way across.
+constexpr int kSweepStep = 75;
+constexpr int kSweepTickMs = 15;
 
 }  // namespace
 
@@ -62,6 +66,7 @@ PanelArea::PanelArea(PicturePanel* source, PicturePanel* result, QWidget* parent
     : QWidget(parent), source_(source), result_(result), handle_(new DividerHandle(this)), guide_(new QWidget(this)) {
   source_->setParent(this);
   result_->setParent(this);
+  guide_->setObjectName("dividerGuide");
   guide_->setAutoFillBackground(true);
   QPalette palette = guide_->palette();
   palette.setColor(QPalette::Window, kGuideColour);
@@ -69,6 +74,8 @@ PanelArea::PanelArea(PicturePanel* source, PicturePanel* result, QWidget* parent
   guide_->hide();
   setFocusPolicy(Qt::StrongFocus);
   setAttribute(Qt::WA_OpaquePaintEvent);
+  sweepTimer_.setInterval(kSweepTickMs);
+  connect(&sweepTimer_, &QTimer::timeout, this, &PanelArea::SweepTick);
 }
 
 QWidget* PanelArea::Handle() const { return handle_; }
@@ -78,7 +85,25 @@ void PanelArea::SetSplitOffset(int splitOffset) {
   LayOutPanels();
 }
 
-void PanelArea::ApplyDividerKey(DividerKey key) { SetSplitOffset(SplitOffsetForKey(key, width())); }
+void PanelArea::ApplyDividerKey(DividerKey key) {
+  const int from = handle_->x();
+  SetSplitOffset(SplitOffsetForKey(key, width()));
+  // The way the divider went is traced by a guide line stepping across it.
+  sweepTo_ = handle_->x();
+  sweepStep_ = sweepTo_ >= from ? kSweepStep : -kSweepStep;
+  sweepX_ = from;
+  if (std::abs(sweepTo_ - from) > kSweepStep) sweepTimer_.start();
+}
+
+void PanelArea::SweepTick() {
+  sweepX_ += sweepStep_;
+  if ((sweepStep_ > 0 && sweepX_ >= sweepTo_) || (sweepStep_ < 0 && sweepX_ <= sweepTo_)) {
+    sweepTimer_.stop();
+    guide_->hide();
+    return;
+  }
+  ShowGuide(sweepX_);
+}
 
 void PanelArea::ShowGuide(int x) {
   guide_->setGeometry(x, kPanelGapBelowToolbar, 1, std::max(0, height() - kPanelGapBelowToolbar - kBottomMargin));

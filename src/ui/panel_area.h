@@ -5,6 +5,7 @@
 // Left the result, Up, Down or Space bring the divider back to the middle.
 #pragma once
 
+#include <QTimer>
 #include <QWidget>
 
 #include "document/image_view.h"
@@ -22,7 +23,7 @@ class PanelArea : public QWidget {
   int SplitOffset() const { return splitOffset_; }
   /// Moves the divider and lays the panels out again.
   void SetSplitOffset(int splitOffset);
-  /// The divider after one of its keys.
+  /// The divider after one of its keys; a guide line then steps across the way it went.
   void ApplyDividerKey(DividerKey key);
   /// The horizontal layout of the panels for the area's present width.
   DividerLayout Layout() const { return LayOutDivider(width(), splitOffset_); }
@@ -40,12 +41,17 @@ class PanelArea : public QWidget {
 
  private:
   void LayOutPanels();
+  void SweepTick();
 
   PicturePanel* source_;
   PicturePanel* result_;
   DividerHandle* handle_;
   QWidget* guide_;
   int splitOffset_ = 0;
+  QTimer sweepTimer_;
+  int sweepX_ = 0;
+  int sweepTo_ = 0;
+  int sweepStep_ = 0;
 };
 
 }  // namespace atelion

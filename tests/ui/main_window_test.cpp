@@ -622,6 +622,20 @@ TEST_F(MainWindowViewTest, DividerKeysAndHandlePlaceThePanels) {
     }
   }
 
+  // A key's move is traced by a guide line stepping across the way, which then goes away.
+  QWidget* guide = area->findChild<QWidget*>("dividerGuide");
+  ASSERT_NE(guide, nullptr);
+  QTRY_VERIFY_WITH_TIMEOUT(guide->isHidden(), 2000);
+  const int middle = area->Handle()->x();
+  QTest::keyClick(area, Qt::Key_Left);
+  QTRY_VERIFY_WITH_TIMEOUT(guide->isVisible(), 2000);
+  // Left gives the result panel the area: the divider went from the middle to the left edge.
+  EXPECT_LT(guide->x(), middle);
+  EXPECT_GT(guide->x(), area->Handle()->x());
+  QTRY_VERIFY_WITH_TIMEOUT(guide->isHidden(), 2000);
+  QTest::keyClick(area, Qt::Key_Space);
+  QTRY_VERIFY_WITH_TIMEOUT(guide->isHidden(), 2000);
+
   // Releasing the handle 120 pixels left of where it was taken moves the divider there.
   QWidget* handle = area->Handle();
   const int handleLeft = handle->x();
