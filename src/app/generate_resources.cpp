@@ -15,6 +15,7 @@
 #include "core/bitmap24.h"
 #include "core/resources.h"
 #include "document/image_files.h"
+#include "effects/run_pipeline.h"
 #include "finishing/frame_pictures.h"
 #include "finishing/paper_tiles.h"
 #include "styles/painting/brush_sheet.h"
@@ -178,6 +179,34 @@ bool WriteIcon(int size, const std::filesystem::path& path) {
 
 }  // namespace
 
+// The drawing the desktop program starts with beside the sample photograph: the photograph drawn
+// with Pencil sketch 1 at its usual values, so the window opens on a photo and its drawing.
+bool WriteStartDrawing(const std::filesystem::path& root) {
+  const std::filesystem::path photo = atelion::FindResource(atelion::kSamplePhotoPath);
+  atelion::LoadedImage loaded = photo.empty() ? atelion::LoadedImage{} : atelion::LoadImageFile(photo);
+  if (photo.empty() || !loaded.status) {
+    std::fprintf(stderr, "atelion-resources: the sample photograph %s cannot be read\n", atelion::kSamplePhotoPath);
+    return false;
+  }
+  atelion::RunPictures pictures;
+  pictures.source = std::move(loaded.picture);
+  pictures.result = pictures.source;
+  atelion::StyleSettings style;
+  style.effectId = atelion::kStartDrawingEffectId;
+  style.sliders = atelion::FactoryDefaults(style.effectId);
+  style.sourceMean = atelion::ComputeMeanColour(pictures.source);
+  atelion::RunContext context;
+  if (atelion::RunEffect(pictures, style, atelion::FinishingSettings{}, context) != atelion::RunOutcome::Finished) {
+    std::fprintf(stderr, "atelion-resources: the start drawing could not be made\n");
+    return false;
+  }
+  const std::filesystem::path path = root / atelion::kStartDrawingPath;
+  std::filesystem::create_directories(path.parent_path());
+  const atelion::Status status = atelion::SaveImageFile(pictures.result, path, atelion::ImageFormat::Png, loaded.dpi);
+  if (!status) std::fprintf(stderr, "atelion-resources: %s\n", status.message().c_str());
+  return static_cast<bool>(status);
+}
+
 int main(int argc, char** argv) {
   if (argc != 2) {
     std::fprintf(stderr, "usage: atelion-resources OUTDIR\n");
@@ -198,5 +227,5 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(path.parent_path());
     if (!WriteIcon(size, path)) return 1;
   }
-  return 0;
+  return WriteStartDrawing(root) ? 0 : 1;
 }

@@ -54,7 +54,6 @@ constexpr int kDrawRetryMs = 20;
 constexpr int kHelpMenuLine = 22;
 constexpr int kCheckForUpdateLine = 180;
 
-constexpr const char* kSamplePicture = "sample/coffee.png";
 
 // How long a notice stays in the status panel, and the End key's message on the screen.
 constexpr int kNoticeMs = 8000;
@@ -346,7 +345,7 @@ void MainWindow::showEvent(QShowEvent* event) {
 }
 
 void MainWindow::OpenStartPicture() {
-  const std::filesystem::path path = FindResource(kSamplePicture);
+  const std::filesystem::path path = FindResource(kSamplePhotoPath);
   LoadedImage loaded = path.empty() ? LoadedImage{} : LoadImageFile(path);
   if (!path.empty() && loaded.status) {
     document_.SourcePicture = std::move(loaded.picture);
@@ -357,7 +356,12 @@ void MainWindow::OpenStartPicture() {
     document_.SourcePicture = Bitmap24(640, 480);
     document_.SourceDisplayName = "";
   }
-  document_.ResultPicture = document_.SourcePicture;
+  // Beside the photograph, the drawing made of it at build time; a copy when it is missing.
+  const std::filesystem::path drawingPath = FindResource(kStartDrawingPath);
+  LoadedImage drawing = drawingPath.empty() ? LoadedImage{} : LoadImageFile(drawingPath);
+  const bool drawingFits = drawing.status && drawing.picture.Width() == document_.SourcePicture.Width() &&
+                           drawing.picture.Height() == document_.SourcePicture.Height();
+  document_.ResultPicture = drawingFits ? std::move(drawing.picture) : document_.SourcePicture;
   document_.ResultUnnamed = true;
   document_.RecordPictureSizes();
   if (const Status started = document_.StartHistory(); !started) ShowError(QString::fromStdString(started.message()));

@@ -112,6 +112,18 @@ TEST(ParametersWindowTest, SliderValuesStayWithTheirStyleAndStylesNotBuiltAreRef
   }
 }
 
+TEST(MainWindowStartTest, OpensOnTheSamplePhotographAndItsDrawingAsTheFirstTwoSteps) {
+  MainWindow window;
+  const Document& document = window.CurrentDocument();
+  EXPECT_EQ(document.SourceDisplayName, "coffee.png");
+  EXPECT_EQ(document.ResultPicture.Width(), document.SourcePicture.Width());
+  EXPECT_EQ(document.ResultPicture.Height(), document.SourcePicture.Height());
+  EXPECT_FALSE(SamePixels(document.ResultPicture, document.SourcePicture));
+  EXPECT_EQ(document.History().Position(), 2);
+  EXPECT_FALSE(document.UndoEnabled());
+  EXPECT_EQ(document.ResultStyleName, "");
+}
+
 class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
