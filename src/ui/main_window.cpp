@@ -388,13 +388,17 @@ bool MainWindow::LoadPicture(const QString& path, const std::string& displayName
 }
 
 void MainWindow::SetSourcePicture(Bitmap24 picture, const std::string& displayName) {
+  StoreSource(std::move(picture), displayName);
+  RefreshView(true);
+}
+
+void MainWindow::StoreSource(Bitmap24 picture, const std::string& displayName) {
   document_.SourcePicture = std::move(picture);
   document_.SourceDisplayName = displayName;
   document_.RecordPictureSizes();
   if (const Status saved = document_.SaveToHistory(HistoryKind::Source); !saved) {
     ShowError(QString::fromStdString(saved.message()));
   }
-  RefreshView(true);
 }
 
 void MainWindow::SetSourceAndResult(Bitmap24 picture, const std::string& displayName) {
@@ -402,7 +406,7 @@ void MainWindow::SetSourceAndResult(Bitmap24 picture, const std::string& display
   document_.ResultPicture = picture;
   document_.ResultUnnamed = true;
   document_.ResultStyleName.clear();
-  SetSourcePicture(std::move(picture), displayName);
+  StoreSource(std::move(picture), displayName);
   if (const Status saved = document_.SaveToHistory(HistoryKind::Result); !saved) {
     ShowError(QString::fromStdString(saved.message()));
   }

@@ -107,6 +107,8 @@ class MainWindow : public QMainWindow {
   void ConnectPanels();
   void OpenStartPicture();
   bool LoadPicture(const QString& path, const std::string& displayName);
+  /// The new source and its history step, without refreshing the view.
+  void StoreSource(Bitmap24 picture, const std::string& displayName);
   void ChooseAndOpenPicture();
   void ChooseAndSaveDrawing();
   void SaveRunPicture();
