@@ -19,6 +19,7 @@
 #include "finishing/frame_pictures.h"
 #include "finishing/paper_tiles.h"
 #include "styles/painting/brush_sheet.h"
+#include "styles/sketch/pencil_sketch_1.h"
 #include "styles/sketch/hatching_picture.h"
 
 namespace {
@@ -192,7 +193,7 @@ bool WriteStartDrawing(const std::filesystem::path& root) {
   pictures.source = std::move(loaded.picture);
   pictures.result = pictures.source;
   atelion::StyleSettings style;
-  style.effectId = atelion::kStartDrawingEffectId;
+  style.effectId = atelion::kPencilSketchEffectId;
   style.sliders = atelion::FactoryDefaults(style.effectId);
   style.sourceMean = atelion::ComputeMeanColour(pictures.source);
   atelion::RunContext context;

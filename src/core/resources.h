@@ -11,11 +11,10 @@ namespace atelion {
 /// Returns an empty path when it exists nowhere.
 std::filesystem::path FindResource(const std::filesystem::path& relative);
 
-/// The sample photograph the desktop program starts with, and its drawing made at build time by
-/// style `kStartDrawingEffectId` (Pencil sketch 1).
+/// The sample photograph the desktop program starts with, and the drawing made of it at build
+/// time.
 inline constexpr const char* kSamplePhotoPath = "sample/coffee.png";
 inline constexpr const char* kStartDrawingPath = "sample/coffee_drawing.png";
-inline constexpr int kStartDrawingEffectId = 0;
 
 /// The application icon of `size` × `size` pixels (48, 128 or 256), drawn at build time.
 std::filesystem::path ApplicationIconPath(int size);

@@ -14,12 +14,6 @@
 namespace atelion {
 namespace {
 
-constexpr int kPencilSketchEffectId = 0;
-constexpr int kVivifyEffectId = 12;
-constexpr int kNoFilterEffectId = 14;
-constexpr int kPainting7EffectId = 15;
-constexpr int kEmergenceEffectId = 22;
-
 // The style's own preview steps up to the picture that soften and texture are laid on. Returns
 // false for a style without a preview branch.
 bool DrawStylePreview(const Bitmap24& crop, Bitmap24& drawn, StyleSettings& style, const FinishingSettings& finishing,
@@ -31,7 +25,7 @@ bool DrawStylePreview(const Bitmap24& crop, Bitmap24& drawn, StyleSettings& styl
     case kVivifyEffectId:
       PreviewVivify(crop, drawn, style, context);
       return true;
-    case kPainting7EffectId:
+    case kRandomStrokesEffectId:
       PreviewRandomStrokes(crop, drawn, style, finishing, context);
       return true;
     case kExpressivePaintingEffectId: {
@@ -76,8 +70,8 @@ bool StyleHasPreview(int effectId) {
   switch (effectId) {
     case kPencilSketchEffectId:
     case kVivifyEffectId:
-    case kNoFilterEffectId:
-    case kPainting7EffectId:
+    case kNoEffectId:
+    case kRandomStrokesEffectId:
     case kExpressivePaintingEffectId:
     case kEmergenceEffectId:
       return true;
@@ -99,7 +93,7 @@ PreviewOutput RunStylePreview(const PreviewInput& input, RunContext& context) {
   context.PreviewEffect = output.style.effectId;
   RunPictures pictures;
   try {
-    if (output.style.effectId == kNoFilterEffectId) {
+    if (output.style.effectId == kNoEffectId) {
       // The tone adjustment comes after soften and texture here, so the untextured copy keeps
       // the crop as it was.
       ApplySoftenAndTexture(input.crop, pictures, input.finishing);

@@ -26,7 +26,6 @@ namespace atelion {
 
 namespace {
 
-constexpr int kRandomStrokesEffectId = 15;
 constexpr std::uint32_t kSeed = 1969;
 constexpr int kSharpening = 10;
 // Brush pixels whose red byte is below this carry paint, with weight 255 − red.

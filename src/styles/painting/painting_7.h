@@ -8,6 +8,9 @@
 
 namespace atelion {
 
+/// The style number of Painting 7.
+inline constexpr int kRandomStrokesEffectId = 15;
+
 /// Paints `source` stroke by stroke into `result`. Before painting, `source` is sharpened in place
 /// with `LocalContrast` at strength 10 (full-size runs keep that sharpening in the document's
 /// source). `result` takes the source's size, is filled with the ground colour and fully

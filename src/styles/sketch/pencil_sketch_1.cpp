@@ -19,7 +19,6 @@ namespace atelion {
 
 namespace {
 
-constexpr int kPencilSketchEffectId = 0;
 constexpr std::uint32_t kSeed = 1969;
 // The picture is sketched turned by this angle so the hatching streaks slant.
 constexpr int kSlantAngle = 30;

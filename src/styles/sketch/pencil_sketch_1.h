@@ -9,6 +9,9 @@
 
 namespace atelion {
 
+/// The style number of Pencil sketch 1.
+inline constexpr int kPencilSketchEffectId = 0;
+
 /// The five sliders of the style, limited to their ranges as the sliders themselves limit them.
 struct PencilSketchParameters {
   int edgeThreshold;    ///< "Edge threshold": gradient level from which a pixel is drawn as a line

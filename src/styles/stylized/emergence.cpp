@@ -19,7 +19,6 @@ namespace atelion {
 
 namespace {
 
-constexpr int kEmergenceEffectId = 22;
 constexpr std::uint32_t kSeed = 1969;
 // The steps after the first N − 2000 paint large shapes of this size without a test.
 constexpr int kLargeShapeSize = 1000;

@@ -7,6 +7,9 @@
 
 namespace atelion {
 
+/// The style number of Emergence.
+inline constexpr int kEmergenceEffectId = 22;
+
 /// How a run of RandomPolygons ended.
 enum class RandomPolygonsEnd {
   Completed,       ///< every step ran

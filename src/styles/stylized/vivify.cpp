@@ -19,7 +19,6 @@ namespace atelion {
 
 namespace {
 
-constexpr int kVivifyEffectId = 12;
 // Progress is reported after every 20th column.
 constexpr int kProgressColumns = 20;
 // Colour intensity at which neither saturation nor vibrancy changes.

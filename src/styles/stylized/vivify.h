@@ -8,6 +8,9 @@
 
 namespace atelion {
 
+/// The style number of Vivify photo.
+inline constexpr int kVivifyEffectId = 12;
+
 /// Raises saturation (by up to a third, most for weak colours) and lightness (by up to 8 %) in
 /// the floating-point 0..240 hue–lightness–saturation space; values of 10 or less stay. Reads
 /// every pixel of `source` and writes the boosted colour to the same place of `target`, which

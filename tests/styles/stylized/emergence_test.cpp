@@ -13,8 +13,6 @@
 namespace atelion {
 namespace {
 
-constexpr int kEmergenceEffectId = 22;
-
 Bitmap24 Photo(int width, int height) { return testing_support::SyntheticPhoto(width, height); }
 
 using testing_support::Fnv1a;

@@ -13,8 +13,6 @@
 namespace atelion {
 namespace {
 
-constexpr int kVivifyEffectId = 12;
-
 Bitmap24 Photo(int width, int height) { return testing_support::SyntheticPhoto(width, height); }
 
 Bitmap24 Noise(int width, int height, unsigned seed) {
