@@ -691,12 +691,3 @@ TEST_F(MainWindowViewTest, DraggingPansBothPicturesAndAQuickReleaseGlides) {
 
 }  // namespace
 }  // namespace atelion
-
-int main(int argc, char** argv) {
-  // The windows are tested without any display.
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  qputenv("ATELION_NO_DIALOGS", "1");
-  QApplication application(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

@@ -385,11 +385,3 @@ TEST(ParametersWindowSettingsTest, StoredTextureFrameAndTextComeBackAsTheyWereAp
 
 }  // namespace
 }  // namespace atelion
-
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  qputenv("ATELION_NO_DIALOGS", "1");
-  QApplication application(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

@@ -353,14 +353,3 @@ TEST_F(SessionUpdateCheck, WhatTheUserSeesFollowsTheAnswerAndWhoAsked) {
 
 }  // namespace
 }  // namespace atelion
-
-int main(int argc, char** argv) {
-  // The windows are tested without any display and never see the user's settings.
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  qputenv("ATELION_NO_DIALOGS", "1");
-  QTemporaryDir configuration;
-  qputenv("XDG_CONFIG_HOME", configuration.path().toLocal8Bit());
-  QApplication application(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}
