@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <map>
 
-#include "document/image_files.h"
+#include "imageio/image_files.h"
 
 namespace atelion::bench {
 

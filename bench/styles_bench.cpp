@@ -4,6 +4,7 @@
 
 #include "bench_photos.h"
 #include "effects/run_pipeline.h"
+#include "styles/style_list.h"
 #include "memory_tracker.h"
 
 namespace atelion {

@@ -16,12 +16,13 @@
 
 #include "app/terminal_progress.h"
 #include "document/conversion.h"
-#include "effects/catalogue.h"
+#include "styles/catalogue.h"
 #include "effects/parameter_files.h"
 #include "effects/run_pipeline.h"
 #include "finishing/frames.h"
 #include "finishing/picture_frames.h"
 #include "finishing/text.h"
+#include "styles/style_list.h"
 
 namespace atelion {
 namespace {

@@ -14,7 +14,7 @@
 
 #include "core/bitmap24.h"
 #include "core/resources.h"
-#include "document/image_files.h"
+#include "imageio/image_files.h"
 #include "effects/run_pipeline.h"
 #include "finishing/frame_pictures.h"
 #include "finishing/paper_tiles.h"

@@ -10,6 +10,10 @@
 
 namespace atelion {
 
+/// The seed the reproducible styles reset the generator to before they draw, so that the same
+/// photograph and sliders give the same picture on every run.
+inline constexpr std::uint32_t kStyleSeed = 1969;
+
 /// The program's linear congruential generator. Styles reset the seed and must then
 /// draw exactly the same numbers on every run, so the sequence is fixed:
 /// seed := seed × 134775813 + 1 (mod 2^32) before every draw.
@@ -130,5 +134,21 @@ int ProgressPercent(int step, int total, int pass, int passes);
 
 /// Fill colour of the progress bar at a percentage: red 30, green 107, blue 153 shifted by it.
 Colour ProgressBarColour(int percent);
+
+/// Marks a computation as running (`Processing`) for as long as it lives, and gives the flag back
+/// as it was however the computation ends, so a computation inside another one leaves it set.
+class ProcessingScope {
+ public:
+  explicit ProcessingScope(RunContext& context) : context_(context), wasProcessing_(context.Processing) {
+    context_.Processing = true;
+  }
+  ~ProcessingScope() { context_.Processing = wasProcessing_; }
+  ProcessingScope(const ProcessingScope&) = delete;
+  ProcessingScope& operator=(const ProcessingScope&) = delete;
+
+ private:
+  RunContext& context_;
+  bool wasProcessing_;
+};
 
 }  // namespace atelion

@@ -1,5 +1,7 @@
 #include "document/conversion.h"
 
+#include "styles/style_list.h"
+
 namespace atelion {
 
 ConversionResult ConvertFile(ConversionJob job, RunContext& context) {

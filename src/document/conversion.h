@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/run_context.h"
-#include "document/image_files.h"
+#include "imageio/image_files.h"
 #include "effects/run_pipeline.h"
 
 namespace atelion {

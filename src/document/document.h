@@ -11,7 +11,7 @@
 #include "core/run_context.h"
 #include "core/status.h"
 #include "document/history.h"
-#include "document/image_files.h"
+#include "imageio/image_files.h"
 #include "document/image_view.h"
 
 namespace atelion {

@@ -1,8 +1,9 @@
 // Fetching a picture from a web address with libcurl: a GET into memory, following a few redirects,
 // limited in size and time and to http and https, then recognised and decoded like a file.
+#include "document/download.h"
+
 #include <new>
 
-#include "document/image_files.h"
 #include "document/web_client.h"
 
 namespace atelion {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "document/image_files.h"
+#include "imageio/image_files.h"
 
 namespace atelion {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "document/image_files.h"
+#include "imageio/image_files.h"
 
 namespace atelion {
 

@@ -7,7 +7,7 @@
 #include <optional>
 #include <system_error>
 
-#include "core/file_replace.h"
+#include "imageio/file_replace.h"
 
 namespace atelion {
 

@@ -12,8 +12,8 @@
 #include <fstream>
 #include <system_error>
 
-#include "core/file_replace.h"
-#include "document/image_files.h"
+#include "imageio/file_replace.h"
+#include "imageio/image_files.h"
 
 namespace atelion {
 

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "core/status.h"
-#include "effects/catalogue.h"
+#include "styles/catalogue.h"
 
 namespace atelion {
 

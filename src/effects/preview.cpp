@@ -5,44 +5,9 @@
 
 #include "core/filters.h"
 #include "core/geometry.h"
-#include "styles/painting/painting_7.h"
-#include "styles/painting/painting_8.h"
-#include "styles/sketch/pencil_sketch_1.h"
-#include "styles/stylized/emergence.h"
-#include "styles/stylized/vivify.h"
+#include "styles/style_list.h"
 
 namespace atelion {
-namespace {
-
-// The style's own preview steps up to the picture that soften and texture are laid on. Returns
-// false for a style without a preview branch.
-bool DrawStylePreview(const Bitmap24& crop, Bitmap24& drawn, StyleSettings& style, const FinishingSettings& finishing,
-                      RunContext& context) {
-  switch (style.effectId) {
-    case kPencilSketchEffectId:
-      PreviewPencilSketch(crop, drawn, style, finishing, context);
-      return true;
-    case kVivifyEffectId:
-      PreviewVivify(crop, drawn, style, context);
-      return true;
-    case kRandomStrokesEffectId:
-      PreviewRandomStrokes(crop, drawn, style, finishing, context);
-      return true;
-    case kExpressivePaintingEffectId: {
-      Bitmap24 work = crop;
-      drawn = crop;
-      ExpressivePainting(work, drawn, style, context);
-      return true;
-    }
-    case kEmergenceEffectId:
-      PreviewRandomPolygons(crop, drawn, style, context);
-      return true;
-    default:
-      return false;
-  }
-}
-
-}  // namespace
 
 int PreviewZoomForSliderPosition(int position) {
   return 125 - std::clamp(position, kMinPreviewZoom, kMaxPreviewZoom);
@@ -66,20 +31,6 @@ Point ZoomedPreviewOrigin(Point origin, int oldZoom, int newZoom) {
   return {origin.x + shift, origin.y + shift};
 }
 
-bool StyleHasPreview(int effectId) {
-  switch (effectId) {
-    case kPencilSketchEffectId:
-    case kVivifyEffectId:
-    case kNoEffectId:
-    case kRandomStrokesEffectId:
-    case kExpressivePaintingEffectId:
-    case kEmergenceEffectId:
-      return true;
-    default:
-      return false;
-  }
-}
-
 PreviewOutput RunStylePreview(const PreviewInput& input, RunContext& context) {
   PreviewOutput output;
   output.style = input.style;
@@ -92,21 +43,19 @@ PreviewOutput RunStylePreview(const PreviewInput& input, RunContext& context) {
   }
   context.PreviewEffect = output.style.effectId;
   RunPictures pictures;
+  const StyleEntry* style = FindStyle(output.style.effectId);
   try {
-    if (output.style.effectId == kNoEffectId) {
-      // The tone adjustment comes after soften and texture here, so the untextured copy keeps
-      // the crop as it was.
-      ApplySoftenAndTexture(input.crop, pictures, input.finishing);
-      ToneAdjust(pictures.result, pictures.result, ToneSettingsFrom(output.style.sliders), output.style.sourceMean,
-                 context);
+    if (style == nullptr || style->preview == nullptr) {
+      pictures.result = Bitmap24(side, input.crop.Height());
+      pictures.untexturedCopy = pictures.result;
     } else {
-      Bitmap24 drawn;
-      if (!DrawStylePreview(input.crop, drawn, output.style, input.finishing, context)) {
-        drawn = Bitmap24(side, input.crop.Height());
-        pictures.result = drawn;
-        pictures.untexturedCopy = drawn;
+      StyleOutput drawn = style->preview(input.crop, output.style, input.finishing, context);
+      output.style.sliders = drawn.sliders;
+      if (drawn.surfaceApplied) {
+        pictures.result = std::move(drawn.picture);
+        pictures.untexturedCopy = drawn.untextured.Empty() ? pictures.result : std::move(drawn.untextured);
       } else {
-        ApplySoftenAndTexture(drawn, pictures, input.finishing);
+        ApplySoftenAndTexture(drawn.picture, pictures, input.finishing);
       }
     }
   } catch (const std::bad_alloc&) {
@@ -116,7 +65,6 @@ PreviewOutput RunStylePreview(const PreviewInput& input, RunContext& context) {
     pictures.result = Bitmap24(side, input.crop.Height());
     pictures.untexturedCopy = pictures.result;
   }
-  context.Processing = false;
   context.PreviewEffect = 0;
   output.picture = std::move(pictures.result);
   output.untexturedCopy = std::move(pictures.untexturedCopy);

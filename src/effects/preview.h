@@ -9,6 +9,7 @@
 #include "core/canvas.h"
 #include "core/run_context.h"
 #include "effects/run_pipeline.h"
+#include "styles/style_list.h"
 
 namespace atelion {
 
@@ -36,9 +37,6 @@ Point DraggedPreviewOrigin(Point origin, Point from, Point to, int zoom);
 /// The crop origin after the zoom changed, keeping the crop's centre where it was.
 Point ZoomedPreviewOrigin(Point origin, int oldZoom, int newZoom);
 
-/// Whether the chosen style has a preview branch in this build (others preview as white).
-bool StyleHasPreview(int effectId);
-
 /// What a preview run reads.
 struct PreviewInput {
   Bitmap24 crop;            ///< the source crop (C)
@@ -50,13 +48,13 @@ struct PreviewInput {
 struct PreviewOutput {
   Bitmap24 picture;         ///< P, the crop's size, after soften and texture
   Bitmap24 untexturedCopy;  ///< P before soften and texture, for re-texturing
-  /// The style settings after the run: a style may lower a slider or change the style number,
-  /// and the window then shows what was actually used.
+  /// The style settings after the run: a style may move a slider, and the window then shows
+  /// what was actually used.
   StyleSettings style;
 };
 
 /// Runs the chosen style on the crop as the live preview does. Clears `ProgressSuppressed`,
-/// marks `PreviewEffect` while it computes and clears it and `Processing` at the end. Sends
+/// marks `PreviewEffect` while it computes and clears it at the end. Sends
 /// intermediate pictures through `context.Preview`. An abort, checked by the styles at their
 /// own checkpoints, ends the run early with whatever the style had drawn, still softened and
 /// textured. A run that finds another preview computing on the same context, or that runs out of

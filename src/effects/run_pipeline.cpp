@@ -1,96 +1,66 @@
 #include "effects/run_pipeline.h"
 
-#include <algorithm>
 #include <new>
 
-#include "core/canvas.h"
+#include "styles/style_list.h"
 
 namespace atelion {
+namespace {
+
+// Whether the run starts from the source: always, but for a style that may paint over the previous
+// result while "Don't erase background" is checked, and for the merge of source and result.
+bool StartsFromSource(const StyleSettings& settings) {
+  if (settings.effectId == kMergeEffectId) return false;
+  return settings.eraseBackground || !DescribeEffect(settings.effectId).extras.dontEraseBackground;
+}
+
+}  // namespace
 
 RunOutcome RunEffect(RunPictures& pictures, StyleSettings& settings, const FinishingSettings& finishing,
                      RunContext& context) {
   if (context.AbortRequested || context.PreviewEffect != 0) return RunOutcome::Waiting;
-  const FullSizeRunner runner = FindFullSizeRunner(settings.effectId);
-  if (runner == nullptr) return RunOutcome::Unavailable;
-  if (settings.eraseBackground && settings.effectId != kMergeEffectId) pictures.result = pictures.source;
-  runner(pictures, settings, finishing, context);
-  context.Processing = false;
-  return context.AbortRequested ? RunOutcome::Aborted : RunOutcome::Finished;
-}
-
-void RunStyleMethod(RunPictures& pictures, const FinishingSettings& finishing, RunContext& context,
-                    const std::function<Bitmap24()>& draw) {
-  context.Processing = true;
+  const StyleEntry* style = FindStyle(settings.effectId);
+  if (style == nullptr || style->fullSize == nullptr) return RunOutcome::Unavailable;
+  const ProcessingScope processing(context);
   try {
-    pictures.result = pictures.source;
-    const Bitmap24 output = draw();
-    ApplySoftenAndTexture(output, pictures, finishing);
+    if (StartsFromSource(settings)) pictures.result = pictures.source;
+    StyleOutput output = style->fullSize(pictures.source, pictures.result, settings, finishing, context);
+    settings.sliders = output.sliders;
+    pictures.showParametersWindow = output.showParametersWindow;
+    if (output.surfaceApplied) {
+      pictures.result = std::move(output.picture);
+      if (!output.untextured.Empty()) pictures.untexturedCopy = std::move(output.untextured);
+    } else {
+      ApplySoftenAndTexture(output.picture, pictures, finishing);
+    }
     Finalize(pictures, finishing, context);
   } catch (const std::bad_alloc&) {
     context.StopForLackOfMemory();
   }
-  context.Processing = false;
-}
-
-void RunCommonFrame(RunPictures& pictures, StyleSettings& settings, const FinishingSettings& finishing,
-                    RunContext& context, StyleAlgorithm algorithm, Colour outputFill) {
-  RunStyleMethod(pictures, finishing, context, [&] {
-    Bitmap24 output(pictures.source.Width(), pictures.source.Height(), outputFill);
-    const Bitmap24 input = pictures.source;
-    if (context.Progress != nullptr) context.Progress->WatchOutput(&output);
-    algorithm(input, output, settings, context);
-    if (context.Progress != nullptr) context.Progress->WatchOutput(nullptr);
-    return output;
-  });
+  return context.AbortRequested ? RunOutcome::Aborted : RunOutcome::Finished;
 }
 
 void ApplySoftenAndTexture(const Bitmap24& output, RunPictures& pictures, const FinishingSettings& finishing) {
   pictures.result = output;
   pictures.untexturedCopy = output;
-  if (finishing.softenEdges) Soften(pictures.result);
-  if (finishing.texture.enabled) ApplyTexture(pictures.result, finishing.textureTile, finishing.texture.strength);
+  ApplySurface(pictures.result, finishing);
 }
 
 void Finalize(RunPictures& pictures, const FinishingSettings& finishing, RunContext& context) {
   if (context.AbortRequested) {
     context.ReportProgress(100, 100, 1, 1);
-    context.Processing = false;
     return;
   }
   // A custom frame picture that cannot be read leaves the margin without it, and a missing font
   // is replaced by the default one: the run goes on and the user is told.
   const FrameOutcome frame = ApplyFrameChain(pictures.result, pictures.source, finishing.addFrame, finishing.frame, context);
   if (!frame.status) pictures.notices.push_back(frame.status.message());
-  context.Processing = false;
   if (finishing.addText) {
     const TextOutcome text = ApplyText(pictures.result, finishing.text, pictures.source.Width(),
                                        pictures.source.Height(), finishing.addFrame);
     if (!text.status) pictures.notices.push_back(text.status.message());
     if (!text.notice.empty()) pictures.notices.push_back(text.notice);
   }
-}
-
-ToneSettings ToneSettingsFrom(const ParameterSet& p) {
-  return {.luminosity = p[kSlotTrackBar1],
-          .contrast = p[kSlotTrackBar2],
-          .saturation = p[kSlotTrackBar5],
-          .blurSharpen = p[kSlotTrackBar3],
-          .vivify = p[kSlotTrackBar4]};
-}
-
-void ProcessNoFilter(RunPictures& pictures, StyleSettings& settings, const FinishingSettings& finishing,
-                     RunContext& context) {
-  context.Processing = true;
-  context.ReportProgress(0, 100, 1, 1);
-  if (settings.scriptRunning) {
-    ApplySoftenAndTexture(pictures.source, pictures, finishing);
-  } else {
-    ToneAdjust(pictures.source, pictures.result, ToneSettingsFrom(settings.sliders), settings.sourceMean, context);
-    ApplySoftenAndTexture(pictures.result, pictures, finishing);
-  }
-  Finalize(pictures, finishing, context);
-  context.ReportProgress(101, 100, 1, 1);
-  context.Processing = false;
 }
 
 Status PrepareTexture(FinishingSettings& finishing) {

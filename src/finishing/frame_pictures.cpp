@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "core/resources.h"
-#include "document/image_files.h"
+#include "imageio/image_files.h"
 
 namespace atelion {
 

@@ -11,7 +11,6 @@
 
 #include "core/canvas.h"
 #include "core/filters.h"
-#include "effects/run_pipeline.h"
 #include "finishing/picture_frames.h"
 #include "i18n/language_table.h"
 #include "styles/painting/painting_7.h"
@@ -57,13 +56,7 @@ void ShadeTopLeftEdges(Bitmap24& picture, int left, int top, int width, int heig
 // ---- Painted border ---------------------------------------------------------------------------
 
 // The arguments of the stroke engine for one strip.
-struct StripStrokes {
-  int minimumBrush;
-  int maximumBrush;
-  int strokeCount;
-  int edgeIntensity;
-  int precision;
-};
+using StripStrokes = RandomStrokesParameters;
 
 // The strokes of the top and bottom strips, and of the left and right ones (more, finer strokes:
 // the side strips are narrow and tall).
@@ -79,10 +72,10 @@ StripStrokes VerticalStripStrokes(int thickness) {
 // `ProgressSuppressed` set it draws no edge layer and shows no progress.
 void PaintStrokes(Bitmap24& source, Bitmap24& strokes, const StripStrokes& arguments, Colour fill,
                   const MeanColour& sourceMean, RunContext& context) {
-  StyleSettings options;
-  options.sourceMean = sourceMean;
-  RandomStrokePainting(source, strokes, arguments.minimumBrush, arguments.maximumBrush, arguments.strokeCount,
-                       arguments.edgeIntensity, arguments.precision, options, FinishingSettings{}, context, fill);
+  StyleSettings settings;
+  settings.sourceMean = sourceMean;
+  RandomStrokePainting(source, strokes, arguments, {.openingPhase = false, .ground = fill}, settings,
+                       SurfaceSettings{}, context);
 }
 
 // Percentages of the painted strip in each line of a strip of `thickness` lines, counted from the
@@ -133,23 +126,20 @@ void PaintStrip(Bitmap24& picture, const Rect& area, bool acrossRows, bool outer
   }
 }
 
-// Sets the run flags the stroke engine reads while it paints a frame, and clears them however
-// the border ends.
+// Sets the run flags the stroke engine reads while it paints a frame (a running computation whose
+// progress is not shown), and gives them back however the border ends.
 class FramePaintingFlags {
  public:
-  explicit FramePaintingFlags(RunContext& context) : context_(context) {
-    context_.Processing = true;
+  explicit FramePaintingFlags(RunContext& context) : context_(context), processing_(context) {
     context_.ProgressSuppressed = true;
   }
-  ~FramePaintingFlags() {
-    context_.Processing = false;
-    context_.ProgressSuppressed = false;
-  }
+  ~FramePaintingFlags() { context_.ProgressSuppressed = false; }
   FramePaintingFlags(const FramePaintingFlags&) = delete;
   FramePaintingFlags& operator=(const FramePaintingFlags&) = delete;
 
  private:
   RunContext& context_;
+  ProcessingScope processing_;
 };
 
 }  // namespace

@@ -107,9 +107,9 @@ void HorizontalTriptych(Bitmap24& picture, int margin, int panelSpacing, Colour 
 /// Paints the four edge strips of a picture that already has its margin with brush strokes on a
 /// ground of `fill`, fading into the picture over 20 steps. Strips are 2 · (margin div 2) pixels
 /// wide, at least 10. Reproducible: the stroke engine seeds the generator itself. `sourceMean` is
-/// the mean colour of the whole source, which the engine's sharpening reads. Sets `Processing` and
-/// `ProgressSuppressed` while it works and clears them at the end; stops between strips when the
-/// run is aborted.
+/// the mean colour of the whole source, which the engine's sharpening reads. Marks the run
+/// `Processing` with `ProgressSuppressed` while it works and gives both back at the end; stops
+/// between strips when the run is aborted.
 void PaintedBorder(Bitmap24& picture, int margin, Colour fill, const MeanColour& sourceMean, RunContext& context);
 
 /// What the decoration reports back.

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "core/geometry.h"
-#include "document/image_files.h"
+#include "imageio/image_files.h"
 
 namespace atelion {
 

@@ -6,7 +6,7 @@
 
 #include "core/geometry.h"
 #include "core/resources.h"
-#include "document/image_files.h"
+#include "imageio/image_files.h"
 #include "finishing/paper_tiles.h"
 #include "i18n/language_table.h"
 
@@ -14,26 +14,6 @@ namespace atelion {
 
 namespace {
 constexpr int kTextureWordLine = 77;
-}
-
-void ApplyTexture(Bitmap24& picture, const Bitmap24& tile, int strength) {
-  if (tile.Width() < 2 || tile.Height() < 2) return;
-  const int k = (512 * strength) / 100;  // how far a tile value can push a channel
-  const int a = (10 * k) / 128;          // tile weight in tenths
-  if (k == 0 && a == 0) return;
-  const int periodX = tile.Width() - 1;
-  const int periodY = tile.Height() - 1;
-  for (int y = 1; y < picture.Height(); ++y) {
-    std::uint8_t* row = picture.Row(y);
-    const std::uint8_t* tileRow = tile.Row(y % periodY);
-    for (int x = 1; x < picture.Width(); ++x) {
-      const std::uint8_t* t = tileRow + 3 * (x % periodX);
-      for (int c = 0; c < 3; ++c) {
-        const int v = row[3 * x + c] + k - (t[c] * a) / 10;
-        row[3 * x + c] = static_cast<std::uint8_t>(std::clamp(v, 0, 255));
-      }
-    }
-  }
 }
 
 Bitmap24 SelectTextureTile(const Bitmap24& sheet, int index) {

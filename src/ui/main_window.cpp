@@ -24,6 +24,7 @@
 #include <cstdlib>
 
 #include "core/resources.h"
+#include "styles/style_list.h"
 #include "document/save_names.h"
 #include "i18n/language_table.h"
 #include "ui/icons.h"

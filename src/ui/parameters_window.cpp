@@ -26,7 +26,7 @@
 #include <algorithm>
 
 #include "core/filters.h"
-#include "document/image_files.h"
+#include "imageio/image_files.h"
 #include "document/image_view.h"
 #include "effects/parameter_files.h"
 #include "effects/preview.h"
@@ -62,8 +62,6 @@ constexpr int kZoomSliderMinimum = 25;
 constexpr int kZoomSliderMaximum = 100;
 constexpr int kZoomRepeatMs = 30;
 // The styles whose ground or paper colour a right-click on the preview box chooses.
-constexpr std::array<int, 5> kGroundColourStyles = {7, 15, 16, 30, 31};
-
 QString FromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 // Row labels keep the blanks the language table stores; the window shows them trimmed.
@@ -466,8 +464,8 @@ bool ParametersWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void ParametersWindow::OnBoxReleased(Qt::MouseButton button) {
-  const bool groundColour =
-      std::find(kGroundColourStyles.begin(), kGroundColourStyles.end(), effectId_) != kGroundColourStyles.end();
+  const StyleEntry* style = FindStyle(effectId_);
+  const bool groundColour = style != nullptr && style->paintsOnGroundColour;
   if (button == Qt::RightButton && groundColour) {
     std::optional<QColor> chosen;
     if (colourChooser_) {

@@ -16,7 +16,7 @@
 
 #include "core/canvas.h"
 #include "document/settings_file.h"
-#include "effects/catalogue.h"
+#include "styles/catalogue.h"
 #include "effects/run_pipeline.h"
 
 class QCheckBox;

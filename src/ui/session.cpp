@@ -13,7 +13,8 @@
 #include <mutex>
 #include <thread>
 
-#include "document/image_files.h"
+#include "document/download.h"
+#include "imageio/image_files.h"
 #include "effects/parameter_files.h"
 #include "i18n/language_table.h"
 #include "ui/main_window.h"

@@ -4,13 +4,14 @@
 #include <sstream>
 
 #include "document/conversion.h"
-#include "document/image_files.h"
-#include "effects/catalogue.h"
+#include "imageio/image_files.h"
+#include "styles/catalogue.h"
 #include "document/silent_conversion.h"
 #include "effects/parameter_files.h"
 #include "effects/run_pipeline.h"
 #include "finishing/frames.h"
 #include "finishing/font_engine.h"
+#include "styles/style_list.h"
 #include "support/test_files.h"
 
 namespace atelion {

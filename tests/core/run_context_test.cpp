@@ -11,7 +11,7 @@ namespace {
 
 TEST(RandomGenerator, SeedOf1969GivesTheFixedSequence) {
   RandomGenerator rng;
-  rng.RandomSeed = 1969;
+  rng.RandomSeed = kStyleSeed;
   EXPECT_EQ(rng.Random(100), 78);
   EXPECT_EQ(rng.Random(100), 64);
   EXPECT_EQ(rng.Random(100), 33);
@@ -175,6 +175,20 @@ TEST(StopPercentage, HundredNeverStops) {
   context.Processing = true;
   for (int step = 0; step < 1000; ++step) context.ReportProgress(step, 1000, 1, 1);
   EXPECT_FALSE(context.AbortRequested);
+}
+
+TEST(ProcessingScope, MarksTheRunAndGivesTheFlagBackAsItWas) {
+  RunContext context;
+  {
+    const ProcessingScope run(context);
+    EXPECT_TRUE(context.Processing);
+    {
+      const ProcessingScope inner(context);  // a frame painted inside the run
+      EXPECT_TRUE(context.Processing);
+    }
+    EXPECT_TRUE(context.Processing) << "the inner computation leaves the run marked";
+  }
+  EXPECT_FALSE(context.Processing);
 }
 
 TEST(RunContext, IdleResetClearsTheRunFlags) {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "document/image_files.h"
+#include "document/download.h"
 #include "support/loopback_server.h"
 
 namespace atelion {

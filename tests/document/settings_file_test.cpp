@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "document/image_files.h"
+#include "imageio/image_files.h"
 #include "document/silent_conversion.h"
 #include "support/test_files.h"
 

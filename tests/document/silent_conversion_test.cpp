@@ -1,4 +1,5 @@
 #include "document/silent_conversion.h"
+#include "styles/style_list.h"
 
 #include <gtest/gtest.h>
 

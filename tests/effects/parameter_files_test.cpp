@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "document/image_files.h"
+#include "imageio/image_files.h"
 #include "support/test_files.h"
 
 namespace atelion {

@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
 #include "core/filters.h"
+#include "styles/painting/painting_7.h"
+#include "styles/style_list.h"
+#include "styles/stylized/emergence.h"
 
 namespace atelion {
 namespace {
@@ -100,6 +104,55 @@ class CountingSink : public ProgressSink {
   int finished = 0;
 };
 
+// Notes whether the run was marked as processing each time the style let the shell breathe.
+class ProcessingProbe : public ProgressSink {
+ public:
+  explicit ProcessingProbe(const RunContext& context) : context_(context) {}
+  void PumpEvents() override { seen.push_back(context_.Processing); }
+  std::vector<bool> seen;
+
+ private:
+  const RunContext& context_;
+};
+
+TEST(RunEffect, EveryBuiltStyleRunsMarkedAsProcessingAndGivesBackTheSlidersItUsed) {
+  for (const StyleEntry& style : StyleList()) {
+    if (style.fullSize == nullptr) continue;
+    SCOPED_TRACE(EffectName(style.effectId));
+    RunPictures pictures = PicturesOf(Photo(40, 30));
+    StyleSettings settings;
+    settings.effectId = style.effectId;
+    settings.sliders = FactoryDefaults(style.effectId);
+    const ParameterSet given = settings.sliders;
+    RunContext context;
+    ProcessingProbe probe(context);
+    context.Progress = &probe;
+    EXPECT_EQ(RunEffect(pictures, settings, FinishingSettings{}, context), RunOutcome::Finished);
+    EXPECT_FALSE(context.Processing);
+    EXPECT_EQ(std::count(probe.seen.begin(), probe.seen.end(), false), 0);
+    EXPECT_EQ(settings.sliders, given) << "factory defaults need no moving";
+    EXPECT_EQ(pictures.result.Width(), 40);
+  }
+}
+
+TEST(RunEffect, SlidersAStyleMovedComeBackToTheCaller) {
+  struct Case {
+    int effectId;
+    ParameterSet sliders, used;
+  };
+  for (const Case& c : {Case{kRandomStrokesEffectId, {60, 20, 10, 30, 190}, {20, 20, 10, 30, 190}},
+                        Case{kEmergenceEffectId, {100, 0, 30, 90, 40}, {100, 0, 30, 90, 90}}}) {
+    SCOPED_TRACE(c.effectId);
+    RunPictures pictures = PicturesOf(Photo(24, 20));
+    StyleSettings settings;
+    settings.effectId = c.effectId;
+    settings.sliders = c.sliders;
+    RunContext context;
+    RunEffect(pictures, settings, FinishingSettings{}, context);
+    EXPECT_EQ(settings.sliders, c.used);
+  }
+}
+
 TEST(Finalize, AnAbortedRunKeepsWhatWasDrawnAndReportsDone) {
   RunPictures pictures = PicturesOf(Photo(20, 10));
   pictures.result = Photo(7, 5);
@@ -114,7 +167,6 @@ TEST(Finalize, AnAbortedRunKeepsWhatWasDrawnAndReportsDone) {
   Finalize(pictures, finishing, context);
   EXPECT_EQ(pictures.result, partial);
   EXPECT_EQ(sink.finished, 1);
-  EXPECT_FALSE(context.Processing);
 }
 
 TEST(Finalize, TheCanvasHasTheSourceSizeWithTheMiddleOfTheResult) {
@@ -186,7 +238,7 @@ class WatchingSink : public ProgressSink {
 WatchingSink* watchingSinkInUse = nullptr;
 const Bitmap24* outputSeenByStyle = nullptr;
 
-void DrawGreyAndNoteTheOutput(const Bitmap24& input, Bitmap24& output, StyleSettings&, RunContext&) {
+void DrawGreyAndNoteTheOutput(const Bitmap24& input, Bitmap24& output, const StyleSettings&, RunContext&) {
   EXPECT_EQ(watchingSinkInUse->watched.size(), 1u);
   outputSeenByStyle = &output;
   output = Bitmap24(input.Width(), input.Height(), 0x808080);
@@ -199,11 +251,11 @@ TEST(RunCommonFrame, TheShellWatchesTheStylesOwnPictureWhileItDraws) {
   watchingSinkInUse = &sink;
   RunContext context;
   context.Progress = &sink;
-  RunCommonFrame(pictures, settings, FinishingSettings{}, context, DrawGreyAndNoteTheOutput);
+  const StyleOutput output = RunCommonFrame(pictures.source, settings, context, DrawGreyAndNoteTheOutput);
   ASSERT_EQ(sink.watched.size(), 2u);
   EXPECT_EQ(sink.watched[0], outputSeenByStyle);
   EXPECT_EQ(sink.watched[1], nullptr);
-  EXPECT_EQ(pictures.result, Bitmap24(8, 6, 0x808080));
+  EXPECT_EQ(output.picture, Bitmap24(8, 6, 0x808080));
   watchingSinkInUse = nullptr;
 }
 

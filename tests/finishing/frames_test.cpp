@@ -282,9 +282,10 @@ TEST(PaintedBorder, TheTopStripIsStrokesOutsideAndFadesIntoThePictureInside) {
   Bitmap24 strokes;
   RunContext context;
   context.ProgressSuppressed = true;
-  StyleSettings options;
-  options.sourceMean = ComputeMeanColour(picture);
-  RandomStrokePainting(strip, strokes, 30, 150, 40, 0, 190, options, FinishingSettings{}, context, fill);
+  StyleSettings style;
+  style.sourceMean = ComputeMeanColour(picture);
+  RandomStrokePainting(strip, strokes, {30, 150, 40, 0, 190}, {.openingPhase = false, .ground = fill}, style,
+                       SurfaceSettings{}, context);
   ASSERT_EQ(strokes.Width(), 150);
   // Columns 30..119 are out of reach of the side strips.
   for (int i = 0; i < 30; ++i) {

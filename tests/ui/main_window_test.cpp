@@ -17,9 +17,9 @@
 #include <QToolButton>
 #include <map>
 
-#include "document/image_files.h"
+#include "imageio/image_files.h"
 #include "document/image_view.h"
-#include "effects/catalogue.h"
+#include "styles/catalogue.h"
 #include "effects/run_pipeline.h"
 #include "ui/live_preview.h"
 #include "ui/main_window.h"

@@ -17,7 +17,7 @@
 #include <QToolButton>
 #include <filesystem>
 
-#include "document/image_files.h"
+#include "imageio/image_files.h"
 #include "document/settings_file.h"
 #include "effects/preview.h"
 #include "finishing/texture.h"

@@ -12,7 +12,7 @@
 #include <fstream>
 #include <optional>
 
-#include "document/image_files.h"
+#include "imageio/image_files.h"
 #include "effects/parameter_files.h"
 #include "i18n/language_table.h"
 #include "support/loopback_server.h"

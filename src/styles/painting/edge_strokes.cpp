@@ -9,7 +9,6 @@
 #include <cstdlib>
 
 #include "core/filters.h"
-#include "finishing/texture.h"
 
 namespace atelion {
 
@@ -115,14 +114,13 @@ const DirectionTable& DirectionTable::Instance() {
 }
 
 bool EdgeStrokes(const Bitmap24& source, Bitmap24& layer, int threshold, int fade, int lengthFactor,
-                 bool preview, const FinishingSettings& finishing, RunContext& context) {
+                 bool preview, const SurfaceSettings& surface, RunContext& context) {
   layer = Bitmap24(source.Width(), source.Height(), 0xFFFFFF);
   if (source.Width() >= 3 && source.Height() >= 3 &&
       !DrawContourStrokes(source, layer, threshold, fade, lengthFactor, preview, context)) {
     return false;
   }
-  if (finishing.softenEdges) Soften(layer);
-  if (finishing.texture.enabled) ApplyTexture(layer, finishing.textureTile, finishing.texture.strength);
+  ApplySurface(layer, surface);
   return true;
 }
 

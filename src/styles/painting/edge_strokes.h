@@ -6,7 +6,7 @@
 
 #include "core/bitmap24.h"
 #include "core/run_context.h"
-#include "effects/run_pipeline.h"
+#include "styles/style.h"
 
 namespace atelion {
 
@@ -44,6 +44,6 @@ class DirectionTable {
 /// the abort flag is looked at every 20 rows: an aborted layer is left half drawn and gets no
 /// finishing touches. A preview run always draws the whole layer. Returns false when aborted.
 bool EdgeStrokes(const Bitmap24& source, Bitmap24& layer, int threshold, int fade, int lengthFactor,
-                 bool preview, const FinishingSettings& finishing, RunContext& context);
+                 bool preview, const SurfaceSettings& surface, RunContext& context);
 
 }  // namespace atelion

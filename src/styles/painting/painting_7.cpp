@@ -26,7 +26,6 @@ namespace atelion {
 
 namespace {
 
-constexpr std::uint32_t kSeed = 1969;
 constexpr int kSharpening = 10;
 // Brush pixels whose red byte is below this carry paint, with weight 255 − red.
 constexpr int kPaintBelow = 250;
@@ -443,29 +442,52 @@ void DarkenContours(const Bitmap24& source, const Bitmap24& edges, Bitmap24& pai
   }
 }
 
+// Painting 7 itself opens with the phase in which almost every stroke is kept, on the ground colour.
+StrokeEngineOptions PaintingStrokeOptions(const StyleSettings& settings) {
+  return {.openingPhase = true, .ground = settings.paperColour};
+}
+
+// The sliders as the painting used them: a minimum size above the maximum was lowered to it.
+ParameterSet SlidersUsed(const ParameterSet& sliders, const RandomStrokesParameters& parameters) {
+  ParameterSet used = sliders;
+  used[kSlotTrackBar1] = parameters.minimumSize;
+  return used;
+}
+
 }  // namespace
 
-void RandomStrokePainting(Bitmap24& source, Bitmap24& result, int minimumSize, int maximumSize, int strokeCount,
-                          int edgeIntensity, int precision, const StyleSettings& settings,
-                          const FinishingSettings& finishing, RunContext& context, Colour frameFillColour) {
+RandomStrokesParameters RandomStrokesParametersFrom(const ParameterSet& sliders) {
+  RandomStrokesParameters p{.minimumSize = sliders[kSlotTrackBar1],
+                            .maximumSize = sliders[kSlotTrackBar2],
+                            .strokeCount = sliders[kSlotTrackBar5],
+                            .edgeIntensity = sliders[kSlotTrackBar3],
+                            .precision = sliders[kSlotTrackBar4]};
+  p.minimumSize = std::min(p.minimumSize, p.maximumSize);
+  return p;
+}
+
+void RandomStrokePainting(Bitmap24& source, Bitmap24& result, const RandomStrokesParameters& parameters,
+                          const StrokeEngineOptions& options, const StyleSettings& settings,
+                          const SurfaceSettings& surface, RunContext& context) {
   if (settings.preview && context.ProgressSuppressed) return;
   context.ReportProgress(0, 10, 1, 2);
   LocalContrast(source, kSharpening, settings.sourceMean, &context);
 
-  bool opening = settings.effectId == kRandomStrokesEffectId;
-  context.Rng.RandomSeed = kSeed;
+  bool opening = options.openingPhase;
+  context.Rng.RandomSeed = kStyleSeed;
   const int width = source.Width(), height = source.Height();
   const StrokePlan plan =
-      PlanStrokes(width, height, minimumSize, maximumSize, strokeCount, edgeIntensity, precision, settings);
+      PlanStrokes(width, height, parameters.minimumSize, parameters.maximumSize, parameters.strokeCount,
+                  parameters.edgeIntensity, parameters.precision, settings);
   const int m = plan.minimumSize;
   const int s0 = plan.startSize;
   int s = s0;
   std::int64_t strokesPerSize = plan.budget / (static_cast<std::int64_t>(s0) * s0);
 
-  result = Bitmap24(width, height, opening ? settings.paperColour : frameFillColour);
+  result = Bitmap24(width, height, options.ground);
   Bitmap24 edges(width, height, 0xFFFFFF);
   if (!context.ProgressSuppressed) {
-    EdgeStrokes(source, edges, kEdgeThreshold, kEdgeFade, kEdgeLength, settings.preview, finishing, context);
+    EdgeStrokes(source, edges, kEdgeThreshold, kEdgeFade, kEdgeLength, settings.preview, surface, context);
   }
   if (source.Empty()) return;
 
@@ -522,31 +544,23 @@ void RandomStrokePainting(Bitmap24& source, Bitmap24& result, int minimumSize, i
   context.ReportProgress(s0, s0, 2, 2);
 
   DarkenContours(source, edges, result, plan.edgeIntensity);
-  context.Processing = false;
 }
 
-void ProcessRandomStrokes(RunPictures& pictures, StyleSettings& settings, const FinishingSettings& finishing,
-                          RunContext& context) {
-  RunStyleMethod(pictures, finishing, context, [&] {
-    (void)context.CheckAbort();
-    ParameterSet& sliders = settings.sliders;
-    if (sliders[kSlotTrackBar2] < sliders[kSlotTrackBar1]) sliders[kSlotTrackBar1] = sliders[kSlotTrackBar2];
-    RandomStrokePainting(pictures.source, pictures.result, sliders[kSlotTrackBar1], sliders[kSlotTrackBar2],
-                         sliders[kSlotTrackBar5], sliders[kSlotTrackBar3], sliders[kSlotTrackBar4], settings,
-                         finishing, context, settings.paperColour);
-    return std::move(pictures.result);
-  });
+StyleOutput ProcessRandomStrokes(Bitmap24& source, Bitmap24& shown, const StyleSettings& settings,
+                                 const SurfaceSettings& surface, RunContext& context) {
+  (void)context.CheckAbort();
+  const RandomStrokesParameters parameters = RandomStrokesParametersFrom(settings.sliders);
+  RandomStrokePainting(source, shown, parameters, PaintingStrokeOptions(settings), settings, surface, context);
+  return {.picture = std::move(shown), .sliders = SlidersUsed(settings.sliders, parameters)};
 }
 
-void PreviewRandomStrokes(const Bitmap24& crop, Bitmap24& output, StyleSettings& settings,
-                          const FinishingSettings& finishing, RunContext& context) {
-  ParameterSet& sliders = settings.sliders;
-  if (sliders[kSlotTrackBar2] < sliders[kSlotTrackBar1]) sliders[kSlotTrackBar1] = sliders[kSlotTrackBar2];
+StyleOutput PreviewRandomStrokes(const Bitmap24& crop, const StyleSettings& settings, const SurfaceSettings& surface,
+                                 RunContext& context) {
+  const RandomStrokesParameters parameters = RandomStrokesParametersFrom(settings.sliders);
   Bitmap24 work = crop;
-  output = crop;
-  RandomStrokePainting(work, output, sliders[kSlotTrackBar1], sliders[kSlotTrackBar2], sliders[kSlotTrackBar5],
-                       sliders[kSlotTrackBar3], sliders[kSlotTrackBar4], settings, finishing, context,
-                       settings.paperColour);
+  StyleOutput output{.picture = crop, .sliders = SlidersUsed(settings.sliders, parameters)};
+  RandomStrokePainting(work, output.picture, parameters, PaintingStrokeOptions(settings), settings, surface, context);
+  return output;
 }
 
 }  // namespace atelion

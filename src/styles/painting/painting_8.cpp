@@ -27,7 +27,6 @@ constexpr int kDegreesPerOrientation = 18;
 constexpr std::int32_t kNoStroke = 99999999;  // the error of a cell that holds no stroke yet
 constexpr int kPaintBelow = 245;              // a stamp pixel with red below this carries paint
 constexpr int kTexturedPaintBelow = 240;      // the same for the textured laying of the best strokes
-constexpr int kPainting1EffectId = 4;         // the watercolour painting, which reports phase 3 of 4
 
 // Lets the shell handle its pending events.
 void KeepAlive(RunContext& context) { (void)context.CheckAbort(); }
@@ -260,22 +259,23 @@ Bitmap24 StampBrushPicture(int brushChoice, const StyleSettings& settings) {
 }
 
 void BrushStampPainting(const Bitmap24& source, Bitmap24& destination, int size, int perBlock, int spread,
-                        int brushChoice, const StyleSettings& settings, RunContext& context) {
+                        int brushChoice, const StampOptions& options, const StyleSettings& settings,
+                        RunContext& context) {
   if (context.AbortRequested) return;
   if (size % 2 != 0) ++size;
   if (size <= 0 || size > kMaxStampSize) return;
   perBlock = std::min(perBlock, kMaxStrokesPerBlock);
   brushChoice = std::clamp(brushChoice, 1, 2);
   const int h = size / 2;
-  context.Rng.RandomSeed = 1969;
+  context.Rng.RandomSeed = kStyleSeed;
 
   const int W = destination.Width();
   const int H = destination.Height();
   if (source.Width() != W || source.Height() != H) return;
   const bool fullSize = !settings.preview;
-  const bool ownProgress = settings.effectId == kExpressivePaintingEffectId;
-  const int precision = settings.sliders[kSlotTrackBar5];
-  const int pauseSlider = settings.sliders[kSlotTrackBar2];
+  const bool ownProgress = options.progress == StampProgress::ExpressivePainting;
+  const int precision = options.precision;
+  const int pauseSlider = options.pause;
 
   // ---- Preparation ----
   Canvas canvas;
@@ -369,47 +369,56 @@ void BrushStampPainting(const Bitmap24& source, Bitmap24& destination, int size,
       }
       if (fullSize) {
         if (ownProgress) context.ReportProgress(H - by * size, H, 2 * brushChoice, 4);
-        if (settings.effectId == kPainting1EffectId) context.ReportProgress(H - by * size, H, 3, 4);
+        if (options.progress == StampProgress::WatercolourContours) context.ReportProgress(H - by * size, H, 3, 4);
       }
     }
   }
   KeepAlive(context);
 }
 
-void ExpressivePainting(Bitmap24& source, Bitmap24& destination, StyleSettings& settings, RunContext& context) {
-  settings.effectId = kExpressivePaintingEffectId;
-  if (!settings.preview) context.Processing = true;
-  const ParameterSet& p = settings.sliders;
-  const int brushSlider = p[kSlotTrackBar1];     // A: "Maximum brush size"
-  const int strokesSlider = p[kSlotTrackBar2];   // B: "Number of brushstrokes"
-  const int precision = p[kSlotTrackBar5];       // Q: "Brushstroke precision"
-  const int contrast = p[kSlotTrackBar3];        // K: "Level of contrast"
-  const int details = p[kSlotTrackBar4];         // L: "Level of details"
+ExpressivePaintingParameters ExpressivePaintingParametersFrom(const ParameterSet& sliders) {
+  return {.maximumBrushSize = sliders[kSlotTrackBar1],
+          .strokeCount = sliders[kSlotTrackBar2],
+          .precision = sliders[kSlotTrackBar5],
+          .contrast = sliders[kSlotTrackBar3],
+          .details = sliders[kSlotTrackBar4]};
+}
 
-  LocalContrast(source, contrast / 5, settings.sourceMean, &context);
-  const int brush = brushSlider / 4 + 15;
-  const int perBlock = (precision * brush * brush) / 256;
-  BrushStampPainting(source, destination, brush, perBlock, strokesSlider / 4 + 98, 1, settings, context);
+void ExpressivePainting(Bitmap24& source, Bitmap24& destination, const StyleSettings& settings, RunContext& context) {
+  const ExpressivePaintingParameters p = ExpressivePaintingParametersFrom(settings.sliders);
+  const StampOptions options{.precision = p.precision, .pause = p.strokeCount,
+                             .progress = StampProgress::ExpressivePainting};
+
+  LocalContrast(source, p.contrast / 5, settings.sourceMean, &context);
+  const int brush = p.maximumBrushSize / 4 + 15;
+  const int perBlock = (p.precision * brush * brush) / 256;
+  BrushStampPainting(source, destination, brush, perBlock, p.strokeCount / 4 + 98, 1, options, settings, context);
   if (context.AbortRequested) {
     context.ReportProgress(101, 100, 4, 4);
     return;
   }
   Sharpen3(destination);
-  if (details > 0) {
-    BrushStampPainting(source, destination, (brush * 100) / 185, perBlock, details / 3 + 25, 2, settings, context);
+  if (p.details > 0) {
+    BrushStampPainting(source, destination, (brush * 100) / 185, perBlock, p.details / 3 + 25, 2, options, settings,
+                       context);
   }
-  LocalContrast(destination, contrast / 4, settings.sourceMean, &context);
+  LocalContrast(destination, p.contrast / 4, settings.sourceMean, &context);
   context.ReportProgress(101, 100, 4, 4);
 }
 
-void ProcessExpressivePainting(RunPictures& pictures, StyleSettings& settings, const FinishingSettings& finishing,
-                               RunContext& context) {
-  RunStyleMethod(pictures, finishing, context, [&] {
-    KeepAlive(context);
-    ExpressivePainting(pictures.source, pictures.result, settings, context);
-    return std::move(pictures.result);
-  });
-  context.PreviewEffect = 0;
+StyleOutput PreviewExpressivePainting(const Bitmap24& crop, const StyleSettings& settings, const SurfaceSettings&,
+                                      RunContext& context) {
+  Bitmap24 work = crop;
+  StyleOutput output{.picture = crop, .sliders = settings.sliders};
+  ExpressivePainting(work, output.picture, settings, context);
+  return output;
+}
+
+StyleOutput ProcessExpressivePainting(Bitmap24& source, Bitmap24& shown, const StyleSettings& settings,
+                                     const SurfaceSettings&, RunContext& context) {
+  KeepAlive(context);
+  ExpressivePainting(source, shown, settings, context);
+  return {.picture = std::move(shown), .sliders = settings.sliders};
 }
 
 }  // namespace atelion

@@ -13,7 +13,7 @@
 
 #include "core/resources.h"
 #include "core/run_context.h"
-#include "document/image_files.h"
+#include "imageio/image_files.h"
 
 namespace atelion {
 

@@ -19,7 +19,6 @@ namespace atelion {
 
 namespace {
 
-constexpr std::uint32_t kSeed = 1969;
 // The picture is sketched turned by this angle so the hatching streaks slant.
 constexpr int kSlantAngle = 30;
 // Hatching columns 2·L for L = 0..255.
@@ -50,22 +49,6 @@ void SoftenWhitePixels(Bitmap24& picture) {
   }
 }
 
-// The paper pass: the texture tile, repeated, lightens or darkens every pixel but those of row 0
-// and column 0.
-void LayPaper(Bitmap24& picture, const Bitmap24& tile, int strength) {
-  if (tile.Empty()) return;
-  const int g = (512 * strength) / 100;
-  const int a = (10 * g) / 128;
-  for (int y = 1; y < picture.Height(); ++y) {
-    std::uint8_t* row = picture.Row(y);
-    const std::uint8_t* tileRow = tile.Row(y % tile.Height());
-    for (int x = 1; x < picture.Width(); ++x) {
-      const std::uint8_t* p = tileRow + 3 * (x % tile.Width());
-      for (int c = 0; c < 3; ++c) row[3 * x + c] = static_cast<std::uint8_t>(Clamp255(row[3 * x + c] + g - (p[c] * a) / 10));
-    }
-  }
-}
-
 // Copies the width × height rectangle around the centre of `picture` into a picture of that size.
 // A turned picture can be narrower than its source (a very wide panorama): what lies outside is white.
 void CutCentre(Bitmap24& picture, int width, int height) {
@@ -79,11 +62,11 @@ void CutCentre(Bitmap24& picture, int width, int height) {
 // The chain shared by the full-size run and the preview: turn, soften, sketch, turn back.
 // `turned` receives the sketch turned back, at the size of the turned picture.
 void SketchTurned(const Bitmap24& picture, Bitmap24& turned, Bitmap24& scratch, const PencilSketchParameters& parameters,
-                  const FinishingSettings& finishing, RunContext& context, bool pumpBetweenSteps) {
+                  const SurfaceSettings& surface, RunContext& context, bool pumpBetweenSteps) {
   RotateBitmap(picture, turned, kSlantAngle, context);
   if (pumpBetweenSteps) context.CheckAbort();
   Soften(turned);
-  PencilSketch(turned, scratch, parameters, HatchingPicture(), finishing, context);
+  PencilSketch(turned, scratch, parameters, HatchingPicture(), surface, context);
   if (pumpBetweenSteps) context.CheckAbort();
   RotateBitmap(scratch, turned, -kSlantAngle, context);
 }
@@ -100,10 +83,10 @@ PencilSketchParameters PencilSketchParametersFrom(const ParameterSet& sliders) {
 }
 
 void PencilSketch(const Bitmap24& source, Bitmap24& destination, const PencilSketchParameters& parameters,
-                  const Bitmap24& hatching, const FinishingSettings& finishing, RunContext& context) {
+                  const Bitmap24& hatching, const SurfaceSettings& surface, RunContext& context) {
   if (&source == &destination) {
     const Bitmap24 copy = source;
-    PencilSketch(copy, destination, parameters, hatching, finishing, context);
+    PencilSketch(copy, destination, parameters, hatching, surface, context);
     return;
   }
   if (hatching.Width() < kHatchingColumnsRead || hatching.Height() < 4) {
@@ -119,10 +102,10 @@ void PencilSketch(const Bitmap24& source, Bitmap24& destination, const PencilSke
   const int K = parameters.contrast;
   // While the random flag A is set, shaded pixels are lifted by half their brightness, which
   // draws light streaks between the hatching; a drawing that is softened afterwards skips it.
-  const bool lightenStrokes = !finishing.softenEdges;
+  const bool lightenStrokes = !surface.softenEdges;
 
   RandomGenerator& rng = context.Rng;
-  rng.RandomSeed = kSeed;
+  rng.RandomSeed = kStyleSeed;
   bool A = false;
   destination = Bitmap24(width, height);
 
@@ -185,49 +168,42 @@ void PencilSketch(const Bitmap24& source, Bitmap24& destination, const PencilSke
     }
   }
 
-  if (finishing.softenEdges) SoftenWhitePixels(destination);
-  if (finishing.texture.enabled) LayPaper(destination, finishing.textureTile, finishing.texture.strength);
+  if (surface.softenEdges) SoftenWhitePixels(destination);
+  if (surface.texture.enabled) ApplyTexture(destination, surface.textureTile, surface.texture.strength, TileRepeat::WholeTile);
 }
 
-void PreviewPencilSketch(const Bitmap24& crop, Bitmap24& preview, const StyleSettings& settings,
-                         const FinishingSettings& finishing, RunContext& context) {
+StyleOutput PreviewPencilSketch(const Bitmap24& crop, const StyleSettings& settings, const SurfaceSettings& surface,
+                                RunContext& context) {
   // Both work pictures start as copies of the crop; a stopped turn leaves part of that showing.
   Bitmap24 turned = crop;
   Bitmap24 scratch = crop;
-  SketchTurned(crop, turned, scratch, PencilSketchParametersFrom(settings.sliders), finishing, context, true);
+  SketchTurned(crop, turned, scratch, PencilSketchParametersFrom(settings.sliders), surface, context, true);
   // The sketch turned back is larger than the crop: draw it centred onto the crop's size.
   scratch.Resize(crop.Width(), crop.Height());
   DrawPicture(scratch, (crop.Width() - turned.Width()) / 2, (crop.Height() - turned.Height()) / 2, turned);
-  preview = std::move(scratch);
+  return {.picture = std::move(scratch), .sliders = settings.sliders};
 }
 
-void ProcessPencilSketch(RunPictures& pictures, StyleSettings& settings, const FinishingSettings& finishing,
-                         RunContext& context) {
-  context.Processing = true;
-  try {
-    pictures.result = pictures.source;
-    const int width = pictures.source.Width();
-    const int height = pictures.source.Height();
-    // The sketch sizes and whitens its destination itself.
-    Bitmap24 scratch;
-    context.ReportProgress(0, 100, 1, 3);
-    context.CheckAbort();
-    // No platform blit here: the turns always use RotateBitmap, white corners included; the cut
-    // below removes them. A stop leaves whatever the steps had drawn, cut the same way.
-    SketchTurned(pictures.source, pictures.result, scratch, PencilSketchParametersFrom(settings.sliders), finishing,
-                 context, false);
-    scratch = Bitmap24();
-    context.CheckAbort();
-    CutCentre(pictures.result, width, height);
-    context.ReportProgress(95, 100, 3, 3);
-    context.CheckAbort();
-    context.ReportProgress(100, 100, 3, 3);
-    context.CheckAbort();
-    Finalize(pictures, finishing, context);
-  } catch (const std::bad_alloc&) {
-    context.StopForLackOfMemory();
-  }
-  context.Processing = false;
+StyleOutput ProcessPencilSketch(Bitmap24& source, Bitmap24& shown, const StyleSettings& settings,
+                                const SurfaceSettings& surface, RunContext& context) {
+  const int width = source.Width();
+  const int height = source.Height();
+  // The sketch sizes and whitens its destination itself.
+  Bitmap24 scratch;
+  context.ReportProgress(0, 100, 1, 3);
+  context.CheckAbort();
+  // No platform blit here: the turns always use RotateBitmap, white corners included; the cut
+  // below removes them. A stop leaves whatever the steps had drawn, cut the same way.
+  SketchTurned(source, shown, scratch, PencilSketchParametersFrom(settings.sliders), surface, context, false);
+  scratch = Bitmap24();
+  context.CheckAbort();
+  CutCentre(shown, width, height);
+  context.ReportProgress(95, 100, 3, 3);
+  context.CheckAbort();
+  context.ReportProgress(100, 100, 3, 3);
+  context.CheckAbort();
+  // The sketch laid soften and texture itself and keeps no untextured drawing.
+  return {.picture = std::move(shown), .surfaceApplied = true, .sliders = settings.sliders};
 }
 
 }  // namespace atelion

@@ -4,8 +4,8 @@
 
 #include "core/bitmap24.h"
 #include "core/run_context.h"
-#include "effects/catalogue.h"
-#include "effects/run_pipeline.h"
+#include "styles/catalogue_table.h"
+#include "styles/style.h"
 
 namespace atelion {
 
@@ -19,6 +19,10 @@ struct PencilSketchParameters {
   int colourIntensity;  ///< "Color intensity": percentage of colour against grey
   int darkenLighten;    ///< "Darken/Lighten": brightness shift of the shaded areas, 127 neutral
   int contrast;         ///< "Level of contrast": contrast of the shaded areas
+
+  static constexpr std::array<int, kSlotCount> kRowLabels = {
+      row_label::kEdgeThreshold, row_label::kEdgeIntensity, row_label::kColorIntensity,
+      row_label::kDarkenLighten, row_label::kLevelOfContrast};
 };
 
 /// Reads the parameters from slider values in slot order, each limited to its slider's range.
@@ -28,24 +32,29 @@ PencilSketchParameters PencilSketchParametersFrom(const ParameterSet& sliders);
 /// at (x − 1, y − 1) comes from the neighbourhood of source pixel (x, y), so the last two rows and
 /// columns stay white, as does a source narrower or lower than 3 pixels. `hatching` is the grey
 /// hatching picture (at least 511 × 4; `HatchingPicture()` at run time). Reads the "Soften edges"
-/// and texture options of `finishing` and applies them itself. Resets the random seed to 1969, so
+/// and texture options of `surface` and applies them itself. Resets the random seed to 1969, so
 /// equal input gives an equal picture. Reports progress (phase 2 of 3) and pumps events per row
 /// while `context.Processing` is set; stops at the start of a row once `AbortRequested` is set.
 void PencilSketch(const Bitmap24& source, Bitmap24& destination, const PencilSketchParameters& parameters,
-                  const Bitmap24& hatching, const FinishingSettings& finishing, RunContext& context);
+                  const Bitmap24& hatching, const SurfaceSettings& surface, RunContext& context);
 
 /// The style on a preview crop (also what the manual brush paints): the crop turned by 30 degrees,
-/// softened, sketched, turned back and cut to the crop's size around its centre. `preview`
-/// receives the drawing before soften and texture, which the caller then applies
-/// (`ApplySoftenAndTexture`). Always turns with `RotateBitmap`.
-void PreviewPencilSketch(const Bitmap24& crop, Bitmap24& preview, const StyleSettings& settings,
-                         const FinishingSettings& finishing, RunContext& context);
+/// softened, sketched, turned back and cut to the crop's size around its centre. The picture is
+/// given as before soften and texture, which the caller then lays. Always turns with `RotateBitmap`.
+StyleOutput PreviewPencilSketch(const Bitmap24& crop, const StyleSettings& settings, const SurfaceSettings& surface,
+                                RunContext& context);
 
-/// The full-size method. Unlike the common frame it does not call `ApplySoftenAndTexture` (the
-/// sketch applies soften and texture itself) and leaves `untexturedCopy` alone. Out of memory
-/// stops the run: `AbortRequested` and `BatchCancelled` are set, the progress display ends,
-/// `Processing` is cleared and `Finalize` does not run.
-void ProcessPencilSketch(RunPictures& pictures, StyleSettings& settings, const FinishingSettings& finishing,
-                         RunContext& context);
+/// The full-size drawing: the source turned, sketched with soften and texture laid by the sketch
+/// itself, turned back and cut to the source's size. The result panel shows the picture as it
+/// is turned and sketched.
+StyleOutput ProcessPencilSketch(Bitmap24& source, Bitmap24& shown, const StyleSettings& settings,
+                                const SurfaceSettings& surface, RunContext& context);
+
+inline constexpr StyleEntry kPencilSketchStyle{.effectId = kPencilSketchEffectId,
+                                               .method = FullSizeMethod::ProcessPencilSketch,
+                                               .rowLabels = PencilSketchParameters::kRowLabels,
+                                               .fullSize = ProcessPencilSketch,
+                                               .preview = PreviewPencilSketch,
+                                               .seeded = true};
 
 }  // namespace atelion

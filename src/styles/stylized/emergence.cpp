@@ -13,13 +13,12 @@
 
 #include "core/canvas.h"
 #include "core/filters.h"
-#include "effects/catalogue.h"
+#include "styles/catalogue.h"
 
 namespace atelion {
 
 namespace {
 
-constexpr std::uint32_t kSeed = 1969;
 // The steps after the first N − 2000 paint large shapes of this size without a test.
 constexpr int kLargeShapeSize = 1000;
 // Shapes larger than this are drawn straight onto the canvas.
@@ -34,26 +33,13 @@ constexpr int kRepetitionStart = 7000;
 // Pixels of three bytes within one 64-byte cache line, for fetching rows ahead.
 constexpr int kPixelsPerCacheLine = 21;
 
-struct Parameters {
-  int abstraction;    // threshold of what counts as a difference
-  int iterations;     // number of steps is 128 × iterations + 4001
-  int contrast;       // local contrast and brightness lift of the source
-  int minimumRadius;
-  int maximumRadius;
-  int repeatFactor;   // 3 in "MAX" mode, else 1
-};
+using Parameters = EmergenceParameters;
 
-// Limits the sliders to their ranges and raises the maximum radius slider to the minimum.
-Parameters ReadParameters(StyleSettings& settings) {
-  auto slider = [&](int slot) { return ClampToSlider(kEmergenceEffectId, slot, settings.sliders[slot]); };
-  Parameters p{slider(kSlotTrackBar1), slider(kSlotTrackBar2), slider(kSlotTrackBar5),
-               slider(kSlotTrackBar3), slider(kSlotTrackBar4), 1};
-  if (p.minimumRadius > p.maximumRadius) {
-    settings.sliders[kSlotTrackBar4] = p.minimumRadius;
-    p.maximumRadius = p.minimumRadius;
-  }
-  p.repeatFactor = settings.maxShown[kSlotTrackBar2] ? 3 : 1;
-  return p;
+// The sliders as a run used them: a minimum radius above the maximum raised the maximum slider.
+ParameterSet SlidersUsed(const StyleSettings& settings) {
+  ParameterSet used = settings.sliders;
+  used[kSlotTrackBar4] = std::max(used[kSlotTrackBar4], EmergenceParametersFrom(settings).maximumRadius);
+  return used;
 }
 
 // |ΔR| + |ΔG| + |ΔB| of two pixels.
@@ -278,14 +264,23 @@ void PolygonRun::ShowEmergingPicture(int s) {
 
 }  // namespace
 
-RandomPolygonsEnd RandomPolygons(const Bitmap24& source, Bitmap24& destination, StyleSettings& settings,
+EmergenceParameters EmergenceParametersFrom(const StyleSettings& settings) {
+  auto slider = [&](int slot) { return ClampToSlider(kEmergenceEffectId, slot, settings.sliders[slot]); };
+  EmergenceParameters p{slider(kSlotTrackBar1), slider(kSlotTrackBar2), slider(kSlotTrackBar5),
+                        slider(kSlotTrackBar3), slider(kSlotTrackBar4), 1};
+  p.maximumRadius = std::max(p.maximumRadius, p.minimumRadius);
+  p.repeatFactor = settings.maxShown[kSlotTrackBar2] ? 3 : 1;
+  return p;
+}
+
+RandomPolygonsEnd RandomPolygons(const Bitmap24& source, Bitmap24& destination, const StyleSettings& settings,
                                  RunContext& context, Bitmap24* emergingResult) {
-  const Parameters parameters = ReadParameters(settings);
+  const Parameters parameters = EmergenceParametersFrom(settings);
   if (destination.Width() != source.Width() || destination.Height() != source.Height()) {
     destination = Bitmap24(source.Width(), source.Height(), 0);
   }
   destination.Fill(0);
-  context.Rng.RandomSeed = kSeed;
+  context.Rng.RandomSeed = kStyleSeed;
   if (source.Empty()) return RandomPolygonsEnd::Completed;
 
   std::vector<std::uint8_t> detail = DetailMap(source);
@@ -299,24 +294,24 @@ RandomPolygonsEnd RandomPolygons(const Bitmap24& source, Bitmap24& destination, 
   return end;
 }
 
-void PreviewRandomPolygons(const Bitmap24& crop, Bitmap24& output, StyleSettings& settings, RunContext& context) {
-  output = crop;
-  RandomPolygons(crop, output, settings, context);
+StyleOutput PreviewRandomPolygons(const Bitmap24& crop, const StyleSettings& settings, const SurfaceSettings&,
+                                  RunContext& context) {
+  StyleOutput output{.picture = crop, .sliders = SlidersUsed(settings)};
+  RandomPolygons(crop, output.picture, settings, context);
+  return output;
 }
 
-void ProcessRandomPolygons(RunPictures& pictures, StyleSettings& settings, const FinishingSettings& finishing,
-                           RunContext& context) {
-  RunStyleMethod(pictures, finishing, context, [&] {
-    Bitmap24 canvas = pictures.source;
-    const RandomPolygonsEnd end = RandomPolygons(pictures.source, canvas, settings, context, &pictures.result);
-    if (end == RandomPolygonsEnd::RejectionLimit) {
-      // Hundreds of shapes in a row improved nothing: the picture has converged. The stop flag
-      // raised for that is not a cancel, so the run finishes with its frame and text.
-      context.AbortRequested = false;
-      settings.showParametersWindow = !settings.manualBrushMode;
-    }
-    return canvas;
-  });
+StyleOutput ProcessRandomPolygons(Bitmap24& source, Bitmap24& shown, const StyleSettings& settings,
+                                  const SurfaceSettings&, RunContext& context) {
+  StyleOutput output{.picture = source, .sliders = SlidersUsed(settings)};
+  const RandomPolygonsEnd end = RandomPolygons(source, output.picture, settings, context, &shown);
+  if (end == RandomPolygonsEnd::RejectionLimit) {
+    // Hundreds of shapes in a row improved nothing: the picture has converged. The stop flag
+    // raised for that is not a cancel, so the run finishes with its frame and text.
+    context.AbortRequested = false;
+    output.showParametersWindow = !settings.manualBrushMode;
+  }
+  return output;
 }
 
 }  // namespace atelion

@@ -13,7 +13,6 @@
 #include "core/canvas.h"
 #include "core/filters.h"
 #include "core/hls.h"
-#include "effects/catalogue.h"
 
 namespace atelion {
 
@@ -24,19 +23,7 @@ constexpr int kProgressColumns = 20;
 // Colour intensity at which neither saturation nor vibrancy changes.
 constexpr int kNeutralColourIntensity = 50;
 
-struct Parameters {
-  int edgeThreshold;
-  int edgeIntensity;
-  int colourIntensity;
-  int darkenLighten;  // 127 leaves flat areas as they are
-  int contrast;
-};
-
-Parameters ReadParameters(const StyleSettings& settings) {
-  auto slider = [&](int slot) { return ClampToSlider(kVivifyEffectId, slot, settings.sliders[slot]); };
-  return {slider(kSlotTrackBar1), slider(kSlotTrackBar2), slider(kSlotTrackBar5), slider(kSlotTrackBar3),
-          slider(kSlotTrackBar4)};
-}
+using Parameters = VivifyParameters;
 
 using ChannelTable = std::array<std::uint8_t, 256>;
 
@@ -115,19 +102,22 @@ void BoostVibrancy(const Bitmap24& source, Bitmap24& target) {
   }
 }
 
-void Vivify(const Bitmap24& source, Bitmap24& destination, StyleSettings& settings, RunContext& context,
+VivifyParameters VivifyParametersFrom(const ParameterSet& sliders) {
+  auto slider = [&](int slot) { return ClampToSlider(kVivifyEffectId, slot, sliders[slot]); };
+  return {slider(kSlotTrackBar1), slider(kSlotTrackBar2), slider(kSlotTrackBar5), slider(kSlotTrackBar3),
+          slider(kSlotTrackBar4)};
+}
+
+void Vivify(const Bitmap24& source, Bitmap24& destination, const StyleSettings& settings, RunContext& context,
             Bitmap24* shownResult) {
-  const Parameters p = ReadParameters(settings);
+  const Parameters p = VivifyParametersFrom(settings.sliders);
   const bool showResult = shownResult != nullptr && !settings.preview && !settings.manualBrushMode;
   if (showResult) shownResult->Fill(0xFFFFFF);
   const int width = source.Width();
   const int height = source.Height();
   destination = Bitmap24(width, height, 0xFFFFFF);
   context.ReportProgress(0, width, 1, 1);
-  if (source.Empty()) {
-    context.Processing = false;
-    return;
-  }
+  if (source.Empty()) return;
 
   Bitmap24 contrasted = source;
   if (p.contrast > 1) LocalContrast(contrasted, p.contrast / 2, settings.sourceMean, &context);
@@ -146,20 +136,20 @@ void Vivify(const Bitmap24& source, Bitmap24& destination, StyleSettings& settin
 
   context.ReportProgress(100, 100, 1, 1);
   if (showResult) DrawPicture(*shownResult, 0, 0, destination);
-  context.Processing = false;
 }
 
-void PreviewVivify(const Bitmap24& crop, Bitmap24& output, StyleSettings& settings, RunContext& context) {
-  Vivify(crop, output, settings, context);
+StyleOutput PreviewVivify(const Bitmap24& crop, const StyleSettings& settings, const SurfaceSettings&,
+                          RunContext& context) {
+  StyleOutput output{.sliders = settings.sliders};
+  Vivify(crop, output.picture, settings, context);
+  return output;
 }
 
-void ProcessVivify(RunPictures& pictures, StyleSettings& settings, const FinishingSettings& finishing,
-                   RunContext& context) {
-  RunStyleMethod(pictures, finishing, context, [&] {
-    Bitmap24 vivified;
-    Vivify(pictures.source, vivified, settings, context, &pictures.result);
-    return vivified;
-  });
+StyleOutput ProcessVivify(Bitmap24& source, Bitmap24& shown, const StyleSettings& settings, const SurfaceSettings&,
+                          RunContext& context) {
+  StyleOutput output{.sliders = settings.sliders};
+  Vivify(source, output.picture, settings, context, &shown);
+  return output;
 }
 
 }  // namespace atelion

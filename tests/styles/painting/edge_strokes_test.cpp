@@ -69,7 +69,7 @@ Bitmap24 SyntheticPhoto(int width, int height, unsigned seed) {
   return picture;
 }
 
-const FinishingSettings kNoFinishing{};
+const SurfaceSettings kNoFinishing{};
 
 TEST(DirectionTable, HoldsTheShortConstantsAndTheArctangentPlusAQuarterTurn) {
   const DirectionTable& table = DirectionTable::Instance();
@@ -152,7 +152,7 @@ TEST(EdgeStrokes, NeverDarkensTheLastRowAndColumn) {
 }
 
 TEST(EdgeStrokes, FlatAndTinyPicturesGiveWhitePaperWithTheFinishingTouches) {
-  FinishingSettings finishing;
+  SurfaceSettings finishing;
   finishing.softenEdges = true;
   finishing.texture.enabled = true;
   finishing.texture.strength = 40;
@@ -175,7 +175,7 @@ TEST(EdgeStrokes, FlatAndTinyPicturesGiveWhitePaperWithTheFinishingTouches) {
 
 TEST(EdgeStrokes, AbortStopsAFullSizeLayerAfterTwentyRowsWithoutFinishingButNotAPreview) {
   const Bitmap24 source = SyntheticPhoto(30, 60, 5);
-  FinishingSettings finishing;
+  SurfaceSettings finishing;
   finishing.softenEdges = true;
 
   RunContext context;

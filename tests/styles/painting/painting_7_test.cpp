@@ -12,6 +12,7 @@
 #include "core/filters.h"
 #include "core/geometry.h"
 #include "core/rotate_bitmap.h"
+#include "effects/run_pipeline.h"
 #include "styles/painting/brush_sheet.h"
 #include "styles/painting/edge_strokes.h"
 #include "support/picture_checksum.h"
@@ -23,7 +24,7 @@ void PrintTo(const Bitmap24& picture, std::ostream* out);
 
 namespace {
 
-constexpr int kPainting7 = 15;
+constexpr int kPainting7 = kRandomStrokesEffectId;
 
 using testing_support::Fnv1a;
 
@@ -55,10 +56,10 @@ int Dist(const std::uint8_t* a, const std::uint8_t* b) {
 }
 
 void ReferencePainting(Bitmap24& S, Bitmap24& D, int m, int M, int n, int e, int p, const StyleSettings& settings,
-                       const FinishingSettings& finishing, Colour frameFill) {
+                       const StrokeEngineOptions& options) {
   RunContext context;
   LocalContrast(S, 10, settings.sourceMean, &context);
-  bool opening = settings.effectId == kPainting7;
+  bool opening = options.openingPhase;
   context.Rng.RandomSeed = 1969;
   const std::int64_t K = 2 * p + 514;
   const int t0 = (255 - p) / 10;
@@ -71,9 +72,9 @@ void ReferencePainting(Bitmap24& S, Bitmap24& D, int m, int M, int n, int e, int
   T = std::min<std::int64_t>(T, 700000000);
   if (settings.maxShown[kSlotTrackBar5]) T *= 3;
   std::int64_t N = T / (s0 * s0);
-  D = Bitmap24(W, H, opening ? settings.paperColour : frameFill);
+  D = Bitmap24(W, H, options.ground);
   Bitmap24 E(W, H, 0xFFFFFF);
-  EdgeStrokes(S, E, 4, 180, 20, settings.preview, finishing, context);
+  EdgeStrokes(S, E, 4, 180, 20, settings.preview, SurfaceSettings{}, context);
 
   Bitmap24 B(s0, s0, 0xFFFFFF);
   Bitmap24 brushImage(250, 250, 0xFFFFFF);
@@ -190,7 +191,7 @@ struct PaintingCase {
   bool doubled = false;
   bool max = false;
   bool custom = false;
-  int effectId = kPainting7;
+  bool opening = true;  // Painting 7 itself; other callers paint without the opening phase
 };
 
 TEST(RandomStrokePainting, MatchesTheLiteralStrokeLoop) {
@@ -200,7 +201,7 @@ TEST(RandomStrokePainting, MatchesTheLiteralStrokeLoop) {
       {"large brushes reaching past every border", 37, 29, 3, 60, 80, 60, 150},
       {"doubled start and tripled budget", 40, 33, 0, 12, 30, 100, 220, true, true},
       {"custom brush", 45, 38, 2, 15, 40, 30, 190, false, false, true},
-      {"another caller: no opening, frame ground", 44, 36, 5, 25, 40, 0, 190, false, false, false, 27},
+      {"another caller: no opening, frame ground", 44, 36, 5, 25, 40, 0, 190, false, false, false, false},
       {"no budget: a size step per stroke", 30, 30, 0, 30, 0, 30, 190},
       {"least and greatest precision", 36, 30, 4, 18, 60, 255, 0},
       {"greatest precision", 36, 30, 4, 18, 60, 255, 255},
@@ -210,21 +211,20 @@ TEST(RandomStrokePainting, MatchesTheLiteralStrokeLoop) {
     SCOPED_TRACE(c.name);
     const Bitmap24 photo = SyntheticPhoto(c.width, c.height);
     StyleSettings settings;
-    settings.effectId = c.effectId;
     settings.sourceMean = ComputeMeanColour(photo);
     settings.paperColour = MakeColour(250, 240, 200);
     settings.doubled = c.doubled;
     settings.maxShown[kSlotTrackBar5] = c.max;
     settings.customBrushInUse = c.custom;
     settings.customBrush = &customBrush;
-    const FinishingSettings finishing;
     const Colour frameFill = MakeColour(20, 40, 60);
+    const StrokeEngineOptions options{.openingPhase = c.opening, .ground = c.opening ? settings.paperColour : frameFill};
 
     Bitmap24 source = photo, result;
     RunContext context;
-    RandomStrokePainting(source, result, c.m, c.M, c.n, c.e, c.p, settings, finishing, context, frameFill);
+    RandomStrokePainting(source, result, {c.m, c.M, c.n, c.e, c.p}, options, settings, SurfaceSettings{}, context);
     Bitmap24 expectedSource = photo, expected;
-    ReferencePainting(expectedSource, expected, c.m, c.M, c.n, c.e, c.p, settings, finishing, frameFill);
+    ReferencePainting(expectedSource, expected, c.m, c.M, c.n, c.e, c.p, settings, options);
     EXPECT_EQ(source, expectedSource);
     EXPECT_EQ(result, expected);
   }
@@ -250,9 +250,9 @@ TEST(ProcessRandomStrokes, IsReproducibleAndKeepsItsGoldenChecksum) {
   RunPictures first = PicturesOf(photo), second = PicturesOf(photo);
   StyleSettings settings = DefaultSettings(photo);
   RunContext context;
-  ProcessRandomStrokes(first, settings, FinishingSettings{}, context);
+  ASSERT_EQ(RunEffect(first, settings, FinishingSettings{}, context), RunOutcome::Finished);
   context.Rng.RandomSeed = 12345;  // whatever ran before, the style reseeds
-  ProcessRandomStrokes(second, settings, FinishingSettings{}, context);
+  ASSERT_EQ(RunEffect(second, settings, FinishingSettings{}, context), RunOutcome::Finished);
   EXPECT_EQ(first.result, second.result);
   EXPECT_EQ(first.untexturedCopy, first.result);
   EXPECT_FALSE(context.Processing);
@@ -268,7 +268,7 @@ TEST(ProcessRandomStrokes, PaintsTheSharpenedDocumentSourceAndLowersTheMinimumSi
   settings.sliders[kSlotTrackBar1] = 50;
   settings.sliders[kSlotTrackBar2] = 30;
   RunContext context;
-  ProcessRandomStrokes(pictures, settings, FinishingSettings{}, context);
+  ASSERT_EQ(RunEffect(pictures, settings, FinishingSettings{}, context), RunOutcome::Finished);
   EXPECT_EQ(settings.sliders[kSlotTrackBar1], 30);
 
   Bitmap24 sharpened = photo;
@@ -276,7 +276,7 @@ TEST(ProcessRandomStrokes, PaintsTheSharpenedDocumentSourceAndLowersTheMinimumSi
   EXPECT_EQ(pictures.source, sharpened);
   Bitmap24 source = photo, expected;
   ReferencePainting(source, expected, 30, 30, settings.sliders[kSlotTrackBar5], settings.sliders[kSlotTrackBar3],
-                    settings.sliders[kSlotTrackBar4], settings, FinishingSettings{}, 0);
+                    settings.sliders[kSlotTrackBar4], settings, {.openingPhase = true, .ground = settings.paperColour});
   EXPECT_EQ(pictures.result, expected);
 }
 
@@ -294,7 +294,7 @@ TEST(ProcessRandomStrokes, HandlesTinyPicturesAndSlidersOutsideTheirRange) {
     settings.sliders[kSlotTrackBar1] = c.m;
     settings.sliders[kSlotTrackBar2] = c.M;
     RunContext context;
-    ProcessRandomStrokes(pictures, settings, FinishingSettings{}, context);
+    RunEffect(pictures, settings, FinishingSettings{}, context);
     EXPECT_EQ(pictures.result.Width(), c.width);
     EXPECT_EQ(pictures.result.Height(), c.height);
     EXPECT_FALSE(context.AbortRequested);
@@ -324,7 +324,7 @@ TEST(RandomStrokePainting, AnAbortedPaintingKeepsItsStrokesWithoutContourDarkeni
     context.Processing = true;
     AbortAfterPumps sink(context, pumpsBeforeAbort);
     context.Progress = &sink;
-    RandomStrokePainting(source, result, 0, 20, 100, edgeIntensity, 190, settings, FinishingSettings{}, context, 0);
+    RandomStrokePainting(source, result, {0, 20, 100, edgeIntensity, 190}, {}, settings, SurfaceSettings{}, context);
     EXPECT_EQ(context.ShownPercent(), -1);  // the progress display ended
     return result;
   };
@@ -349,18 +349,15 @@ TEST(PreviewRandomStrokes, PaintsACopyOfTheCropAndDoesNothingWhileProgressIsSupp
   settings.sliders[kSlotTrackBar1] = 90;
   settings.sliders[kSlotTrackBar2] = 25;
   RunContext context;
-  Bitmap24 output;
-  PreviewRandomStrokes(crop, output, settings, FinishingSettings{}, context);
-  EXPECT_EQ(settings.sliders[kSlotTrackBar1], 25);
+  const StyleOutput output = PreviewRandomStrokes(crop, settings, SurfaceSettings{}, context);
+  EXPECT_EQ(output.sliders[kSlotTrackBar1], 25);
   Bitmap24 source = crop, expected;
   ReferencePainting(source, expected, 25, 25, settings.sliders[kSlotTrackBar5], settings.sliders[kSlotTrackBar3],
-                    settings.sliders[kSlotTrackBar4], settings, FinishingSettings{}, 0);
-  EXPECT_EQ(output, expected);
+                    settings.sliders[kSlotTrackBar4], settings, {.openingPhase = true, .ground = settings.paperColour});
+  EXPECT_EQ(output.picture, expected);
 
   context.ProgressSuppressed = true;
-  Bitmap24 untouched;
-  PreviewRandomStrokes(crop, untouched, settings, FinishingSettings{}, context);
-  EXPECT_EQ(untouched, crop);
+  EXPECT_EQ(PreviewRandomStrokes(crop, settings, SurfaceSettings{}, context).picture, crop);
 }
 
 }  // namespace

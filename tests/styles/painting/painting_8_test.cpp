@@ -11,7 +11,8 @@
 #include "core/filters.h"
 #include "core/geometry.h"
 #include "core/rotate_bitmap.h"
-#include "effects/catalogue.h"
+#include "effects/run_pipeline.h"
+#include "styles/catalogue.h"
 #include "styles/painting/brush_sheet.h"
 #include "support/picture_checksum.h"
 
@@ -50,6 +51,12 @@ StyleSettings Painting8Settings(ParameterSet sliders, const Bitmap24& source) {
   settings.sliders = sliders;
   settings.sourceMean = ComputeMeanColour(source);
   return settings;
+}
+
+// What Painting 8 hands the stroke engine: its precision and stroke sliders, its own progress.
+StampOptions Painting8Options(const StyleSettings& settings) {
+  return {.precision = settings.sliders[kSlotTrackBar5], .pause = settings.sliders[kSlotTrackBar2],
+          .progress = StampProgress::ExpressivePainting};
 }
 
 // ---- A literal version of the stroke engine, written straight from the rules: the grid indexed
@@ -239,7 +246,7 @@ TEST_P(BrushStampEngine, MatchesTheLiteralRules) {
 
   Bitmap24 fast = source;
   RunContext fastContext;
-  BrushStampPainting(source, fast, c.size, c.perBlock, c.spread, c.brushChoice, settings, fastContext);
+  BrushStampPainting(source, fast, c.size, c.perBlock, c.spread, c.brushChoice, Painting8Options(settings), settings, fastContext);
   Bitmap24 reference = source;
   RunContext referenceContext;
   ReferenceBrushStampPainting(source, reference, c.size, c.perBlock, c.spread, c.brushChoice, settings,
@@ -271,8 +278,8 @@ TEST(BrushStampPainting, OddSizeIsRaisedByOne) {
   Bitmap24 odd = source;
   Bitmap24 even = source;
   RunContext context;
-  BrushStampPainting(source, odd, 15, 30, 120, 1, settings, context);
-  BrushStampPainting(source, even, 16, 30, 120, 1, settings, context);
+  BrushStampPainting(source, odd, 15, 30, 120, 1, Painting8Options(settings), settings, context);
+  BrushStampPainting(source, even, 16, 30, 120, 1, Painting8Options(settings), settings, context);
   EXPECT_EQ(odd, even);
 }
 
@@ -284,7 +291,7 @@ TEST(BrushStampPainting, WhiteBrushPaintsNothing) {
   settings.customBrush = &white;
   Bitmap24 painted = source;
   RunContext context;
-  BrushStampPainting(source, painted, 16, 100, 200, 1, settings, context);
+  BrushStampPainting(source, painted, 16, 100, 200, 1, Painting8Options(settings), settings, context);
   EXPECT_EQ(painted, source);
 }
 
@@ -295,7 +302,7 @@ TEST(BrushStampPainting, StopRequestedBeforehandLeavesThePictureAndTheGenerator)
   RunContext context;
   context.Rng.RandomSeed = 77;
   context.AbortRequested = true;
-  BrushStampPainting(source, painted, 16, 10, 200, 1, settings, context);
+  BrushStampPainting(source, painted, 16, 10, 200, 1, Painting8Options(settings), settings, context);
   EXPECT_EQ(painted, Bitmap24(48, 40, 0x123456));
   EXPECT_EQ(context.Rng.RandomSeed, 77u);
 }
@@ -318,13 +325,13 @@ TEST(BrushStampPainting, StopDuringTheFirstPhaseKeepsTheStrokesLaidSoFar) {
   const StyleSettings settings = Painting8Settings(FactoryDefaults(kExpressivePaintingEffectId), source);
   Bitmap24 complete = source;
   RunContext fullContext;
-  BrushStampPainting(source, complete, 16, 30, 150, 1, settings, fullContext);
+  BrushStampPainting(source, complete, 16, 30, 150, 1, Painting8Options(settings), settings, fullContext);
 
   Bitmap24 stopped = source;
   RunContext context;
   StopAfterPumps sink(context, 40);
   context.Progress = &sink;
-  BrushStampPainting(source, stopped, 16, 30, 150, 1, settings, context);
+  BrushStampPainting(source, stopped, 16, 30, 150, 1, Painting8Options(settings), settings, context);
   EXPECT_TRUE(context.AbortRequested);
   EXPECT_NE(stopped, source) << "strokes before the stop stay";
   EXPECT_NE(stopped, complete) << "the run ended early";
@@ -343,21 +350,24 @@ class PercentRecorder : public ProgressSink {
 
 TEST(BrushStampPainting, ProgressPhasesFollowTheCallingStyle) {
   struct Case {
-    int effectId, brushChoice;
+    StampProgress progress;
+    int brushChoice;
     int lowest, highest;  // the shown percentages lie in these phases of four
   };
-  for (const Case& c : {Case{kExpressivePaintingEffectId, 1, 0, 50}, Case{kExpressivePaintingEffectId, 2, 50, 100},
-                        Case{4, 2, 50, 75}}) {
-    SCOPED_TRACE(c.effectId * 10 + c.brushChoice);
+  for (const Case& c : {Case{StampProgress::ExpressivePainting, 1, 0, 50},
+                        Case{StampProgress::ExpressivePainting, 2, 50, 100},
+                        Case{StampProgress::WatercolourContours, 2, 50, 75}}) {
+    SCOPED_TRACE(static_cast<int>(c.progress) * 10 + c.brushChoice);
     const Bitmap24 source = Photo(64, 64);
     StyleSettings settings = Painting8Settings(FactoryDefaults(kExpressivePaintingEffectId), source);
-    settings.effectId = c.effectId;
+    StampOptions options = Painting8Options(settings);
+    options.progress = c.progress;
     Bitmap24 painted = source;
     RunContext context;
     PercentRecorder recorder;
     context.Progress = &recorder;
     context.Processing = true;
-    BrushStampPainting(source, painted, 16, 10, 150, c.brushChoice, settings, context);
+    BrushStampPainting(source, painted, 16, 10, 150, c.brushChoice, options, settings, context);
     ASSERT_FALSE(recorder.percents.empty());
     EXPECT_GE(*std::min_element(recorder.percents.begin(), recorder.percents.end()), c.lowest);
     EXPECT_LE(*std::max_element(recorder.percents.begin(), recorder.percents.end()), c.highest);
@@ -401,16 +411,14 @@ TEST(ExpressivePainting, StepsAreSharpenPaintSharpenDetailPassSharpen) {
     LocalContrast(expectedSource, 90 / 5, plain.sourceMean);
     const int brush = 100 / 4 + 15;
     const int perBlock = 50 * brush * brush / 256;
-    BrushStampPainting(expectedSource, expected, brush, perBlock, 60 / 4 + 98, 1, plain, context);
+    BrushStampPainting(expectedSource, expected, brush, perBlock, 60 / 4 + 98, 1, Painting8Options(plain), plain, context);
     Sharpen3(expected);
     if (details > 0) {
-      BrushStampPainting(expectedSource, expected, brush * 100 / 185, perBlock, details / 3 + 25, 2, plain, context);
+      BrushStampPainting(expectedSource, expected, brush * 100 / 185, perBlock, details / 3 + 25, 2, Painting8Options(plain), plain, context);
     }
     LocalContrast(expected, 90 / 4, plain.sourceMean);
     EXPECT_EQ(source, expectedSource) << "the source stays sharpened";
     EXPECT_EQ(painted, expected);
-    EXPECT_EQ(settings.effectId, kExpressivePaintingEffectId);
-    EXPECT_TRUE(context.Processing) << "a full-size run marks itself as processing";
   }
 }
 
@@ -452,7 +460,7 @@ TEST(ProcessExpressivePainting, FullSizeRunPaintsSharpensTheSourceAndHandlesTiny
     pictures.source = photo;
     StyleSettings settings = Painting8Settings(FactoryDefaults(kExpressivePaintingEffectId), photo);
     RunContext context;
-    ProcessExpressivePainting(pictures, settings, FinishingSettings{}, context);
+    ASSERT_EQ(RunEffect(pictures, settings, FinishingSettings{}, context), RunOutcome::Finished);
     EXPECT_EQ(pictures.result.Width(), width);
     EXPECT_EQ(pictures.result.Height(), height);
     EXPECT_EQ(pictures.untexturedCopy, pictures.result);
@@ -473,7 +481,7 @@ TEST(ProcessExpressivePainting, StopAfterTheFirstPassSkipsTheRest) {
   RunContext context;
   StopAfterPumps sink(context, 60);
   context.Progress = &sink;
-  ProcessExpressivePainting(pictures, settings, FinishingSettings{}, context);
+  EXPECT_EQ(RunEffect(pictures, settings, FinishingSettings{}, context), RunOutcome::Aborted);
   EXPECT_TRUE(context.AbortRequested);
   EXPECT_FALSE(context.Processing);
   EXPECT_NE(pictures.result, photo) << "the strokes laid before the stop stay";

@@ -10,7 +10,8 @@
 #include "core/canvas.h"
 #include "core/filters.h"
 #include "core/rotate_bitmap.h"
-#include "document/image_files.h"
+#include "effects/run_pipeline.h"
+#include "imageio/image_files.h"
 #include "styles/sketch/hatching_picture.h"
 #include "support/picture_checksum.h"
 
@@ -53,10 +54,10 @@ PencilSketchParameters Parameters(int T, int E, int I, int D, int K) {
   return {.edgeThreshold = T, .edgeIntensity = E, .colourIntensity = I, .darkenLighten = D, .contrast = K};
 }
 
-const PencilSketchParameters kDefaults = PencilSketchParametersFrom(FactoryDefaults(0));
+const PencilSketchParameters kDefaults = PencilSketchParametersFrom(FactoryDefaults(kPencilSketchEffectId));
 
 Bitmap24 Sketch(const Bitmap24& source, const PencilSketchParameters& parameters,
-                const FinishingSettings& finishing = {}, const Bitmap24& hatching = TestHatching()) {
+                const SurfaceSettings& finishing = {}, const Bitmap24& hatching = TestHatching()) {
   RunContext context;
   Bitmap24 out;
   PencilSketch(source, out, parameters, hatching, finishing, context);
@@ -79,7 +80,7 @@ TEST(PencilSketch, SlidersAreReadInSlotOrderWithinTheirRanges) {
 TEST(PencilSketch, GivesTheKnownPictureOfTheFixture) {
   const Bitmap24 photo = Photo(48, 40);
   EXPECT_EQ(Fnv1a(Sketch(photo, kDefaults)), 0x2f8b584c4d5c3f9eull);
-  FinishingSettings finishing;
+  SurfaceSettings finishing;
   finishing.softenEdges = true;
   finishing.texture = {.enabled = true, .tileIndex = 0, .strength = 30};
   finishing.textureTile = TestHatching();
@@ -159,7 +160,7 @@ TEST(PencilSketch, ShadedPixelsFollowTheHatchingToneBrightnessAndContrast) {
       {60, 80, 140, 25, 31 + 26 + (91 * 25) / 64 - 25},
       {200, 100, 0, 255, -109 - 254 + (91 * 255) / 64 - 255},
   };
-  FinishingSettings softened;
+  SurfaceSettings softened;
   softened.softenEdges = true;
   const Bitmap24 flat(24, 16, MakeColour(124, 83, 47));
   for (const Case& c : cases) {
@@ -244,7 +245,7 @@ void ReferenceSoftenPass(Bitmap24& d) {
 
 TEST(PencilSketch, SoftenEdgesBlendsWhiteAndNearlyBlackPixelsWithTheirNeighbours) {
   // With T = 0 every pixel is a line pixel, so the option changes nothing but the soften pass.
-  FinishingSettings softened;
+  SurfaceSettings softened;
   softened.softenEdges = true;
   const Bitmap24 photo = Photo(48, 40);
   Bitmap24 expected = Sketch(photo, Parameters(0, 40, 60, 127, 0));
@@ -259,7 +260,7 @@ TEST(PencilSketch, SoftenEdgesBlendsWhiteAndNearlyBlackPixelsWithTheirNeighbours
 }
 
 TEST(PencilSketch, PaperTextureShiftsEveryPixelButRowAndColumnZero) {
-  FinishingSettings textured;
+  SurfaceSettings textured;
   textured.texture = {.enabled = true, .tileIndex = 0, .strength = 45};
   // A 256 × 256 tile with a pattern that shows whether it repeats every 256 pixels.
   Bitmap24 tile(256, 256);
@@ -317,7 +318,7 @@ TEST(PencilSketch, AStopKeepsTheRowsAlreadyDrawn) {
 RunOutcome RunFullSize(RunPictures& pictures, const ParameterSet& sliders, RunContext& context,
                        const FinishingSettings& finishing = {}) {
   StyleSettings settings;
-  settings.effectId = 0;
+  settings.effectId = kPencilSketchEffectId;
   settings.sliders = sliders;
   return RunEffect(pictures, settings, finishing, context);
 }
@@ -327,7 +328,7 @@ TEST(ProcessPencilSketch, SketchesTheTurnedPhotographAndCutsItBackToSize) {
   RunPictures pictures;
   pictures.source = photo;
   RunContext context;
-  ASSERT_EQ(RunFullSize(pictures, FactoryDefaults(0), context), RunOutcome::Finished);
+  ASSERT_EQ(RunFullSize(pictures, FactoryDefaults(kPencilSketchEffectId), context), RunOutcome::Finished);
   EXPECT_FALSE(context.Processing);
 
   // The same chain by hand: turn by 30, soften, sketch, turn back, the centre cut out.
@@ -342,12 +343,10 @@ TEST(ProcessPencilSketch, SketchesTheTurnedPhotographAndCutsItBackToSize) {
   EXPECT_EQ(pictures.result, expected);
 
   // The preview of a square crop runs the same chain and centres it the same way.
-  Bitmap24 preview;
   StyleSettings settings;
-  settings.sliders = FactoryDefaults(0);
+  settings.sliders = FactoryDefaults(kPencilSketchEffectId);
   RunContext previewContext;
-  PreviewPencilSketch(photo, preview, settings, {}, previewContext);
-  EXPECT_EQ(preview, pictures.result);
+  EXPECT_EQ(PreviewPencilSketch(photo, settings, {}, previewContext).picture, pictures.result);
 
   // Golden checksum of the full-size run with the shipped hatching picture, computed once from
   // this implementation; it also guards the hatching picture and the rotation.
@@ -361,14 +360,14 @@ TEST(ProcessPencilSketch, TinyAndVeryWidePicturesKeepTheirSize) {
     RunPictures pictures;
     pictures.source = Photo(size.first, size.second);
     RunContext context;
-    ASSERT_EQ(RunFullSize(pictures, FactoryDefaults(0), context), RunOutcome::Finished);
+    ASSERT_EQ(RunFullSize(pictures, FactoryDefaults(kPencilSketchEffectId), context), RunOutcome::Finished);
     EXPECT_EQ(pictures.result.Width(), size.first);
     EXPECT_EQ(pictures.result.Height(), size.second);
   }
   RunPictures wide;
   wide.source = Bitmap24(200, 20, 0x000000);
   RunContext context;
-  RunFullSize(wide, FactoryDefaults(0), context);
+  RunFullSize(wide, FactoryDefaults(kPencilSketchEffectId), context);
   EXPECT_EQ(wide.result.Pixel(0, 10), 0xFFFFFFu);
   EXPECT_EQ(wide.result.Pixel(199, 10), 0xFFFFFFu);
 }
@@ -379,7 +378,7 @@ TEST(ProcessPencilSketch, AStoppedRunEndsWithThePictureAtSourceSizeAndNoFinishin
   RunContext context;
   StopAtPump shell(context, 3);  // in the first turn: pumps at the start, at row 50 and at row 0
   context.Progress = &shell;
-  EXPECT_EQ(RunFullSize(pictures, FactoryDefaults(0), context), RunOutcome::Aborted);
+  EXPECT_EQ(RunFullSize(pictures, FactoryDefaults(kPencilSketchEffectId), context), RunOutcome::Aborted);
   EXPECT_EQ(pictures.result.Width(), 80);
   EXPECT_EQ(pictures.result.Height(), 60);
   EXPECT_FALSE(context.Processing);
@@ -392,7 +391,7 @@ TEST(ProcessPencilSketch, TheSamplePhotographLooksDrawn) {
   RunPictures pictures;
   pictures.source = sample.picture;
   RunContext context;
-  ASSERT_EQ(RunFullSize(pictures, FactoryDefaults(0), context), RunOutcome::Finished);
+  ASSERT_EQ(RunFullSize(pictures, FactoryDefaults(kPencilSketchEffectId), context), RunOutcome::Finished);
   ASSERT_EQ(pictures.result.Width(), sample.picture.Width());
   // A drawing, not the photograph: most pixels changed, some became dark lines.
   int changed = 0, dark = 0;

@@ -7,7 +7,8 @@
 #include <vector>
 
 #include "core/filters.h"
-#include "effects/catalogue.h"
+#include "effects/run_pipeline.h"
+#include "styles/catalogue.h"
 #include "support/picture_checksum.h"
 
 namespace atelion {
@@ -126,11 +127,13 @@ TEST(RandomPolygons, ShapesThatCannotImproveEndTheRun) {
 TEST(RandomPolygons, AMinimumAboveTheMaximumRaisesTheMaximumSlider) {
   const Bitmap24 source = Photo(48, 40);
   StyleSettings raised = Emergence({100, 10, 30, 200, 100});
+  raised.preview = true;
   RunContext context;
-  Bitmap24 picture;
-  RandomPolygons(source, picture, raised, context);
-  EXPECT_EQ(raised.sliders[kSlotTrackBar4], 200);
-  EXPECT_EQ(picture, Draw(source, Emergence({100, 10, 30, 200, 200})).picture);
+  const StyleOutput output = PreviewRandomPolygons(source, raised, SurfaceSettings{}, context);
+  EXPECT_EQ(output.sliders[kSlotTrackBar4], 200);
+  StyleSettings asRaised = Emergence({100, 10, 30, 200, 200});
+  asRaised.preview = true;
+  EXPECT_EQ(output.picture, Draw(source, asRaised).picture);
 }
 
 TEST(RandomPolygons, RepetitionsFollowThePictureSizeAndTheMaxMode) {
@@ -201,11 +204,10 @@ TEST(RandomPolygons, ThePreviewShowsTheEmergingCanvas) {
   RunContext context;
   CountPreviews sink;
   context.Preview = &sink;
-  Bitmap24 output;
-  PreviewRandomPolygons(source, output, settings, context);
+  const StyleOutput output = PreviewRandomPolygons(source, settings, SurfaceSettings{}, context);
   EXPECT_GT(sink.shown, 0);
   EXPECT_TRUE(sink.sizesMatch);
-  EXPECT_EQ(output, Draw(source, settings).picture);
+  EXPECT_EQ(output.picture, Draw(source, settings).picture);
 }
 
 TEST(ProcessRandomPolygons, TheCanvasBecomesTheResult) {
@@ -220,7 +222,7 @@ TEST(ProcessRandomPolygons, TheCanvasBecomesTheResult) {
     settings.sourceMean = ComputeMeanColour(source);
     RunContext context;
     EXPECT_EQ(RunEffect(pictures, settings, FinishingSettings{}, context), RunOutcome::Finished);
-    EXPECT_EQ(settings.showParametersWindow, endsItself);
+    EXPECT_EQ(pictures.showParametersWindow, endsItself);
     EXPECT_EQ(pictures.result, Draw(source, settings).picture);
     EXPECT_EQ(pictures.untexturedCopy, pictures.result);
     EXPECT_EQ(pictures.source, source);

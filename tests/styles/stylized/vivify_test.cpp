@@ -7,7 +7,8 @@
 #include <tuple>
 
 #include "core/filters.h"
-#include "effects/catalogue.h"
+#include "effects/run_pipeline.h"
+#include "styles/catalogue.h"
 #include "support/picture_checksum.h"
 
 namespace atelion {

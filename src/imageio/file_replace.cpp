@@ -1,4 +1,4 @@
-#include "core/file_replace.h"
+#include "imageio/file_replace.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

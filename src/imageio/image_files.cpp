@@ -1,6 +1,6 @@
 // Picture files: recognising the format, loading whole files, saving without ever destroying the
 // previous file, and the resolution kept in a JPEG's JFIF header.
-#include "document/image_files.h"
+#include "imageio/image_files.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -18,8 +18,8 @@
 #include <string_view>
 #include <system_error>
 
-#include "core/file_replace.h"
-#include "document/codecs.h"
+#include "imageio/file_replace.h"
+#include "imageio/codecs.h"
 
 namespace atelion {
 

@@ -1,4 +1,4 @@
-#include "effects/catalogue.h"
+#include "styles/catalogue.h"
 
 #include <gtest/gtest.h>
 

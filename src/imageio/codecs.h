@@ -9,7 +9,7 @@
 
 #include "core/bitmap24.h"
 #include "core/status.h"
-#include "document/image_files.h"
+#include "imageio/image_files.h"
 
 namespace atelion::codecs {
 

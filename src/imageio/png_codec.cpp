@@ -8,7 +8,7 @@
 
 #include <png.h>
 
-#include "document/codecs.h"
+#include "imageio/codecs.h"
 
 namespace atelion::codecs {
 

@@ -5,7 +5,7 @@
 
 #include <gif_lib.h>
 
-#include "document/codecs.h"
+#include "imageio/codecs.h"
 
 namespace atelion::codecs {
 

@@ -1,4 +1,4 @@
-#include "document/image_files.h"
+#include "imageio/image_files.h"
 
 #include <gif_lib.h>
 #include <gtest/gtest.h>

@@ -61,16 +61,4 @@ int ReadJfifDensity(const std::filesystem::path& path);
 /// Writes `dpi` (units dots per inch) into the JFIF header of a saved JPEG; no header, no change.
 Status WriteJfifDensity(const std::filesystem::path& path, int dpi);
 
-/// How much a download may take before it is abandoned.
-struct DownloadLimits {
-  std::size_t maxBytes = 64u << 20;  // far above any photograph worth turning into a drawing
-  int maxRedirects = 5;
-  int connectTimeoutSeconds = 15;
-  int totalTimeoutSeconds = 60;
-};
-
-/// Fetches a picture from an http or https address and decodes it. Checks the HTTP status,
-/// caps the size and times out; an unknown format gives "Unrecognized file format!".
-LoadedImage DownloadImage(const std::string& address, const DownloadLimits& limits = {});
-
 }  // namespace atelion

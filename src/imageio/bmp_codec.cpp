@@ -6,7 +6,7 @@
 
 #include <stb/stb_image.h>
 
-#include "document/codecs.h"
+#include "imageio/codecs.h"
 
 namespace atelion::codecs {
 

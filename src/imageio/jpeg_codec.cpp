@@ -10,7 +10,7 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
-#include "document/codecs.h"
+#include "imageio/codecs.h"
 
 namespace atelion::codecs {
 

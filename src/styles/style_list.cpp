@@ -1,0 +1,95 @@
+// The style list: one line per style, in the order of the style numbers. A new style is its own
+// files under styles/<family>/ and its line here, in place of `NotYetBuilt`.
+#include "styles/style_list.h"
+
+#include "styles/catalogue_table.h"
+#include "styles/painting/painting_7.h"
+#include "styles/painting/painting_8.h"
+#include "styles/sketch/pencil_sketch_1.h"
+#include "styles/stylized/emergence.h"
+#include "styles/stylized/no_filter.h"
+#include "styles/stylized/vivify.h"
+
+namespace atelion {
+namespace {
+
+using enum FullSizeMethod;
+
+// clang-format off
+constexpr std::array<StyleEntry, kEffectCount> kStyleList = {{
+  kPencilSketchStyle,                              //  0 Pencil sketch 1
+  NotYetBuilt(1, ProcessSobelFilter),              //  1 Pencil sketch 2 (b&w)
+  NotYetBuilt(2, ProcessColourSobel),              //  2 Pencil sketch 3 (color)
+  NotYetBuilt(3, ProcessPenandInkSketch),          //  3 Pen & Ink sketch 1
+  NotYetBuilt(4, ProcessPainting),                 //  4 Painting 1 (watercolor)
+  NotYetBuilt(5, ProcessPainting2),                //  5 Painting 2 (brushstrokes)
+  NotYetBuilt(6, ProcessPainting3),                //  6 Painting 3
+  NotYetBuilt(7, ProcessPainting4),                //  7 Painting 4 (brushstrokes)
+  NotYetBuilt(8, ProcessRegionGrowing),            //  8 Painting 5 (watercolor)
+  NotYetBuilt(9, ProcessRegionGrowing),            //  9 Painting 6
+  NotYetBuilt(10, ProcessColouredSquares),         // 10 Pixelation
+  NotYetBuilt(11, ProcessColouredCircles),         // 11 Colored dots
+  kVivifyStyle,                                    // 12 Vivify photo
+  NotYetBuilt(13, ProcessAlphaBlend),              // 13 Merge source and result images
+  kNoFilterStyle,                                  // 14 Frame, texture and text only
+  kRandomStrokesStyle,                             // 15 Painting 7 (brushstrokes)
+  NotYetBuilt(16, ProcessPencilStrokes),           // 16 Oil pastel sketch (color)
+  NotYetBuilt(17, ProcessCartoonify),              // 17 Cartoon 1
+  NotYetBuilt(18, ProcessColourInk),               // 18 Cartoon 2
+  NotYetBuilt(19, ProcessSepia),                   // 19 Vintage photo
+  kExpressivePaintingStyle,                        // 20 Painting 8 (expressive brushstrokes)
+  NotYetBuilt(21, ProcessPenAndInkSketch2),        // 21 Pen & Ink sketch 2
+  kEmergenceStyle,                                 // 22 Emergence
+  NotYetBuilt(23, ProcessNewPencilSketch),         // 23 Pencil sketch 4
+  NotYetBuilt(24, ProcessPencilSketch5),           // 24 Pencil sketch 5
+  NotYetBuilt(25, ProcessShadedTriangles),         // 25 Emergence 2
+  NotYetBuilt(26, ProcessHalfToneLines),           // 26 Linear halftoning
+  NotYetBuilt(27, ProcessPainting9),               // 27 Painting 9
+  NotYetBuilt(28, ProcessPainting10),              // 28 Painting 10
+  NotYetBuilt(29, ProcessAbstract),                // 29 Abstract
+  NotYetBuilt(30, ProcessPainting11),              // 30 Painting 11
+  NotYetBuilt(31, ProcessPencilSketch6),           // 31 Pencil sketch 6
+}};
+// clang-format on
+
+// The list against the catalogue, checked by the compiler: a mismatch stops the build at the
+// `throw` that names it.
+consteval bool StyleListMatchesCatalogue() {
+  for (int id = 0; id < kEffectCount; ++id) {
+    const StyleEntry& style = kStyleList[id];
+    const EffectDescription& row = catalogue_table::kEffectTable[id];
+    if (style.effectId != id) throw "style list: place i must hold style number i (one missing or there twice)";
+    if (style.method != row.method) throw "style list: the full-size method differs from the catalogue's";
+    if (style.fullSize == nullptr) {
+      if (style.preview != nullptr || style.manualBrush != nullptr) {
+        throw "style list: a preview or brush for a style that is not built";
+      }
+      continue;
+    }
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+      if (style.rowLabels[slot] != row.sliders[slot].labelLine) {
+        throw "style list: a style reads a slider row that the catalogue labels otherwise";
+      }
+    }
+  }
+  return true;
+}
+static_assert(StyleListMatchesCatalogue());
+
+}  // namespace
+
+std::span<const StyleEntry, kEffectCount> StyleList() { return kStyleList; }
+
+const StyleEntry* FindStyle(int effectId) { return IsEffectId(effectId) ? &kStyleList[effectId] : nullptr; }
+
+bool StyleAvailable(int effectId) {
+  const StyleEntry* style = FindStyle(effectId);
+  return style != nullptr && style->fullSize != nullptr;
+}
+
+bool StyleHasPreview(int effectId) {
+  const StyleEntry* style = FindStyle(effectId);
+  return style != nullptr && style->preview != nullptr;
+}
+
+}  // namespace atelion
