@@ -6,45 +6,43 @@
 
 namespace atelion {
 
-namespace {
-
-// Copies the overlapping top-left area of an old pixel array into a new one of another size.
-std::vector<std::uint8_t> KeepTopLeft(const std::vector<std::uint8_t>& old, int oldWidth, int oldHeight,
-                                      int width, int height, int bytesPerPixel, std::uint8_t fill) {
+template <int BytesPerPixel>
+void PixelBuffer<BytesPerPixel>::Reshape(int width, int height, std::uint8_t fill) {
   if (width < 0 || height < 0) throw std::invalid_argument("picture size must not be negative");
-  std::vector<std::uint8_t> pixels(static_cast<std::size_t>(width) * height * bytesPerPixel, fill);
-  const int keepWidth = std::min(width, oldWidth);
-  const int keepHeight = std::min(height, oldHeight);
+  if (width == width_ && height == height_) return;
+  std::vector<std::uint8_t> pixels(static_cast<std::size_t>(width) * height * kBytesPerPixel, fill);
+  const int keepWidth = std::min(width, width_);
+  const int keepHeight = std::min(height, height_);
   for (int y = 0; y < keepHeight; ++y) {
-    std::memcpy(pixels.data() + static_cast<std::size_t>(y) * width * bytesPerPixel,
-                old.data() + static_cast<std::size_t>(y) * oldWidth * bytesPerPixel,
-                static_cast<std::size_t>(keepWidth) * bytesPerPixel);
+    std::memcpy(pixels.data() + static_cast<std::size_t>(y) * width * kBytesPerPixel, Row(y),
+                static_cast<std::size_t>(keepWidth) * kBytesPerPixel);
   }
-  return pixels;
+  pixels_ = std::move(pixels);
+  width_ = width;
+  height_ = height;
 }
 
-}  // namespace
+template <int BytesPerPixel>
+void PixelBuffer<BytesPerPixel>::FillPixels(const std::uint8_t* pixel) {
+  if (std::all_of(pixel, pixel + kBytesPerPixel, [pixel](std::uint8_t b) { return b == pixel[0]; })) {
+    std::fill(pixels_.begin(), pixels_.end(), pixel[0]);
+    return;
+  }
+  for (std::size_t i = 0; i < pixels_.size(); i += kBytesPerPixel) std::memcpy(&pixels_[i], pixel, kBytesPerPixel);
+}
+
+template class PixelBuffer<3>;
+template class PixelBuffer<4>;
 
 Bitmap24::Bitmap24(int width, int height, Colour fill) {
   Resize(width, height);
   Fill(fill);
 }
 
-void Bitmap24::Resize(int width, int height) {
-  if (width == width_ && height == height_) return;
-  pixels_ = KeepTopLeft(pixels_, width_, height_, width, height, kBytesPerPixel, 0xFF);
-  width_ = width;
-  height_ = height;
-}
-
 void Bitmap24::Fill(Colour colour) {
   const std::uint8_t bgr[3] = {static_cast<std::uint8_t>(BlueOf(colour)), static_cast<std::uint8_t>(GreenOf(colour)),
                                static_cast<std::uint8_t>(RedOf(colour))};
-  if (bgr[0] == bgr[1] && bgr[1] == bgr[2]) {
-    std::fill(pixels_.begin(), pixels_.end(), bgr[0]);
-    return;
-  }
-  for (std::size_t i = 0; i < pixels_.size(); i += 3) std::memcpy(&pixels_[i], bgr, 3);
+  FillPixels(bgr);
 }
 
 Colour Bitmap24::Pixel(int x, int y) const {
@@ -59,20 +57,6 @@ void Bitmap24::SetPixel(int x, int y, Colour colour) {
   p[0] = static_cast<std::uint8_t>(BlueOf(colour));
   p[1] = static_cast<std::uint8_t>(GreenOf(colour));
   p[2] = static_cast<std::uint8_t>(RedOf(colour));
-}
-
-Bitmap32::Bitmap32(int width, int height, std::uint8_t fill) {
-  if (width < 0 || height < 0) throw std::invalid_argument("picture size must not be negative");
-  width_ = width;
-  height_ = height;
-  pixels_.assign(static_cast<std::size_t>(width) * height * kBytesPerPixel, fill);
-}
-
-void Bitmap32::Resize(int width, int height) {
-  if (width == width_ && height == height_) return;
-  pixels_ = KeepTopLeft(pixels_, width_, height_, width, height, kBytesPerPixel, 0);
-  width_ = width;
-  height_ = height;
 }
 
 }  // namespace atelion

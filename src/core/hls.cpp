@@ -3,15 +3,14 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/rounding.h"
+
 namespace atelion {
 
 namespace {
 
 constexpr double kHlsMax = 240.0;
 constexpr double kRgbMax = 255.0;
-
-// Round halves to even, as the description's Round does (nearbyint in the default rounding mode).
-double RoundHalfEven(double value) { return std::nearbyint(value); }
 
 // The value of one channel at hue position `hue` between the low and high levels, rounded.
 double HueToLevel(double low, double high, int hue) {

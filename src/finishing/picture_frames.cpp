@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "core/geometry.h"
+#include "core/rounding.h"
 #include "imageio/image_files.h"
 
 namespace atelion {
@@ -35,8 +36,6 @@ void TintFrame(Bitmap24& frame, const FrameTint& tint) {
     }
   }
 }
-
-int RoundHalfEven(double value) { return static_cast<int>(std::nearbyint(value)); }
 
 // Lays `frame` over `canvas` scaled by nearest pixel to the canvas's size: canvas pixel (x, y)
 // takes frame pixel (x · FW div width, y · FH div height), blended by its alpha with the
@@ -76,8 +75,8 @@ CustomFrameScale ScaleCustomFrame(const Bitmap32& frame, const CustomFrameOpenin
   CustomFrameScale scale;
   scale.fx = static_cast<double>(pictureWidth) / (opening.xr - opening.xl);
   scale.fy = static_cast<double>(pictureHeight) / (opening.yb - opening.yt);
-  scale.width = RoundHalfEven(frame.Width() * scale.fx);
-  scale.height = RoundHalfEven(frame.Height() * scale.fy);
+  scale.width = RoundHalfEvenToInt(frame.Width() * scale.fx);
+  scale.height = RoundHalfEvenToInt(frame.Height() * scale.fy);
   return scale;
 }
 
@@ -178,7 +177,7 @@ Point AddCustomFrame(Bitmap24& picture, const Bitmap32& frame, bool autoFit) {
   const CustomFrameScale scale = ScaleCustomFrame(frame, opening, picture.Width(), picture.Height());
   if (scale.width < 1 || scale.height < 1) return {};
   Bitmap24 canvas(scale.width, scale.height, 0xFFFFFF);
-  const Point offset{RoundHalfEven(opening.xl * scale.fx), RoundHalfEven(opening.yt * scale.fy)};
+  const Point offset{RoundHalfEvenToInt(opening.xl * scale.fx), RoundHalfEvenToInt(opening.yt * scale.fy)};
   DrawPicture(canvas, offset.x, offset.y, picture);
   LayScaledFrameOver(canvas, frame);
   picture = std::move(canvas);
@@ -255,11 +254,11 @@ Bitmap24 PreviewCustomFrame(const Bitmap24& source, int margin, Colour fillColou
   if (scale.width < 1 || scale.height < 1) return preview;
   Bitmap24 canvas(scale.width, scale.height, 0xFFFFFF);
   FillRect(canvas,
-           Rect{RoundHalfEven(opening.xl * scale.fx), RoundHalfEven(opening.yt * scale.fy),
-                RoundHalfEven(opening.xr * scale.fx), RoundHalfEven(opening.yb * scale.fy)},
+           Rect{RoundHalfEvenToInt(opening.xl * scale.fx), RoundHalfEvenToInt(opening.yt * scale.fy),
+                RoundHalfEvenToInt(opening.xr * scale.fx), RoundHalfEvenToInt(opening.yb * scale.fy)},
            fillColour);
   const int halfMargin = margin / 2;
-  DrawPicture(canvas, RoundHalfEven(opening.xl * scale.fx + halfMargin), RoundHalfEven(opening.yt * scale.fy + halfMargin),
+  DrawPicture(canvas, RoundHalfEvenToInt(opening.xl * scale.fx + halfMargin), RoundHalfEvenToInt(opening.yt * scale.fy + halfMargin),
               source);
   LayScaledFrameOver(canvas, frame);
   // Fit the longer side to the box, keep the proportions, centre.

@@ -48,11 +48,11 @@ void ApplySurface(Bitmap24& picture, const SurfaceSettings& surface);
 /// What a style's run gives back.
 struct StyleOutput {
   /// The drawing, at the size of the picture the style drew from.
-  Bitmap24 picture;
+  Bitmap24 picture{};
   /// The style laid soften and texture itself; `untextured` then holds the drawing before them,
   /// or nothing when the style kept none (the untextured copy of the result is left as it was).
   bool surfaceApplied = false;
-  Bitmap24 untextured;
+  Bitmap24 untextured{};
   /// The slider values as the style used them: a style may move a slider (a minimum size above
   /// its maximum, say), and the window then shows what was actually used.
   ParameterSet sliders{};

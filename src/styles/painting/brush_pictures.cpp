@@ -9,14 +9,14 @@
 #include <numbers>
 #include <vector>
 
+#include "core/rotate_bitmap.h"
+#include "core/rounding.h"
+
 namespace atelion {
 
 namespace {
 
 constexpr int kPixelBytes = Bitmap32::kBytesPerPixel;
-
-// Nearest integer with halves to even (the default rounding mode).
-std::int64_t RoundHalfEven(double value) { return static_cast<std::int64_t>(std::nearbyint(value)); }
 
 }  // namespace
 
@@ -77,40 +77,11 @@ void RotateBitmap32(const Bitmap32& S, Bitmap32& D, int angle) {
     RotateBitmap32(source, D, angle);
     return;
   }
-  const int width = S.Width();
-  const int height = S.Height();
-  // y points down, so turning by −angle in the usual orientation is clockwise on the screen.
-  const double theta = -angle * std::numbers::pi / 180.0;
-  const double sn = std::sin(theta);
-  const double cs = std::cos(theta);
-
-  const int turnedWidth =
-      static_cast<int>(std::llabs(RoundHalfEven(height * sn)) + std::llabs(RoundHalfEven(width * cs)));
-  const int turnedHeight =
-      static_cast<int>(std::llabs(RoundHalfEven(width * sn)) + std::llabs(RoundHalfEven(height * cs)));
-  D = Bitmap32(turnedWidth, turnedHeight);
-
-  // Integer division truncates toward zero throughout, also for the negative offsets of a
-  // turned picture narrower than the source and for (t − 1) / 2 with negative t.
-  const int halfWidth = width / 2;
-  const int halfHeight = height / 2;
-  const int offsetX = (turnedWidth - width) / 2;
-  const int offsetY = (turnedHeight - height) / 2;
-
-  for (int y = 0; y < turnedHeight; ++y) {
-    std::uint8_t* out = D.Row(y);
-    // Doubled offsets from the centre, measured at pixel centres, keep the arithmetic in integers.
-    const std::int64_t v = 2 * static_cast<std::int64_t>(y - offsetY - halfHeight) + 1;
-    for (int x = 0; x < turnedWidth; ++x) {
-      const std::int64_t u = 2 * static_cast<std::int64_t>(x - offsetX - halfWidth) + 1;
-      const std::int64_t sx = (RoundHalfEven(u * cs - v * sn) - 1) / 2 + halfWidth;
-      const std::int64_t sy = (RoundHalfEven(u * sn + v * cs) - 1) / 2 + halfHeight;
-      // Pixels that fall outside S stay transparent black, as D was created.
-      if (sx < 0 || sx >= width || sy < 0 || sy >= height) continue;
-      std::memcpy(out + kPixelBytes * static_cast<std::size_t>(x),
-                  S.Row(static_cast<int>(sy)) + kPixelBytes * static_cast<std::size_t>(sx), kPixelBytes);
-    }
-  }
+  const TurnGeometry turn(S.Width(), S.Height(), angle, true);
+  D = Bitmap32(turn.TurnedWidth(), turn.TurnedHeight());
+  // Pixels that fall outside S are transparent black.
+  constexpr std::uint8_t kTransparent[4] = {0, 0, 0, 0};
+  for (int y = 0; y < turn.TurnedHeight(); ++y) turn.TurnRow(S, D, y, kTransparent);
 }
 
 }  // namespace atelion
