@@ -3,15 +3,26 @@
 //   atelion-cli convert IN OUT --style NAME|ID [--p1..--p5 N] [--soften] [--texture TILE] [--texture-strength N]
 //                       [--frame ENTRY [--frame-margin N] [--frame-fill RRGGBB] …]
 //                       [--text TEXT [--font NAME] [--font-size N] [--font-style LIST] …]
+// CLI11 splits the command line. Each option's reader turns its value into settings as the option
+// is met, so the first unusable value is the one reported; the checks that need every option, and
+// the conversion itself, come after the whole line was read.
 #include <unistd.h>
 
+#include <CLI/CLI.hpp>
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <charconv>
 #include <csignal>
 #include <cstdio>
+#include <functional>
+#include <map>
+#include <memory>
 #include <optional>
+#include <sstream>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "app/terminal_progress.h"
@@ -27,54 +38,31 @@
 namespace atelion {
 namespace {
 
-constexpr const char* kUsage =
-    "usage: atelion-cli styles\n"
-    "       atelion-cli convert IN OUT --style NAME|ID [options]\n"
-    "\n"
-    "Turns a photograph into a drawing or painting.\n"
-    "\n"
-    "convert options:\n"
-    "  --style NAME|ID        the style, by name (as `atelion-cli styles` lists it) or number\n"
-    "  --p1 .. --p5 N         slider values of rows 1 to 5 (default: the style's defaults)\n"
-    "  --params FILE.atp      slider values (and, without --style, the style) from a parameter file\n"
-    "  --soften               soften the edges of the result\n"
-    "  --texture TILE         lay paper texture TILE (1..10) over the result\n"
-    "  --texture-strength N   texture strength in percent, 0..100 (default 25)\n"
-    "  --frame ENTRY          add a frame, by number 0..6 or name: Simple frame, Lined frame,\n"
-    "                         Realistic frame, Colored frame, Horizontal triptych, Brushstrokes,\n"
-    "                         Custom frame\n"
-    "  --frame-margin N       frame margin in pixels, half on each side, 0..5000 (default 150)\n"
-    "  --frame-fill RRGGBB    margin colour, also the ground of the triptych and the brushstrokes\n"
-    "                         (default 000000)\n"
-    "  --frame-line RRGGBB    line colour of the lined frame (default FFFFFF)\n"
-    "  --frame-spacing N      gap between the triptych's panels, 0..500 (default 75)\n"
-    "  --frame-number N       picture of the realistic frame (1..12) or the coloured frame (1..5)\n"
-    "  --frame-red N, --frame-green N, --frame-blue N\n"
-    "                         colour offsets of the coloured frame, -255..255 (default 0)\n"
-    "  --frame-picture FILE   the custom frame's picture, a PNG file with a transparent opening\n"
-    "                         (default: a built-in frame that suits the picture's shape)\n"
-    "  --text TEXT            write one line of text (UTF-8) on the result, after the frame\n"
-    "  --font NAME            font family of the text (default DejaVu Sans; a missing family\n"
-    "                         falls back to it, and a note says so)\n"
-    "  --font-size N          text size in points, 1..500 (default 12)\n"
-    "  --font-style LIST      comma-separated: bold, italic, underline, strikeout\n"
-    "  --text-colour RRGGBB   text colour (default FFFFFF)\n"
-    "  --text-position N      1 Top left, 2 Top middle, 3 Top right, 4 Middle left, 5 Center,\n"
-    "                         6 Middle right, 7 Bottom left, 8 Bottom middle, 9 Bottom right\n"
-    "                         (default 9), by number or name\n"
-    "  --text-opacity N       0 (invisible) .. 255 (opaque, the default)\n"
-    "  --text-shadow          a black shadow one pixel right and down\n"
-    "\n"
-    "The output format follows OUT's extension: .jpg/.jpeg (quality 95, the source's dpi), .png, .bmp.\n"
-    "Exit status: 0 done, 2 bad arguments, 3 unreadable input, 4 failed write, 5 cancelled,\n"
-    "6 style not available.\n";
+// ---- Reading values --------------------------------------------------------------------------
 
-RunContext* activeContext = nullptr;
+/// The values a numeric option accepts: checked with `Contains`, described in messages with
+/// `Words` and in the help with `Dots`.
+struct NumberRange {
+  int minimum;
+  int maximum;
+  constexpr NumberRange(int minimum, int maximum) : minimum(minimum), maximum(maximum) {}
+  constexpr NumberRange(const FrameSettingRange& range) : minimum(range.minimum), maximum(range.maximum) {}
+  constexpr bool Contains(int value) const { return value >= minimum && value <= maximum; }
+  std::string Words() const { return "from " + std::to_string(minimum) + " to " + std::to_string(maximum); }
+  std::string Dots() const { return std::to_string(minimum) + ".." + std::to_string(maximum); }
+};
 
-extern "C" void StopOnInterrupt(int) {
-  if (activeContext) activeContext->AbortRequested = true;
-}
+// The paper texture panel offers ten tiles; the knob turns from 0 to 100 percent, and the
+// command line starts it at 25, where a mid-grey tile leaves the picture as it is.
+constexpr NumberRange kTextureTileRange{1, 10};
+constexpr NumberRange kTextureStrengthRange{0, 100};
+constexpr int kDefaultTextureStrength = 25;
+constexpr NumberRange kFontSizeRange{kMinFontSize, kMaxFontSize};
+constexpr NumberRange kTextOpacityRange{kMinTextOpacity, kMaxTextOpacity};
+constexpr NumberRange kTextPositionRange{kTextTopLeft, kTextBottomRight};
 
+/// A whole decimal number and nothing else: no blanks, no '+', no fraction, nothing that
+/// overflows an int.
 std::optional<int> ParseNumber(const std::string& text) {
   int value = 0;
   const char* end = text.data() + text.size();
@@ -86,6 +74,12 @@ std::optional<int> ParseNumber(const std::string& text) {
 std::string Lower(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
   return text;
+}
+
+std::string Trimmed(const std::string& text) {
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return {};
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
 // A style by number or by its name in any letter case.
@@ -100,12 +94,6 @@ std::optional<int> FindStyle(const std::string& text) {
   return std::nullopt;
 }
 
-std::string Trimmed(const std::string& text) {
-  const std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return {};
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 // A frame list entry by number or by its name in any letter case, blanks around it ignored.
 std::optional<int> FindFrameStyle(const std::string& text) {
   if (const auto number = ParseNumber(text)) {
@@ -118,16 +106,70 @@ std::optional<int> FindFrameStyle(const std::string& text) {
   return std::nullopt;
 }
 
+// A position entry 1..9 by number or by its list text in any letter case.
+std::optional<int> FindTextPosition(const std::string& text) {
+  if (const auto number = ParseNumber(text)) {
+    if (kTextPositionRange.Contains(*number)) return number;
+    return std::nullopt;
+  }
+  for (int entry = kTextPositionRange.minimum; entry <= kTextPositionRange.maximum; ++entry) {
+    if (Lower(TextPositionName(entry)) == Lower(Trimmed(text))) return entry;
+  }
+  return std::nullopt;
+}
+
 // RRGGBB in hexadecimal, with or without a leading '#'.
 std::optional<Colour> ParseHexColour(const std::string& text) {
   const std::string digits = text.starts_with('#') ? text.substr(1) : text;
-  if (digits.size() != 6 || !std::all_of(digits.begin(), digits.end(), [](unsigned char c) { return std::isxdigit(c); })) {
-    return std::nullopt;
-  }
+  const auto isHexDigit = [](unsigned char c) { return std::isxdigit(c) != 0; };
+  if (digits.size() != 6 || !std::all_of(digits.begin(), digits.end(), isHexDigit)) return std::nullopt;
   unsigned value = 0;
   std::from_chars(digits.data(), digits.data() + digits.size(), value, 16);
   return MakeColour(static_cast<int>(value >> 16), static_cast<int>(value >> 8), static_cast<int>(value));
 }
+
+std::string HexColour(Colour colour) {
+  char text[8];
+  std::snprintf(text, sizeof text, "%02X%02X%02X", RedOf(colour), GreenOf(colour), BlueOf(colour));
+  return text;
+}
+
+// ---- Refusing a command line -------------------------------------------------------------------
+
+/// A command line that cannot be carried out: the exit status and the message that says why.
+struct CommandLineError {
+  ExitCode code;
+  std::string message;
+};
+
+[[noreturn]] void Refuse(std::string message, ExitCode code = kExitBadArguments) {
+  throw CommandLineError{code, std::move(message)};
+}
+
+/// An option's value, or nothing when the command line ends right after the option.
+using OptionValue = std::optional<std::string>;
+
+int ReadWholeNumber(const OptionValue& text, const std::string& problem) {
+  const auto number = text ? ParseNumber(*text) : std::nullopt;
+  if (!number) Refuse(problem);
+  return *number;
+}
+
+// A whole number within `range`; otherwise `need` followed by the range, as in "--font-size needs
+// a size in points from 1 to 500".
+int ReadNumberIn(const OptionValue& text, const NumberRange& range, const std::string& need) {
+  const auto number = text ? ParseNumber(*text) : std::nullopt;
+  if (!number || !range.Contains(*number)) Refuse(need + " " + range.Words());
+  return *number;
+}
+
+Colour ReadColour(const std::string& option, const OptionValue& text) {
+  const auto colour = text ? ParseHexColour(*text) : std::nullopt;
+  if (!colour) Refuse(option + " needs a colour as six hexadecimal digits RRGGBB");
+  return *colour;
+}
+
+// ---- What convert's options gather ---------------------------------------------------------------
 
 // The frame options of a conversion; which of them suit the chosen entry is checked once all are read.
 struct FrameOptions {
@@ -136,108 +178,6 @@ struct FrameOptions {
   std::optional<int> frameNumber;
   std::vector<std::string> given;  ///< the --frame-… options met, in order
 };
-
-// The numeric frame options that map straight onto a setting, each with the setting's range.
-struct FrameNumberOption {
-  const char* name;
-  const FrameSettingRange& range;
-  int FrameSettings::*field;
-};
-const FrameNumberOption kFrameNumberOptions[] = {
-    {"--frame-margin", kFrameMarginRange, &FrameSettings::margin},
-    {"--frame-spacing", kPanelSpacingRange, &FrameSettings::panelSpacing},
-    {"--frame-red", kFrameColourOffsetRange, &FrameSettings::redOffset},
-    {"--frame-green", kFrameColourOffsetRange, &FrameSettings::greenOffset},
-    {"--frame-blue", kFrameColourOffsetRange, &FrameSettings::blueOffset},
-};
-
-std::string RangeText(const FrameSettingRange& range) {
-  return "from " + std::to_string(range.minimum) + " to " + std::to_string(range.maximum);
-}
-
-// Reads one --frame… option with its value `text` (null when the command line ends); false with
-// `problem` set when the option is unknown or its value unusable.
-bool ReadFrameOption(const std::string& option, const std::string* text, FrameOptions& frame, std::string& problem) {
-  if (option == "--frame") {
-    frame.entry = text ? FindFrameStyle(*text) : std::nullopt;
-    if (!frame.entry) problem = "--frame needs a frame number from 0 to 6 or a frame name (see --help)";
-    return frame.entry.has_value();
-  }
-  frame.given.push_back(option);
-  for (const FrameNumberOption& number : kFrameNumberOptions) {
-    if (option != number.name) continue;
-    const auto value = text ? ParseNumber(*text) : std::nullopt;
-    if (!value || !number.range.Contains(*value)) {
-      problem = option + " needs a whole number " + RangeText(number.range);
-      return false;
-    }
-    frame.settings.*number.field = *value;
-    return true;
-  }
-  if (option == "--frame-fill" || option == "--frame-line") {
-    const auto colour = text ? ParseHexColour(*text) : std::nullopt;
-    if (!colour) {
-      problem = option + " needs a colour as six hexadecimal digits RRGGBB";
-      return false;
-    }
-    (option == "--frame-fill" ? frame.settings.frameFillColor : frame.settings.frameLineColor) = *colour;
-    return true;
-  }
-  if (option == "--frame-number") {
-    frame.frameNumber = text ? ParseNumber(*text) : std::nullopt;
-    if (!frame.frameNumber) problem = "--frame-number needs a whole number";
-    return frame.frameNumber.has_value();
-  }
-  if (option == "--frame-picture") {
-    if (!text || text->empty()) {
-      problem = "--frame-picture needs a PNG file with transparency";
-      return false;
-    }
-    frame.settings.customFramePath = *text;
-    frame.settings.useDefaultFrame = false;
-    return true;
-  }
-  problem = "unknown option " + option;
-  return false;
-}
-
-// Whether a --frame-… option means anything for frame list entry `entry`.
-bool FrameOptionApplies(const std::string& option, FrameStyle entry) {
-  if (option == "--frame-margin" || option == "--frame-fill") return true;
-  if (option == "--frame-line") return entry == FrameStyle::Lined;
-  if (option == "--frame-spacing") return entry == FrameStyle::HorizontalTriptych;
-  if (option == "--frame-number") return entry == FrameStyle::Realistic || entry == FrameStyle::Coloured;
-  if (option == "--frame-picture") return entry == FrameStyle::Custom;
-  return entry == FrameStyle::Coloured;  // the colour offsets
-}
-
-// Checks the frame options against the chosen entry and fills in the frame number; false with
-// `problem` set when an option does not suit it.
-bool CheckFrameOptions(FrameOptions& frame, std::string& problem) {
-  if (!frame.entry) {
-    if (frame.given.empty()) return true;
-    problem = frame.given.front() + " needs --frame";
-    return false;
-  }
-  const auto entry = static_cast<FrameStyle>(*frame.entry);
-  frame.settings.entry = *frame.entry;
-  const std::string name = Trimmed(FrameStyleName(*frame.entry));
-  for (const std::string& option : frame.given) {
-    if (FrameOptionApplies(option, entry)) continue;
-    problem = option + " does not apply to the frame \"" + name + "\"";
-    return false;
-  }
-  if (frame.frameNumber) {
-    const bool realistic = entry == FrameStyle::Realistic;
-    const FrameSettingRange& range = realistic ? kRealisticFrameRange : kColouredFrameRange;
-    if (!range.Contains(*frame.frameNumber)) {
-      problem = "--frame-number of the frame \"" + name + "\" must lie " + RangeText(range);
-      return false;
-    }
-    (realistic ? frame.settings.realisticFrame : frame.settings.colouredFrame) = *frame.frameNumber;
-  }
-  return true;
-}
 
 // The text options of a conversion. On the command line the shadow is asked for with
 // --text-shadow, so it starts off.
@@ -251,84 +191,472 @@ struct TextOptions {
   std::vector<std::string> given;  ///< the other text options met, in order
 };
 
-bool IsTextOption(const std::string& option) {
-  return option == "--text" || option == "--font" || option == "--font-size" || option == "--font-style" ||
-         option.starts_with("--text-");
+/// Everything the options of `convert` ask for, before any picture is read.
+struct ConvertRequest {
+  std::string input;
+  std::string output;
+  std::optional<int> effectId;
+  std::array<std::optional<int>, kSlotCount> sliders;
+  std::optional<ParameterFile> parameters;
+  FinishingSettings finishing = [] {
+    FinishingSettings finishing;
+    finishing.texture.strength = kDefaultTextureStrength;
+    return finishing;
+  }();
+  FrameOptions frame;
+  TextOptions text;
+};
+
+void ReadStyle(const OptionValue& name, ConvertRequest& request) {
+  if (!name) Refuse("--style needs a style name or number");
+  request.effectId = FindStyle(*name);
+  if (!request.effectId) Refuse("unknown style \"" + *name + "\" (see atelion-cli styles)");
 }
 
-// A position entry 1..9 by number or by its list text in any letter case.
-std::optional<int> FindTextPosition(const std::string& text) {
-  if (const auto number = ParseNumber(text)) {
-    if (*number >= kTextTopLeft && *number <= kTextBottomRight) return number;
-    return std::nullopt;
+// The file's values for every style, and its style for a command line without --style.
+void ReadParameterFile(const OptionValue& path, ConvertRequest& request) {
+  if (!path) Refuse("--params needs a parameter file");
+  request.parameters = ParameterFile::FromTables(ParameterTables(), kStartCatalogueIndex);
+  const ParameterFileLoad load = LoadParameterFile(*path, *request.parameters);
+  if (!load.status) Refuse(*path + ": " + load.status.message(), kExitUnreadableInput);
+  for (const std::string& brush : load.unreadableBrushes) {
+    std::fprintf(stderr, "atelion-cli: skipped the unreadable custom brush %s\n", brush.c_str());
   }
-  for (int entry = kTextTopLeft; entry <= kTextBottomRight; ++entry) {
-    if (Lower(TextPositionName(entry)) == Lower(Trimmed(text))) return entry;
-  }
-  return std::nullopt;
 }
 
-// Reads one text option with its value `text` (null when the command line ends); false with
-// `problem` set when its value is unusable. --text-shadow takes no value and is read by the caller.
-bool ReadTextOption(const std::string& option, const std::string* text, TextOptions& options, std::string& problem) {
-  if (option == "--text") {
-    if (!text) problem = "--text needs the text to write";
-    if (text) options.text = *text;
-    return text != nullptr;
+void ReadFontStyle(const OptionValue& list, TextSettings& settings) {
+  if (!list) Refuse("--font-style needs a list such as bold,italic");
+  settings.bold = settings.italic = settings.underline = settings.strikeout = false;
+  std::string rest = *list;
+  while (true) {
+    const std::size_t comma = rest.find(',');
+    const std::string word = Lower(Trimmed(rest.substr(0, comma)));
+    if (word == "bold") settings.bold = true;
+    else if (word == "italic") settings.italic = true;
+    else if (word == "underline") settings.underline = true;
+    else if (word == "strikeout") settings.strikeout = true;
+    else Refuse("--font-style takes bold, italic, underline and strikeout, separated by commas; not \"" + word + "\"");
+    if (comma == std::string::npos) break;
+    rest = rest.substr(comma + 1);
   }
-  options.given.push_back(option);
-  TextSettings& settings = options.settings;
-  if (option == "--font") {
-    if (!text || Trimmed(*text).empty()) problem = "--font needs a font family name";
-    if (problem.empty()) settings.fontName = *text;
-  } else if (option == "--font-size") {
-    const auto size = text ? ParseNumber(*text) : std::nullopt;
-    if (!size || *size < kMinFontSize || *size > kMaxFontSize) {
-      problem = "--font-size needs a size in points from " + std::to_string(kMinFontSize) + " to " +
-                std::to_string(kMaxFontSize);
-    } else {
-      settings.fontSize = *size;
-    }
-  } else if (option == "--font-style") {
-    std::string rest = text ? *text : std::string();
-    settings.bold = settings.italic = settings.underline = settings.strikeout = false;
-    while (text && problem.empty()) {
-      const std::size_t comma = rest.find(',');
-      const std::string word = Lower(Trimmed(rest.substr(0, comma)));
-      if (word == "bold") settings.bold = true;
-      else if (word == "italic") settings.italic = true;
-      else if (word == "underline") settings.underline = true;
-      else if (word == "strikeout") settings.strikeout = true;
-      else problem = "--font-style takes bold, italic, underline and strikeout, separated by commas; not \"" + word + "\"";
-      if (comma == std::string::npos) break;
-      rest = rest.substr(comma + 1);
-    }
-    if (!text) problem = "--font-style needs a list such as bold,italic";
-  } else if (option == "--text-colour" || option == "--text-color") {
-    const auto colour = text ? ParseHexColour(*text) : std::nullopt;
-    if (!colour) problem = option + " needs a colour as six hexadecimal digits RRGGBB";
-    if (colour) settings.colour = *colour;
-  } else if (option == "--text-position") {
-    const auto entry = text ? FindTextPosition(*text) : std::nullopt;
-    if (!entry) problem = "--text-position needs a position from 1 to 9 or its name (see --help)";
-    if (entry) settings.positionEntry = *entry;
-  } else if (option == "--text-opacity") {
-    const auto opacity = text ? ParseNumber(*text) : std::nullopt;
-    if (!opacity || *opacity < kMinTextOpacity || *opacity > kMaxTextOpacity) {
-      problem = "--text-opacity needs a whole number from 0 to 255";
-    } else {
-      settings.opacity = *opacity;
-    }
-  } else {
-    problem = "unknown option " + option;
+}
+
+// Whether a --frame-… option means anything for frame list entry `entry`.
+bool FrameOptionApplies(const std::string& option, FrameStyle entry) {
+  if (option == "--frame-margin" || option == "--frame-fill") return true;
+  if (option == "--frame-line") return entry == FrameStyle::Lined;
+  if (option == "--frame-spacing") return entry == FrameStyle::HorizontalTriptych;
+  if (option == "--frame-number") return entry == FrameStyle::Realistic || entry == FrameStyle::Coloured;
+  if (option == "--frame-picture") return entry == FrameStyle::Custom;
+  return entry == FrameStyle::Coloured;  // the colour offsets
+}
+
+// Checks the frame options against the chosen entry and fills in the frame number.
+void CheckFrameOptions(FrameOptions& frame) {
+  if (!frame.entry) {
+    if (!frame.given.empty()) Refuse(frame.given.front() + " needs --frame");
+    return;
   }
-  return problem.empty();
+  const auto entry = static_cast<FrameStyle>(*frame.entry);
+  frame.settings.entry = *frame.entry;
+  const std::string name = Trimmed(FrameStyleName(*frame.entry));
+  for (const std::string& option : frame.given) {
+    if (!FrameOptionApplies(option, entry)) Refuse(option + " does not apply to the frame \"" + name + "\"");
+  }
+  if (frame.frameNumber) {
+    const bool realistic = entry == FrameStyle::Realistic;
+    const NumberRange range = realistic ? kRealisticFrameRange : kColouredFrameRange;
+    if (!range.Contains(*frame.frameNumber)) {
+      Refuse("--frame-number of the frame \"" + name + "\" must lie " + range.Words());
+    }
+    (realistic ? frame.settings.realisticFrame : frame.settings.colouredFrame) = *frame.frameNumber;
+  }
+}
+
+// The conversion the request asks for, once every option was read: the style (from --style or
+// the parameter file), the sliders checked against that style's ranges, and the finishing.
+ConversionJob PrepareJob(ConvertRequest request) {
+  if (!request.effectId && request.parameters) {
+    const std::optional<int> row = request.parameters->SelectedCatalogueIndex();
+    if (!row) Refuse("the parameter file selects no style; add --style");
+    request.effectId = EffectIdForCatalogueIndex(*row);
+  }
+  if (!request.effectId) Refuse("convert needs --style (see atelion-cli styles)");
+  const int effectId = *request.effectId;
+  ConversionJob job;
+  job.input = request.input;
+  job.output = request.output;
+  job.outputFormat = FormatFromExtension(job.output);
+  if (job.outputFormat != ImageFormat::Jpeg && job.outputFormat != ImageFormat::Png &&
+      job.outputFormat != ImageFormat::Bmp) {
+    Refuse("the output must end in .jpg, .jpeg, .png or .bmp: " + job.output.string());
+  }
+  job.effectId = effectId;
+  job.style.sliders = FactoryDefaults(effectId);
+  if (request.parameters) {
+    // Stored values go through the sliders, which keep them within their ranges.
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+      job.style.sliders[slot] = ClampToSlider(effectId, slot, request.parameters->sets[effectId][slot]);
+    }
+  }
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    if (!request.sliders[slot]) continue;
+    const SliderDescription& slider = DescribeSlider(effectId, slot);
+    const NumberRange range{slider.minimum, slider.maximum};
+    if (!range.Contains(*request.sliders[slot])) {
+      Refuse("--p" + std::to_string(slot + 1) + " of " + EffectName(effectId) + " must lie in " + range.Dots());
+    }
+    job.style.sliders[slot] = *request.sliders[slot];
+  }
+  job.finishing = std::move(request.finishing);
+
+  FrameOptions& frame = request.frame;
+  CheckFrameOptions(frame);
+  if (frame.entry) {
+    if (!frame.settings.useDefaultFrame) {
+      Bitmap32 picture;
+      const Status status = LoadCustomFramePicture(frame.settings.customFramePath, picture);
+      if (!status) Refuse(status.message(), kExitUnreadableInput);
+    }
+    job.finishing.addFrame = true;
+    job.finishing.frame = frame.settings;
+  }
+  TextOptions& text = request.text;
+  if (!text.text && !text.given.empty()) Refuse(text.given.front() + " needs --text");
+  if (text.text) {
+    text.settings.text = *text.text;
+    job.finishing.addText = true;
+    job.finishing.text = text.settings;
+  }
+  return job;
+}
+
+// ---- The command line ------------------------------------------------------------------------------
+
+constexpr std::size_t kHelpDescriptionColumn = 25;
+constexpr std::size_t kHelpDescriptionWidth = 70;
+
+// Breaks each line of `text` at blanks into lines of at most `width` characters.
+std::string WrapWords(const std::string& text, std::size_t width) {
+  std::istringstream lines(text);
+  std::string wrapped;
+  for (std::string line; std::getline(lines, line);) {
+    if (!wrapped.empty()) wrapped += '\n';
+    std::istringstream words(line);
+    std::size_t lineLength = 0;
+    for (std::string word; words >> word;) {
+      if (lineLength > 0 && lineLength + 1 + word.size() > width) {
+        wrapped += '\n';
+        lineLength = 0;
+      } else if (lineLength > 0) {
+        wrapped += ' ';
+        ++lineLength;
+      }
+      wrapped += word;
+      lineLength += word.size();
+    }
+  }
+  return wrapped;
+}
+
+// The help: the usage line of each command, what the program or the command does, the options
+// with their descriptions in a column beside them, then the output formats and exit statuses.
+class HelpLayout : public CLI::Formatter {
+ public:
+  HelpLayout() { column_width(kHelpDescriptionColumn); }
+
+  /// What follows "atelion-cli COMMAND" on each command's usage line.
+  std::map<std::string, std::string> synopsis;
+
+  std::string make_help(const CLI::App* app, std::string, CLI::AppFormatMode) const override {
+    const CLI::App* program = app;
+    while (program->get_parent()) program = program->get_parent();
+    const std::vector<const CLI::App*> commands =
+        app == program ? program->get_subcommands([](const CLI::App*) { return true; }) : std::vector{app};
+    std::string text;
+    for (const CLI::App* command : commands) {
+      text += (text.empty() ? "usage: " : "       ") + program->get_name() + " " + command->get_name();
+      const auto words = synopsis.find(command->get_name());
+      if (words != synopsis.end() && !words->second.empty()) text += " " + words->second;
+      text += '\n';
+    }
+    text += "\n" + app->get_description() + "\n";
+    for (const CLI::App* command : commands) text += make_groups(command, CLI::AppFormatMode::Normal);
+    text += '\n';
+    for (const CLI::App* command : commands) {
+      if (!command->get_footer().empty()) text += command->get_footer() + '\n';
+    }
+    return text + program->get_footer() + '\n';
+  }
+
+  std::string make_option_desc(const CLI::Option* option) const override {
+    return WrapWords(option->get_description(), kHelpDescriptionWidth);
+  }
+};
+
+/// Reads one option's value into settings, or refuses it; see `OptionValue`.
+using ValueReader = std::function<void(const OptionValue& value)>;
+
+bool LooksLikeOption(const std::string& word) { return word.size() > 1 && word.front() == '-'; }
+
+/// The word after which every word is a file; CLI11 keeps it among the words it left over.
+constexpr std::string_view kEndOfOptions = "--";
+
+// The commands and their options. Options that take a value keep their readers here as well, so
+// that an option left without its value at the end of the line can say what it needed.
+struct CommandLine {
+  CLI::App program{"Turns a photograph into a drawing or painting.", "atelion-cli"};
+  std::shared_ptr<HelpLayout> layout = std::make_shared<HelpLayout>();
+  CLI::App* styles = nullptr;
+  CLI::App* convert = nullptr;
+  CLI::App* help = nullptr;
+  std::string helpTopic;
+  std::map<std::string, ValueReader> valueReaders;
+
+  CLI::Option* AddValueOption(const std::string& name, const std::string& valueName, const std::string& description,
+                              ValueReader read) {
+    const ValueReader readInTurn = [this, read](const OptionValue& value) {
+      RefuseUnknownWords();
+      read(value);
+    };
+    valueReaders[name] = readInTurn;
+    const auto callback = [readInTurn](const std::string& value) { readInTurn(value); };
+    return convert->add_option_function<std::string>(name, callback, description)
+        ->type_name(valueName)
+        ->trigger_on_parse();
+  }
+
+  CLI::Option* AddFlag(const std::string& name, const std::string& description, std::function<void()> set) {
+    const auto setInTurn = [this, set] {
+      RefuseUnknownWords();
+      set();
+    };
+    return convert->add_flag_callback(name, setInTurn, description)->trigger_on_parse();
+  }
+
+  /// Refuses a word met so far that names no command, or no option of convert. CLI11 keeps such
+  /// words until the line is read; asking before each option is read reports the first problem
+  /// on the line, wherever it stands.
+  void RefuseUnknownWords() const {
+    const std::vector<std::string> unknown = program.remaining();
+    if (!unknown.empty()) Refuse("unknown command " + unknown.front() + "\n" + ProgramHelp());
+    for (const std::string& word : convert->remaining()) {
+      if (word != kEndOfOptions && LooksLikeOption(word)) Refuse("unknown option " + word);
+    }
+  }
+
+  /// The help of the whole program, whichever command was chosen.
+  std::string ProgramHelp() const { return layout->make_help(&program, "", CLI::AppFormatMode::Normal); }
+};
+
+// Every option of convert: its name, its value's name and description for the help, and what
+// it sets. The numbers in the descriptions come from the same ranges and defaults the readers
+// and the settings use.
+void DeclareConvertOptions(CommandLine& line, ConvertRequest& request) {
+  CLI::App& convert = *line.convert;
+  convert.add_option("IN", request.input);
+  convert.add_option("OUT", request.output);
+  FinishingSettings& finishing = request.finishing;
+  FrameOptions& frame = request.frame;
+  TextOptions& text = request.text;
+
+  line.AddValueOption("--style", "NAME|ID", "the style, by name (as `atelion-cli styles` lists it) or number",
+                      [&request](const OptionValue& value) { ReadStyle(value, request); });
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    const std::string name = "--p" + std::to_string(slot + 1);
+    CLI::Option* option = line.AddValueOption(
+        name, "N", "slider values of rows 1 to " + std::to_string(kSlotCount) + " (default: the style's defaults)",
+        [&request, name, slot](const OptionValue& value) {
+          request.sliders[slot] = ReadWholeNumber(value, name + " needs a whole number");
+        });
+    // The five share one help line.
+    if (slot == 0) option->option_text(".. --p" + std::to_string(kSlotCount) + " N");
+    else option->group("");
+  }
+  line.AddValueOption("--params", "FILE.atp", "slider values (and, without --style, the style) from a parameter file",
+                      [&request](const OptionValue& value) { ReadParameterFile(value, request); });
+  line.AddFlag("--soften", "soften the edges of the result", [&finishing] { finishing.softenEdges = true; });
+  line.AddValueOption("--texture", "TILE", "lay paper texture TILE (" + kTextureTileRange.Dots() + ") over the result",
+                      [&finishing](const OptionValue& value) {
+                        const int tile = ReadNumberIn(value, kTextureTileRange, "--texture needs a tile number");
+                        finishing.texture.enabled = true;
+                        finishing.texture.tileIndex = tile - kTextureTileRange.minimum;
+                      });
+  line.AddValueOption("--texture-strength", "N",
+                      "texture strength in percent, " + kTextureStrengthRange.Dots() + " (default " +
+                          std::to_string(kDefaultTextureStrength) + ")",
+                      [&finishing](const OptionValue& value) {
+                        finishing.texture.strength =
+                            ReadNumberIn(value, kTextureStrengthRange, "--texture-strength needs a percentage");
+                      });
+
+  std::string frameNames;
+  for (int entry = kFrameEntryRange.minimum; entry <= kFrameEntryRange.maximum; ++entry) {
+    frameNames += (frameNames.empty() ? "" : ", ") + Trimmed(FrameStyleName(entry));
+  }
+  line.AddValueOption("--frame", "ENTRY",
+                      "add a frame, by number " + NumberRange(kFrameEntryRange).Dots() + " or name: " + frameNames,
+                      [&frame](const OptionValue& value) {
+                        frame.entry = value ? FindFrameStyle(*value) : std::nullopt;
+                        if (!frame.entry) {
+                          Refuse("--frame needs a frame number " + NumberRange(kFrameEntryRange).Words() +
+                                 " or a frame name (see --help)");
+                        }
+                      });
+  // The frame options that set one number of the frame settings within its range.
+  const FrameSettings frameDefaults;
+  const auto addFrameNumber = [&](const std::string& name, const FrameSettingRange& range, int FrameSettings::*field,
+                                  const std::string& description) {
+    return line.AddValueOption(name, "N", description, [&frame, name, range, field](const OptionValue& value) {
+      frame.given.push_back(name);
+      frame.settings.*field = ReadNumberIn(value, range, name + " needs a whole number");
+    });
+  };
+  const auto inRangeWithDefault = [](const FrameSettingRange& range) {
+    return NumberRange(range).Dots() + " (default " + std::to_string(range.defaultValue) + ")";
+  };
+  const auto addFrameColour = [&](const std::string& name, Colour FrameSettings::*field,
+                                  const std::string& description) {
+    line.AddValueOption(name, "RRGGBB", description + " (default " + HexColour(frameDefaults.*field) + ")",
+                        [&frame, name, field](const OptionValue& value) {
+                          frame.given.push_back(name);
+                          frame.settings.*field = ReadColour(name, value);
+                        });
+  };
+  addFrameNumber("--frame-margin", kFrameMarginRange, &FrameSettings::margin,
+                 "frame margin in pixels, half on each side, " + inRangeWithDefault(kFrameMarginRange));
+  addFrameColour("--frame-fill", &FrameSettings::frameFillColor,
+                 "margin colour, also the ground of the triptych and the brushstrokes");
+  addFrameColour("--frame-line", &FrameSettings::frameLineColor, "line colour of the lined frame");
+  addFrameNumber("--frame-spacing", kPanelSpacingRange, &FrameSettings::panelSpacing,
+                 "gap between the triptych's panels, " + inRangeWithDefault(kPanelSpacingRange));
+  line.AddValueOption("--frame-number", "N",
+                      "picture of the realistic frame (" + NumberRange(kRealisticFrameRange).Dots() +
+                          ") or the coloured frame (" + NumberRange(kColouredFrameRange).Dots() + ")",
+                      [&frame](const OptionValue& value) {
+                        frame.given.push_back("--frame-number");
+                        frame.frameNumber = ReadWholeNumber(value, "--frame-number needs a whole number");
+                      });
+  // The three colour offsets share one help line.
+  addFrameNumber("--frame-red", kFrameColourOffsetRange, &FrameSettings::redOffset,
+                 "colour offsets of the coloured frame, " + inRangeWithDefault(kFrameColourOffsetRange))
+      ->option_text("N, --frame-green N, --frame-blue N");
+  addFrameNumber("--frame-green", kFrameColourOffsetRange, &FrameSettings::greenOffset, "")->group("");
+  addFrameNumber("--frame-blue", kFrameColourOffsetRange, &FrameSettings::blueOffset, "")->group("");
+  line.AddValueOption("--frame-picture", "FILE",
+                      "the custom frame's picture, a PNG file with a transparent opening "
+                      "(default: a built-in frame that suits the picture's shape)",
+                      [&frame](const OptionValue& value) {
+                        frame.given.push_back("--frame-picture");
+                        if (!value || value->empty()) Refuse("--frame-picture needs a PNG file with transparency");
+                        frame.settings.customFramePath = *value;
+                        frame.settings.useDefaultFrame = false;
+                      });
+
+  const TextSettings textDefaults;
+  line.AddValueOption("--text", "TEXT", "write one line of text (UTF-8) on the result, after the frame",
+                      [&text](const OptionValue& value) {
+                        if (!value) Refuse("--text needs the text to write");
+                        text.text = *value;
+                      });
+  line.AddValueOption("--font", "NAME",
+                      "font family of the text (default " + textDefaults.fontName +
+                          "; a missing family falls back to it, and a note says so)",
+                      [&text](const OptionValue& value) {
+                        text.given.push_back("--font");
+                        if (!value || Trimmed(*value).empty()) Refuse("--font needs a font family name");
+                        text.settings.fontName = *value;
+                      });
+  line.AddValueOption("--font-size", "N",
+                      "text size in points, " + kFontSizeRange.Dots() + " (default " +
+                          std::to_string(textDefaults.fontSize) + ")",
+                      [&text](const OptionValue& value) {
+                        text.given.push_back("--font-size");
+                        text.settings.fontSize =
+                            ReadNumberIn(value, kFontSizeRange, "--font-size needs a size in points");
+                      });
+  line.AddValueOption("--font-style", "LIST", "comma-separated: bold, italic, underline, strikeout",
+                      [&text](const OptionValue& value) {
+                        text.given.push_back("--font-style");
+                        ReadFontStyle(value, text.settings);
+                      });
+  for (const std::string name : {"--text-colour", "--text-color"}) {
+    const std::string description = "text colour (default " + HexColour(textDefaults.colour) + ")";
+    CLI::Option* option = line.AddValueOption(name, "RRGGBB", description, [&text, name](const OptionValue& value) {
+      text.given.push_back(name);
+      text.settings.colour = ReadColour(name, value);
+    });
+    if (name == "--text-color") option->group("");  // the American spelling works too
+  }
+  // The nine anchors, one row of the picture per line.
+  constexpr int kAnchorsPerRow = 3;
+  std::string positions;
+  for (int entry = kTextPositionRange.minimum; entry <= kTextPositionRange.maximum; ++entry) {
+    const bool rowStarts = (entry - kTextPositionRange.minimum) % kAnchorsPerRow == 0;
+    positions += (entry == kTextPositionRange.minimum ? "" : rowStarts ? ",\n" : ", ") + std::to_string(entry) + " " +
+                 TextPositionName(entry);
+  }
+  line.AddValueOption("--text-position", "N",
+                      positions + "\n(default " + std::to_string(textDefaults.positionEntry) + "), by number or name",
+                      [&text](const OptionValue& value) {
+                        text.given.push_back("--text-position");
+                        const auto entry = value ? FindTextPosition(*value) : std::nullopt;
+                        if (!entry) {
+                          Refuse("--text-position needs a position " + kTextPositionRange.Words() +
+                                 " or its name (see --help)");
+                        }
+                        text.settings.positionEntry = *entry;
+                      });
+  line.AddValueOption("--text-opacity", "N",
+                      std::to_string(kTextOpacityRange.minimum) + " (invisible) .. " +
+                          std::to_string(kTextOpacityRange.maximum) + " (opaque, the default)",
+                      [&text](const OptionValue& value) {
+                        text.given.push_back("--text-opacity");
+                        text.settings.opacity =
+                            ReadNumberIn(value, kTextOpacityRange, "--text-opacity needs a whole number");
+                      });
+  line.AddFlag("--text-shadow", "a black shadow one pixel right and down", [&text] {
+    text.settings.shadow = true;
+    text.given.push_back("--text-shadow");
+  });
+}
+
+void DeclareCommandLine(CommandLine& line, ConvertRequest& request) {
+  CLI::App& program = line.program;
+  // Commands made after this share the layout.
+  program.formatter(line.layout);
+  // One command at most: after it, the names of the others are plain words (a file may be called
+  // "styles"). A word that is no command stops the reading, and is reported.
+  program.require_subcommand(0, 1);
+
+  line.styles = program.add_subcommand("styles", "Lists the styles by number and name, each with its sliders' rows, "
+                                                 "labels, ranges and defaults.");
+  line.convert = program.add_subcommand("convert", "Turns the photograph IN into the drawing or painting OUT.");
+  line.layout->synopsis["convert"] = "IN OUT --style NAME|ID [options]";
+  line.convert->footer(
+      "The output format follows OUT's extension: .jpg/.jpeg (quality 95, the source's dpi), .png, .bmp.");
+  line.help = program.add_subcommand("help", "Prints the help of the program, or of COMMAND.");
+  line.help->add_option("COMMAND", line.helpTopic);
+  line.layout->synopsis["help"] = "[COMMAND]";
+  for (CLI::App* command : {&program, line.styles, line.convert, line.help}) {
+    // Words CLI11 cannot place are kept, and reported in the program's own words.
+    command->allow_extras();
+    command->get_help_ptr()->group("");
+    command->option_defaults()->group(command->get_name() + " options");
+  }
+  program.prefix_command();
+  // Set after the commands were made, since each starts with a copy of the program's footer.
+  program.footer("Exit status: 0 done, 2 bad arguments, 3 unreadable input, 4 failed write, 5 cancelled,\n"
+                 "6 style not available.");
+  DeclareConvertOptions(line, request);
 }
 
 int Fail(ExitCode code, const std::string& message) {
   std::fprintf(stderr, "atelion-cli: %s\n", message.c_str());
   return code;
 }
+
+// ---- The commands ----------------------------------------------------------------------------------
 
 int ListStyles() {
   for (const EffectDescription& effect : Effects()) {
@@ -345,119 +673,13 @@ int ListStyles() {
   return kExitOk;
 }
 
-int Convert(const std::vector<std::string>& args) {
-  std::vector<std::string> positional;
-  std::optional<int> effectId;
-  std::array<std::optional<int>, kSlotCount> sliders;
-  std::optional<ParameterFile> parameters;
-  ConversionJob job;
-  job.finishing.texture.strength = 25;
-  FrameOptions frame;
-  TextOptions textOptions;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    auto value = [&]() -> const std::string* { return i + 1 < args.size() ? &args[++i] : nullptr; };
-    if (arg == "--style") {
-      const std::string* name = value();
-      if (!name) return Fail(kExitBadArguments, "--style needs a style name or number");
-      effectId = FindStyle(*name);
-      if (!effectId) return Fail(kExitBadArguments, "unknown style \"" + *name + "\" (see atelion-cli styles)");
-    } else if (arg.size() == 4 && arg.starts_with("--p") && arg[3] >= '1' && arg[3] <= '5') {
-      const std::string* text = value();
-      const auto number = text ? ParseNumber(*text) : std::nullopt;
-      if (!number) return Fail(kExitBadArguments, arg + " needs a whole number");
-      sliders[arg[3] - '1'] = *number;
-    } else if (arg == "--params") {
-      const std::string* path = value();
-      if (!path) return Fail(kExitBadArguments, "--params needs a parameter file");
-      parameters = ParameterFile::FromTables(ParameterTables(), kStartCatalogueIndex);
-      const ParameterFileLoad load = LoadParameterFile(*path, *parameters);
-      if (!load.status) return Fail(kExitUnreadableInput, *path + ": " + load.status.message());
-      for (const std::string& brush : load.unreadableBrushes) {
-        std::fprintf(stderr, "atelion-cli: skipped the unreadable custom brush %s\n", brush.c_str());
-      }
-    } else if (arg == "--soften") {
-      job.finishing.softenEdges = true;
-    } else if (arg == "--texture") {
-      const std::string* text = value();
-      const auto tile = text ? ParseNumber(*text) : std::nullopt;
-      if (!tile || *tile < 1 || *tile > 10) return Fail(kExitBadArguments, "--texture needs a tile number from 1 to 10");
-      job.finishing.texture.enabled = true;
-      job.finishing.texture.tileIndex = *tile - 1;
-    } else if (arg == "--texture-strength") {
-      const std::string* text = value();
-      const auto strength = text ? ParseNumber(*text) : std::nullopt;
-      if (!strength || *strength < 0 || *strength > 100) {
-        return Fail(kExitBadArguments, "--texture-strength needs a percentage from 0 to 100");
-      }
-      job.finishing.texture.strength = *strength;
-    } else if (arg == "--frame" || arg.starts_with("--frame-")) {
-      std::string problem;
-      if (!ReadFrameOption(arg, value(), frame, problem)) return Fail(kExitBadArguments, problem);
-    } else if (arg == "--text-shadow") {
-      textOptions.settings.shadow = true;
-      textOptions.given.push_back(arg);
-    } else if (IsTextOption(arg)) {
-      std::string problem;
-      if (!ReadTextOption(arg, value(), textOptions, problem)) return Fail(kExitBadArguments, problem);
-    } else if (arg.starts_with("--")) {
-      return Fail(kExitBadArguments, "unknown option " + arg);
-    } else {
-      positional.push_back(arg);
-    }
-  }
-  if (positional.size() != 2) return Fail(kExitBadArguments, "convert needs an input and an output file\n" + std::string(kUsage));
-  if (!effectId && parameters) {
-    const std::optional<int> row = parameters->SelectedCatalogueIndex();
-    if (!row) return Fail(kExitBadArguments, "the parameter file selects no style; add --style");
-    effectId = EffectIdForCatalogueIndex(*row);
-  }
-  if (!effectId) return Fail(kExitBadArguments, "convert needs --style (see atelion-cli styles)");
-  job.input = positional[0];
-  job.output = positional[1];
-  job.outputFormat = FormatFromExtension(job.output);
-  if (job.outputFormat != ImageFormat::Jpeg && job.outputFormat != ImageFormat::Png &&
-      job.outputFormat != ImageFormat::Bmp) {
-    return Fail(kExitBadArguments, "the output must end in .jpg, .jpeg, .png or .bmp: " + job.output.string());
-  }
-  job.effectId = *effectId;
-  job.style.sliders = FactoryDefaults(*effectId);
-  if (parameters) {
-    // Stored values go through the sliders, which keep them within their ranges.
-    for (int slot = 0; slot < kSlotCount; ++slot) {
-      job.style.sliders[slot] = ClampToSlider(*effectId, slot, parameters->sets[*effectId][slot]);
-    }
-  }
-  for (int slot = 0; slot < kSlotCount; ++slot) {
-    if (!sliders[slot]) continue;
-    const SliderDescription& slider = DescribeSlider(*effectId, slot);
-    if (*sliders[slot] < slider.minimum || *sliders[slot] > slider.maximum) {
-      return Fail(kExitBadArguments, "--p" + std::to_string(slot + 1) + " of " + EffectName(*effectId) + " must lie in " +
-                                         std::to_string(slider.minimum) + ".." + std::to_string(slider.maximum));
-    }
-    job.style.sliders[slot] = *sliders[slot];
-  }
+RunContext* activeContext = nullptr;
 
-  std::string frameProblem;
-  if (!CheckFrameOptions(frame, frameProblem)) return Fail(kExitBadArguments, frameProblem);
-  if (frame.entry) {
-    if (!frame.settings.useDefaultFrame) {
-      Bitmap32 picture;
-      const Status status = LoadCustomFramePicture(frame.settings.customFramePath, picture);
-      if (!status) return Fail(kExitUnreadableInput, status.message());
-    }
-    job.finishing.addFrame = true;
-    job.finishing.frame = frame.settings;
-  }
-  if (!textOptions.text && !textOptions.given.empty()) {
-    return Fail(kExitBadArguments, textOptions.given.front() + " needs --text");
-  }
-  if (textOptions.text) {
-    textOptions.settings.text = *textOptions.text;
-    job.finishing.addText = true;
-    job.finishing.text = textOptions.settings;
-  }
+extern "C" void StopOnInterrupt(int) {
+  if (activeContext) activeContext->AbortRequested = true;
+}
 
+int Convert(ConversionJob job) {
   RunContext context;
   TerminalProgress progress(stderr);
   if (isatty(STDERR_FILENO)) context.Progress = &progress;
@@ -471,18 +693,65 @@ int Convert(const std::vector<std::string>& args) {
   return kExitOk;
 }
 
+// Reads the command line and runs the command it names.
+int Run(CommandLine& line, ConvertRequest& request, int argc, char** argv) {
+  try {
+    line.program.parse(argc, argv);
+  } catch (const CLI::CallForHelp&) {
+    std::fputs(line.program.help().c_str(), stdout);
+    return kExitOk;
+  } catch (const CLI::ArgumentMismatch& mismatch) {
+    // The last word is an option that needs a value; its reader says what kind.
+    const std::string last = argv[argc - 1];
+    const auto reader = line.valueReaders.find(last.substr(0, last.find('=')));
+    if (reader != line.valueReaders.end()) reader->second(std::nullopt);
+    Refuse(mismatch.what());
+  } catch (const CLI::ParseError& error) {
+    Refuse(error.what());
+  }
+
+  line.RefuseUnknownWords();
+  if (line.styles->parsed()) {
+    const std::vector<std::string> extra = line.styles->remaining();
+    if (!extra.empty()) Refuse("styles takes no arguments; not \"" + extra.front() + "\"");
+    return ListStyles();
+  }
+  if (line.help->parsed()) {
+    const std::vector<std::string> extra = line.help->remaining();
+    if (!extra.empty()) Refuse("help takes one command; not \"" + extra.front() + "\"");
+    if (line.helpTopic.empty()) {
+      std::fputs(line.ProgramHelp().c_str(), stdout);
+      return kExitOk;
+    }
+    const auto named = [&line](const CLI::App* command) { return command->get_name() == line.helpTopic; };
+    const std::vector<const CLI::App*> topic = std::as_const(line.program).get_subcommands(named);
+    if (topic.empty()) Refuse("unknown command " + line.helpTopic + "\n" + line.ProgramHelp());
+    std::fputs(topic.front()->help().c_str(), stdout);
+    return kExitOk;
+  }
+  if (line.convert->parsed()) {
+    const std::vector<std::string> extra = line.convert->remaining();
+    const auto isFile = [](const std::string& word) { return word != kEndOfOptions; };
+    const bool strayWord = std::any_of(extra.begin(), extra.end(), isFile);
+    if (strayWord || line.convert->get_option("IN")->count() == 0 || line.convert->get_option("OUT")->count() == 0) {
+      Refuse("convert needs an input and an output file\n" + line.ProgramHelp());
+    }
+    return Convert(PrepareJob(std::move(request)));
+  }
+  Refuse("no command\n" + line.ProgramHelp());
+}
+
 }  // namespace
 }  // namespace atelion
 
 int main(int argc, char** argv) {
   using namespace atelion;
-  const std::vector<std::string> args(argv + 1, argv + argc);
-  if (args.empty()) return Fail(kExitBadArguments, std::string("no command\n") + kUsage);
-  if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
-    std::fputs(kUsage, stdout);
-    return kExitOk;
+  ConvertRequest request;
+  CommandLine line;
+  DeclareCommandLine(line, request);
+  try {
+    return Run(line, request, argc, argv);
+  } catch (const CommandLineError& error) {
+    return Fail(error.code, error.message);
   }
-  if (args[0] == "styles") return ListStyles();
-  if (args[0] == "convert") return Convert(std::vector<std::string>(args.begin() + 1, args.end()));
-  return Fail(kExitBadArguments, "unknown command " + args[0] + "\n" + kUsage);
 }

@@ -258,6 +258,73 @@ TEST_F(CliConvert, TextOptionsRefuseUnusableValues) {
   }
 }
 
+// The command line itself: a number is a whole decimal number that fits, nothing else; an option
+// at the end of the line says what it needed; the word after an option is its value; and the
+// first problem on the line is the one reported. Nothing is written.
+TEST_F(CliConvert, BadCommandLinesAreRefusedWithTheirReason) {
+  const std::string in = (folder / "in.png").string();
+  const std::string out = (folder / "out.png").string();
+  const auto convert = [&](std::vector<std::string> options) {
+    std::vector<std::string> arguments = {"convert", in, out, "--style", std::to_string(kNoEffectId)};
+    arguments.insert(arguments.end(), options.begin(), options.end());
+    return arguments;
+  };
+  // The slider range comes from the catalogue.
+  const SliderDescription& slider = DescribeSlider(kNoEffectId, 0);
+  const std::string sliderRange = "--p1 of " + EffectName(kNoEffectId) + " must lie in " +
+                                  std::to_string(slider.minimum) + ".." + std::to_string(slider.maximum);
+  const std::string marginRange = "--frame-margin needs a whole number from " +
+                                  std::to_string(kFrameMarginRange.minimum) + " to " + std::to_string(kFrameMarginRange.maximum);
+  struct Case {
+    std::vector<std::string> arguments;
+    std::string message;
+  };
+  const Case cases[] = {
+      {convert({"--p1", "99999999999"}), "--p1 needs a whole number"},
+      {convert({"--p1", "-99999999999"}), "--p1 needs a whole number"},
+      {convert({"--p1", "1.5"}), "--p1 needs a whole number"},
+      {convert({"--p1", "12abc"}), "--p1 needs a whole number"},
+      {convert({"--p1", "0x10"}), "--p1 needs a whole number"},
+      {convert({"--p1", " 10"}), "--p1 needs a whole number"},
+      {convert({"--p1", ""}), "--p1 needs a whole number"},
+      {convert({"--texture", "1e1"}), "--texture needs a tile number"},
+      {convert({"--frame", "0", "--frame-margin", "2147483648"}), marginRange},
+      {convert({"--p1", std::to_string(slider.maximum + 1)}), sliderRange},
+      {convert({"--p1", std::to_string(slider.minimum - 1)}), sliderRange},
+      {convert({"--p2"}), "--p2 needs a whole number"},
+      {convert({"--texture-strength"}), "--texture-strength needs a percentage"},
+      {convert({"--frame"}), "--frame needs a frame number"},
+      {convert({"--params"}), "--params needs a parameter file"},
+      {convert({"--text", "a", "--text-color"}), "--text-color needs a colour"},
+      {convert({"--style", "--p1"}), "unknown style \"--p1\""},
+      {convert({"--p6", "1"}), "unknown option --p6"},
+      {convert({"--frobnicate", "--p1", "1.5"}), "unknown option --frobnicate"},
+      {convert({"--p1", "1.5", "--frobnicate"}), "--p1 needs a whole number"},
+      {convert({"--frobnicate", "--text"}), "unknown option --frobnicate"},
+      {convert({"extra.png"}), "convert needs an input and an output file"},
+      {{}, "no command"},
+      {{"frobnicate", "convert", in, out, "--style", "14"}, "unknown command frobnicate"},
+      {{"--frobnicate", "convert", in, out, "--style", "Nothing like it"}, "unknown command --frobnicate"},
+      {{"styles", "extra"}, "styles takes no arguments"},
+      {{"help", "frobnicate"}, "unknown command frobnicate"},
+  };
+  for (const Case& c : cases) {
+    const auto run = RunProgram(CliProgram(), c.arguments);
+    EXPECT_EQ(run.exitCode, kExitBadArguments) << c.message << "\n" << run.output;
+    EXPECT_NE(run.output.find("atelion-cli: " + c.message), std::string::npos) << run.output;
+    EXPECT_FALSE(std::filesystem::exists(out)) << c.message;
+  }
+}
+
+// After "--" every word is a file, so a file whose name starts with '-' can be given.
+TEST_F(CliConvert, WordsAfterTheEndOfOptionsAreFiles) {
+  std::filesystem::copy_file(folder / "in.png", folder / "-in.png");
+  const auto run = RunProgram(CliProgram(), {"convert", "--style", std::to_string(kNoEffectId), "--",
+                                             (folder / "-in.png").string(), (folder / "out.png").string()});
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_EQ(LoadImageFile(folder / "out.png").picture, Photo(50, 40));
+}
+
 TEST(CliHelp, PrintsUsage) {
   const auto run = RunProgram(CliProgram(), {"--help"});
   EXPECT_EQ(run.exitCode, 0);
@@ -268,6 +335,24 @@ TEST(CliHelp, PrintsUsage) {
     EXPECT_NE(run.output.find(text), std::string::npos) << text;
   }
   EXPECT_NE(run.output.find("(default " + std::to_string(kFrameMarginRange.defaultValue) + ")"), std::string::npos);
+}
+
+TEST(CliHelp, EachCommandHasItsOwnHelp) {
+  const auto convert = RunProgram(CliProgram(), {"convert", "--help"});
+  EXPECT_EQ(convert.exitCode, 0);
+  EXPECT_NE(convert.output.find("usage: atelion-cli convert IN OUT"), std::string::npos) << convert.output;
+  EXPECT_NE(convert.output.find("--text-shadow"), std::string::npos) << convert.output;
+  EXPECT_EQ(convert.output.find("usage: atelion-cli styles"), std::string::npos) << convert.output;
+  for (const std::vector<std::string>& arguments :
+       {std::vector<std::string>{"help", "convert"}, {"convert", "-h"}, {"convert", "in.png", "--help"}}) {
+    const auto run = RunProgram(CliProgram(), arguments);
+    EXPECT_EQ(run.exitCode, 0) << arguments.back();
+    EXPECT_EQ(run.output, convert.output) << arguments.back();
+  }
+  const auto styles = RunProgram(CliProgram(), {"styles", "--help"});
+  EXPECT_EQ(styles.exitCode, 0);
+  EXPECT_NE(styles.output.find("usage: atelion-cli styles"), std::string::npos) << styles.output;
+  EXPECT_EQ(styles.output.find("--style"), std::string::npos) << styles.output;
 }
 
 }  // namespace
