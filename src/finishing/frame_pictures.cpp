@@ -10,10 +10,10 @@
 #include <cmath>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <vector>
 
-#include "core/resources.h"
-#include "imageio/image_files.h"
+#include "imageio/resource_pictures.h"
 
 namespace atelion {
 
@@ -720,15 +720,8 @@ const Bitmap24& FramePicture(FrameImage image) {
   const std::size_t index = static_cast<std::size_t>(image);
   std::call_once(once[index], [index, image] {
     const FramePictureInfo& info = kFrameImages[index];
-    const auto path = FindResource(info.relativePath);
-    if (!path.empty()) {
-      LoadedImage loaded = LoadImageFile(path);
-      if (loaded.status && loaded.picture.Width() == info.width && loaded.picture.Height() == info.height) {
-        pictures[index] = std::move(loaded.picture);
-        return;
-      }
-    }
-    pictures[index] = GenerateFramePicture(image);
+    std::optional<Bitmap24> shipped = ReadResourcePicture(info.relativePath, info.width, info.height);
+    pictures[index] = shipped ? std::move(*shipped) : GenerateFramePicture(image);
   });
   return pictures[index];
 }
@@ -739,30 +732,9 @@ const Bitmap32& DefaultTransparentFrame(TransparentFrameShape shape) {
   const std::size_t index = static_cast<std::size_t>(shape);
   std::call_once(once[index], [index, shape] {
     const TransparentFrameInfo& info = kTransparentFrames[index];
-    const auto colourPath = FindResource(info.colourPath);
-    const auto mattePath = FindResource(info.mattePath);
-    if (!colourPath.empty() && !mattePath.empty()) {
-      const LoadedImage colour = LoadImageFile(colourPath);
-      const LoadedImage matte = LoadImageFile(mattePath);
-      const auto fits = [&info](const LoadedImage& loaded) {
-        return loaded.status && loaded.picture.Width() == info.width && loaded.picture.Height() == info.height;
-      };
-      if (fits(colour) && fits(matte)) {
-        Bitmap32 frame(info.width, info.height, 0);
-        for (int y = 0; y < info.height; ++y) {
-          const std::uint8_t* colourRow = colour.picture.Row(y);
-          const std::uint8_t* matteRow = matte.picture.Row(y);
-          std::uint8_t* target = frame.Row(y);
-          for (int x = 0; x < info.width; ++x) {
-            for (int c = 0; c < 3; ++c) target[4 * x + c] = colourRow[3 * x + c];
-            target[4 * x + 3] = matteRow[3 * x + 2];
-          }
-        }
-        frames[index] = std::move(frame);
-        return;
-      }
-    }
-    frames[index] = GenerateTransparentFrame(shape);
+    std::optional<Bitmap32> shipped =
+        ReadTransparentResourcePicture(info.colourPath, info.mattePath, info.width, info.height);
+    frames[index] = shipped ? std::move(*shipped) : GenerateTransparentFrame(shape);
   });
   return frames[index];
 }

@@ -3,13 +3,9 @@
 // the transparent ones are scaled by nearest pixel and laid over the picture by their alpha.
 #include "finishing/picture_frames.h"
 
-#include <png.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <mutex>
 #include <system_error>
 #include <vector>
@@ -17,6 +13,7 @@
 #include "core/geometry.h"
 #include "core/rounding.h"
 #include "imageio/image_files.h"
+#include "imageio/resource_pictures.h"
 
 namespace atelion {
 
@@ -78,13 +75,6 @@ CustomFrameScale ScaleCustomFrame(const Bitmap32& frame, const CustomFrameOpenin
   scale.width = RoundHalfEvenToInt(frame.Width() * scale.fx);
   scale.height = RoundHalfEvenToInt(frame.Height() * scale.fy);
   return scale;
-}
-
-std::string PathText(const std::filesystem::path& path) {
-  std::string text(1, '"');
-  text.append(path.string());
-  text.push_back('"');
-  return text;
 }
 
 }  // namespace
@@ -185,36 +175,7 @@ Point AddCustomFrame(Bitmap24& picture, const Bitmap32& frame, bool autoFit) {
 }
 
 Status LoadCustomFramePicture(const std::filesystem::path& path, Bitmap32& frame) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return Status::Error("Cannot open the frame picture " + PathText(path) + ".");
-  const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  if (file.bad()) return Status::Error("Cannot read the frame picture " + PathText(path) + ".");
-
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_memory(&image, bytes.data(), bytes.size())) {
-    const std::string reason = image.message;
-    png_image_free(&image);
-    return Status::Error("The frame picture " + PathText(path) + " is not a readable PNG file: " + reason + ".");
-  }
-  // Refuse absurd sizes from the header before any pixel memory is taken.
-  const std::int64_t width = image.width;
-  const std::int64_t height = image.height;
-  if (width > ImageLimits::kMaxSide || height > ImageLimits::kMaxSide || width * height > ImageLimits::kMaxPixels) {
-    png_image_free(&image);
-    return Status::Error("The frame picture " + PathText(path) + " is too large (" + std::to_string(width) + " x " +
-                         std::to_string(height) + " pixels).");
-  }
-  // Blue, green, red, alpha bytes: the layout of Bitmap32, colours not premultiplied.
-  image.format = PNG_FORMAT_BGRA;
-  Bitmap32 loaded(static_cast<int>(width), static_cast<int>(height), 0);
-  if (!png_image_finish_read(&image, nullptr, loaded.Row(0), static_cast<png_int_32>(loaded.RowBytes()), nullptr)) {
-    const std::string reason = image.message;
-    png_image_free(&image);
-    return Status::Error("The frame picture " + PathText(path) + " is damaged: " + reason + ".");
-  }
-  frame = std::move(loaded);
-  return Status::Ok();
+  return ReadTransparentPng(path, "frame picture", frame);
 }
 
 Status AddCustomFrame(Bitmap24& picture, int sourceWidth, int sourceHeight, bool useDefaultFrame,

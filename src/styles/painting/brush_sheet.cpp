@@ -7,11 +7,11 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <optional>
 #include <vector>
 
-#include "core/resources.h"
 #include "core/run_context.h"
-#include "imageio/image_files.h"
+#include "imageio/resource_pictures.h"
 
 namespace atelion {
 
@@ -329,14 +329,8 @@ void PaintInto(const InkField& ink, Bitmap24& picture, int left, int top) {
 }
 
 Bitmap24 LoadOrGenerate(const char* relativePath, Bitmap24 (*generate)(), int width, int height) {
-  const auto path = FindResource(relativePath);
-  if (!path.empty()) {
-    LoadedImage loaded = LoadImageFile(path);
-    if (loaded.status && loaded.picture.Width() == width && loaded.picture.Height() == height) {
-      return std::move(loaded.picture);
-    }
-  }
-  return generate();
+  std::optional<Bitmap24> shipped = ReadResourcePicture(relativePath, width, height);
+  return shipped ? std::move(*shipped) : generate();
 }
 
 }  // namespace

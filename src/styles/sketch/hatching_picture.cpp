@@ -9,11 +9,11 @@
 #include <array>
 #include <cmath>
 #include <numbers>
+#include <optional>
 #include <vector>
 
-#include "core/resources.h"
 #include "core/run_context.h"
-#include "imageio/image_files.h"
+#include "imageio/resource_pictures.h"
 
 namespace atelion {
 
@@ -270,12 +270,8 @@ Bitmap24 GenerateHatchingPicture() {
 const Bitmap24& HatchingPicture() {
   // Initialised once, also when several threads ask at the same time.
   static const Bitmap24 picture = [] {
-    const auto path = FindResource(kHatchingPicturePath);
-    if (!path.empty()) {
-      LoadedImage loaded = LoadImageFile(path);
-      if (loaded.status && loaded.picture.Width() == W && loaded.picture.Height() == H) return std::move(loaded.picture);
-    }
-    return GenerateHatchingPicture();
+    std::optional<Bitmap24> shipped = ReadResourcePicture(kHatchingPicturePath, W, H);
+    return shipped ? std::move(*shipped) : GenerateHatchingPicture();
   }();
   return picture;
 }
