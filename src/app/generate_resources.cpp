@@ -193,7 +193,7 @@ bool WriteStartDrawing(const std::filesystem::path& root) {
   pictures.source = std::move(loaded.picture);
   pictures.result = pictures.source;
   atelion::StyleSettings style;
-  style.effectId = atelion::kPencilSketchEffectId;
+  style.effectId = atelion::kPencilSketch1EffectId;
   style.sliders = atelion::FactoryDefaults(style.effectId);
   style.sourceMean = atelion::ComputeMeanColour(pictures.source);
   atelion::RunContext context;

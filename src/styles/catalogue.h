@@ -34,9 +34,41 @@ inline constexpr int kSlotTrackBar5 = 2;
 inline constexpr int kSlotTrackBar3 = 3;
 inline constexpr int kSlotTrackBar4 = 4;
 
-/// Styles and catalogue rows the selection logic refers to by name.
+/// The style numbers, named after the styles.
+inline constexpr int kPencilSketch1EffectId = 0;
+inline constexpr int kPencilSketch2EffectId = 1;     // "Pencil sketch 2 (b&w)"
+inline constexpr int kPencilSketch3EffectId = 2;     // "Pencil sketch 3 (color)"
+inline constexpr int kPenAndInkSketch1EffectId = 3;
+inline constexpr int kPainting1EffectId = 4;         // "Painting 1 (watercolor)"
+inline constexpr int kPainting2EffectId = 5;
+inline constexpr int kPainting3EffectId = 6;
+inline constexpr int kPainting4EffectId = 7;
+inline constexpr int kPainting5EffectId = 8;
+inline constexpr int kPainting6EffectId = 9;
+inline constexpr int kPixelationEffectId = 10;
+inline constexpr int kColouredDotsEffectId = 11;
+inline constexpr int kVivifyEffectId = 12;           // "Vivify photo"
 inline constexpr int kMergeEffectId = 13;            // "Merge source and result images"
 inline constexpr int kNoEffectId = 14;               // "Frame, texture and text only"
+inline constexpr int kPainting7EffectId = 15;
+inline constexpr int kOilPastelEffectId = 16;        // "Oil pastel sketch (color)"
+inline constexpr int kCartoon1EffectId = 17;
+inline constexpr int kCartoon2EffectId = 18;
+inline constexpr int kVintagePhotoEffectId = 19;
+inline constexpr int kPainting8EffectId = 20;        // "Painting 8 (expressive brushstrokes)"
+inline constexpr int kPenAndInkSketch2EffectId = 21;
+inline constexpr int kEmergenceEffectId = 22;
+inline constexpr int kPencilSketch4EffectId = 23;
+inline constexpr int kPencilSketch5EffectId = 24;
+inline constexpr int kEmergence2EffectId = 25;
+inline constexpr int kLinearHalftoningEffectId = 26;
+inline constexpr int kPainting9EffectId = 27;
+inline constexpr int kPainting10EffectId = 28;
+inline constexpr int kAbstractEffectId = 29;
+inline constexpr int kPainting11EffectId = 30;
+inline constexpr int kPencilSketch6EffectId = 31;
+
+/// Catalogue rows the selection logic refers to by name.
 inline constexpr int kMergeCatalogueIndex = 34;
 inline constexpr int kNoEffectCatalogueIndex = 36;
 inline constexpr int kStartCatalogueIndex = 1;       // Pencil sketch 1, selected at start

@@ -13,6 +13,7 @@
 #include "finishing/font_engine.h"
 #include "styles/style_list.h"
 #include "support/test_files.h"
+#include "support/picture_checksum.h"
 
 namespace atelion {
 namespace {
@@ -22,13 +23,7 @@ using testing_support::RunProgram;
 using testing_support::TempFolder;
 using testing_support::WriteBytes;
 
-Bitmap24 Photo(int width, int height) {
-  Bitmap24 picture(width, height);
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) picture.SetPixel(x, y, MakeColour((x * 9) & 0xFF, (y * 4) & 0xFF, (x * y) & 0xFF));
-  }
-  return picture;
-}
+Bitmap24 Photo(int width, int height) { return testing_support::SyntheticPhoto(width, height); }
 
 TEST(CliStyles, ListsEveryStyleWithItsSliders) {
   const auto run = RunProgram(CliProgram(), {"styles"});

@@ -9,6 +9,7 @@
 #include "imageio/image_files.h"
 #include "document/silent_conversion.h"
 #include "support/test_files.h"
+#include "support/picture_checksum.h"
 
 namespace atelion {
 namespace {
@@ -281,13 +282,7 @@ TEST(SilentSettings, FrameTextAndTileComeFromTheStoredSettings) {
   EXPECT_EQ(request->job.finishing.texture.tileIndex, 0);
 }
 
-Bitmap24 Photo(int width, int height) {
-  Bitmap24 picture(width, height);
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) picture.SetPixel(x, y, MakeColour((x * 5) & 0xFF, (y * 3) & 0xFF, 128));
-  }
-  return picture;
-}
+Bitmap24 Photo(int width, int height) { return testing_support::SyntheticPhoto(width, height); }
 
 TEST(SilentSettings, TheProgramFramesWithTheStoredFrameAndNeverWritesTheFile) {
   TempFolder folder;

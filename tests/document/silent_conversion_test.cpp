@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "support/test_files.h"
+#include "support/picture_checksum.h"
 
 namespace atelion {
 namespace {
@@ -13,13 +14,7 @@ using testing_support::ReadBytes;
 using testing_support::RunProgram;
 using testing_support::TempFolder;
 
-Bitmap24 Photo(int width, int height) {
-  Bitmap24 picture(width, height);
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) picture.SetPixel(x, y, MakeColour((x * 5) & 0xFF, (y * 3) & 0xFF, (x + 2 * y) & 0xFF));
-  }
-  return picture;
-}
+Bitmap24 Photo(int width, int height) { return testing_support::SyntheticPhoto(width, height); }
 
 TEST(SilentStyles, NumbersMapThroughTheFixedTable) {
   const std::pair<int, int> cases[] = {{0, -1}, {1, 0}, {3, 15}, {4, 22}, {7, 20}, {14, 14},

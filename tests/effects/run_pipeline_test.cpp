@@ -10,19 +10,12 @@
 #include "styles/painting/painting_7.h"
 #include "styles/style_list.h"
 #include "styles/stylized/emergence.h"
+#include "support/picture_checksum.h"
 
 namespace atelion {
 namespace {
 
-Bitmap24 Photo(int width, int height) {
-  Bitmap24 picture(width, height);
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      picture.SetPixel(x, y, MakeColour((x * 13 + y * 3) % 256, (x * x + y) % 256, (200 - y * 7 + x) & 0xFF));
-    }
-  }
-  return picture;
-}
+Bitmap24 Photo(int width, int height) { return testing_support::SyntheticPhoto(width, height); }
 
 RunPictures PicturesOf(const Bitmap24& source) {
   RunPictures pictures;
@@ -140,7 +133,7 @@ TEST(RunEffect, SlidersAStyleMovedComeBackToTheCaller) {
     int effectId;
     ParameterSet sliders, used;
   };
-  for (const Case& c : {Case{kRandomStrokesEffectId, {60, 20, 10, 30, 190}, {20, 20, 10, 30, 190}},
+  for (const Case& c : {Case{kPainting7EffectId, {60, 20, 10, 30, 190}, {20, 20, 10, 30, 190}},
                         Case{kEmergenceEffectId, {100, 0, 30, 90, 40}, {100, 0, 30, 90, 90}}}) {
     SCOPED_TRACE(c.effectId);
     RunPictures pictures = PicturesOf(Photo(24, 20));

@@ -9,20 +9,12 @@
 #include "effects/run_pipeline.h"
 #include "finishing/picture_frames.h"
 #include "styles/painting/painting_7.h"
+#include "support/picture_checksum.h"
 
 namespace atelion {
 namespace {
 
-// A picture whose every pixel differs from its neighbours and from the frame colours used below.
-Bitmap24 Photo(int width, int height) {
-  Bitmap24 picture(width, height);
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      picture.SetPixel(x, y, MakeColour(100 + (x * 7 + y) % 120, 90 + (x + y * 5) % 130, 110 + (x * y) % 100));
-    }
-  }
-  return picture;
-}
+Bitmap24 Photo(int width, int height) { return testing_support::SyntheticPhoto(width, height); }
 
 FrameSettings Frame(FrameStyle style, int margin, Colour fill = 0x3366CC, Colour line = 0xF0F0F0) {
   FrameSettings settings;

@@ -219,10 +219,10 @@ TEST(Catalogue, SliderRangesAreTheSlotRangesExceptTwoStyles) {
     }
   }
   // Painting 3's paintbrush row ticks every 1, the halftone angle every 7, the others every 5.
-  EXPECT_EQ(DescribeSlider(6, kSlotTrackBar2).tickInterval, 1);
-  EXPECT_EQ(DescribeSlider(26, kSlotTrackBar2).tickInterval, 7);
-  EXPECT_EQ(DescribeSlider(6, kSlotTrackBar1).tickInterval, 5);
-  EXPECT_EQ(DescribeSlider(0, kSlotTrackBar2).tickInterval, 5);
+  EXPECT_EQ(DescribeSlider(kPainting3EffectId, kSlotTrackBar2).tickInterval, 1);
+  EXPECT_EQ(DescribeSlider(kLinearHalftoningEffectId, kSlotTrackBar2).tickInterval, 7);
+  EXPECT_EQ(DescribeSlider(kPainting3EffectId, kSlotTrackBar1).tickInterval, 5);
+  EXPECT_EQ(DescribeSlider(kPencilSketch1EffectId, kSlotTrackBar2).tickInterval, 5);
 }
 
 TEST(Catalogue, ExtraControlsBelongToTheirStyles) {
@@ -239,8 +239,8 @@ TEST(Catalogue, ExtraControlsBelongToTheirStyles) {
     EXPECT_EQ(extras.minimumNotAboveMaximum, id == 10 || id == 11);
   }
   // "MAX" sets the slider to its top: 100 on row 3 for Painting 7, 255 on row 2 for Emergence.
-  EXPECT_EQ(DescribeSlider(15, DescribeEffect(15).extras.maxSlot).maximum, 100);
-  EXPECT_EQ(DescribeSlider(22, DescribeEffect(22).extras.maxSlot).maximum, 255);
+  EXPECT_EQ(DescribeSlider(kPainting7EffectId, DescribeEffect(kPainting7EffectId).extras.maxSlot).maximum, 100);
+  EXPECT_EQ(DescribeSlider(kEmergenceEffectId, DescribeEffect(kEmergenceEffectId).extras.maxSlot).maximum, 255);
 }
 
 // ---- Selection ----------------------------------------------------------------------------
@@ -260,7 +260,7 @@ TEST(Selection, EveryCatalogueRowGivesItsStyle) {
   for (int id = 0; id < kEffectCount; ++id) {
     EXPECT_EQ(EffectIdForCatalogueIndex(CatalogueIndexForEffectId(id)), id);
   }
-  EXPECT_EQ(CatalogueIndexForEffectId(32), -1);
+  EXPECT_EQ(CatalogueIndexForEffectId(kEffectCount), -1);
 }
 
 TEST(Selection, GroupListItemsMapToCatalogueRows) {
@@ -385,7 +385,7 @@ TEST(ParameterTables, StartAtTheFactoryDefaultsAndResetRestoresEveryStyle) {
     EXPECT_EQ(tables.Current(id), FactoryDefaults(id)) << "EffectId " << id;
     EXPECT_EQ(tables.FactoryDefault(id), FactoryDefaults(id)) << "EffectId " << id;
   }
-  EXPECT_THROW(tables.Current(32), std::out_of_range);
+  EXPECT_THROW(tables.Current(kEffectCount), std::out_of_range);
   EXPECT_THROW(DescribeEffect(-1), std::out_of_range);
 }
 
@@ -433,11 +433,11 @@ TEST(ParameterTables, MinimumSizeNeverExceedsMaximumForPixelationAndColoredDots)
   }
   // Only a move of the size rows applies the rule; values from a parameter file stay as loaded.
   ParameterTables tables;
-  tables.Current(10) = {65, 100, 55, 200, 50};
+  tables.Current(kPixelationEffectId) = {65, 100, 55, 200, 50};
   tables.StoreSliderPosition(10, kSlotTrackBar1, 70);
-  EXPECT_EQ(tables.Current(10)[kSlotTrackBar3], 200);
+  EXPECT_EQ(tables.Current(kPixelationEffectId)[kSlotTrackBar3], 200);
   tables.StoreSliderPosition(10, kSlotTrackBar4, 60);
-  EXPECT_EQ(tables.Current(10)[kSlotTrackBar3], 60);
+  EXPECT_EQ(tables.Current(kPixelationEffectId)[kSlotTrackBar3], 60);
 }
 
 // ---- Names --------------------------------------------------------------------------------
@@ -467,13 +467,13 @@ TEST(Names, DerivationsWorkOnAnyLanguage) {
                                              {89, "Malerei 1 (Aquarell)"}, {95, "Malerei 7 (Pinsel)"},
                                              {206, "Entstehung"}};
   const LineLookup lookup = LookupIn(german);
-  EXPECT_EQ(EffectName(31, lookup), "Bleistiftskizze 6");
-  EXPECT_EQ(EffectName(21, lookup), "Feder & Tinte 2");
-  EXPECT_EQ(EffectName(27, lookup), "Malerei 9 (Aquarell)");
-  EXPECT_EQ(EffectName(30, lookup), "Malerei 11 (Pinsel)");
-  EXPECT_EQ(EffectName(25, lookup), "Entstehung 2");
-  EXPECT_EQ(EffectName(32, lookup), "");
-  EXPECT_EQ(SliderLabel(0, kSlotCount, lookup), "");
+  EXPECT_EQ(EffectName(kPencilSketch6EffectId, lookup), "Bleistiftskizze 6");
+  EXPECT_EQ(EffectName(kPenAndInkSketch2EffectId, lookup), "Feder & Tinte 2");
+  EXPECT_EQ(EffectName(kPainting9EffectId, lookup), "Malerei 9 (Aquarell)");
+  EXPECT_EQ(EffectName(kPainting11EffectId, lookup), "Malerei 11 (Pinsel)");
+  EXPECT_EQ(EffectName(kEmergence2EffectId, lookup), "Entstehung 2");
+  EXPECT_EQ(EffectName(kEffectCount, lookup), "");
+  EXPECT_EQ(SliderLabel(kPencilSketch1EffectId, kSlotCount, lookup), "");
 }
 
 TEST(Names, EnglishTableGivesTheListedNamesAndLabels) {

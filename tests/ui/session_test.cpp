@@ -212,7 +212,7 @@ TEST_F(SessionArguments, AMissingParameterFileIsReported) {
 
 TEST_F(SessionArguments, AParameterFileGivesItsValuesToTheParametersWindow) {
   ParameterFile file = ParameterFile::FromTables(window_.Parameters()->Parameters(), kStartCatalogueIndex);
-  const int effectId = 0;
+  const int effectId = kPencilSketch1EffectId;
   const int changed = file.sets[effectId][1] + 7;
   file.sets[effectId][1] = changed;
   const std::filesystem::path path = FilePath("styles.atp");
@@ -224,7 +224,7 @@ TEST_F(SessionArguments, AParameterFileGivesItsValuesToTheParametersWindow) {
 
 TEST_F(SessionArguments, AParameterFileOfTheOlderLayoutGivesSlotsOneToFour) {
   // Groups of five lines: a style caption, then slots 1 to 4 of that style; slot 5 stays.
-  const int effectId = 0;
+  const int effectId = kPencilSketch1EffectId;
   const ParameterSet before = window_.Parameters()->Parameters().Current(effectId);
   ParameterSet expected = before;
   std::string text = "Pencil sketch 1\r\n";

@@ -9,9 +9,6 @@
 
 namespace atelion {
 
-/// The style number of Painting 7.
-inline constexpr int kRandomStrokesEffectId = 15;
-
 /// The five sliders of the style as the stroke engine reads them.
 struct RandomStrokesParameters {
   int minimumSize = 0;    ///< "Minimum brush size"
@@ -72,7 +69,7 @@ StyleOutput ProcessRandomStrokes(Bitmap24& source, Bitmap24& shown, const StyleS
 StyleOutput PreviewRandomStrokes(const Bitmap24& crop, const StyleSettings& settings, const SurfaceSettings& surface,
                                  RunContext& context);
 
-inline constexpr StyleEntry kRandomStrokesStyle{.effectId = kRandomStrokesEffectId,
+inline constexpr StyleEntry kRandomStrokesStyle{.effectId = kPainting7EffectId,
                                                 .method = FullSizeMethod::ProcessRandomStrokes,
                                                 .rowLabels = RandomStrokesParameters::kRowLabels,
                                                 .fullSize = ProcessRandomStrokes,

@@ -9,7 +9,6 @@
 
 namespace atelion {
 
-inline constexpr int kExpressivePaintingEffectId = 20;
 /// The largest brush side and stroke count per block the stroke engine accepts.
 inline constexpr int kMaxStampSize = 256;
 inline constexpr int kMaxStrokesPerBlock = 2500;
@@ -83,7 +82,7 @@ StyleOutput PreviewExpressivePainting(const Bitmap24& crop, const StyleSettings&
 StyleOutput ProcessExpressivePainting(Bitmap24& source, Bitmap24& shown, const StyleSettings& settings,
                                       const SurfaceSettings& surface, RunContext& context);
 
-inline constexpr StyleEntry kExpressivePaintingStyle{.effectId = kExpressivePaintingEffectId,
+inline constexpr StyleEntry kExpressivePaintingStyle{.effectId = kPainting8EffectId,
                                                      .method = FullSizeMethod::ProcessExpressivePainting,
                                                      .rowLabels = ExpressivePaintingParameters::kRowLabels,
                                                      .fullSize = ProcessExpressivePainting,

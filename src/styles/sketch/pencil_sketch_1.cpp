@@ -74,7 +74,7 @@ void SketchTurned(const Bitmap24& picture, Bitmap24& turned, Bitmap24& scratch, 
 }  // namespace
 
 PencilSketchParameters PencilSketchParametersFrom(const ParameterSet& sliders) {
-  auto slider = [&](int slot) { return ClampToSlider(kPencilSketchEffectId, slot, sliders[slot]); };
+  auto slider = [&](int slot) { return ClampToSlider(kPencilSketch1EffectId, slot, sliders[slot]); };
   return {.edgeThreshold = slider(kSlotTrackBar1),
           .edgeIntensity = slider(kSlotTrackBar2),
           .colourIntensity = slider(kSlotTrackBar5),

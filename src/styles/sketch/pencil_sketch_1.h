@@ -9,9 +9,6 @@
 
 namespace atelion {
 
-/// The style number of Pencil sketch 1.
-inline constexpr int kPencilSketchEffectId = 0;
-
 /// The five sliders of the style, limited to their ranges as the sliders themselves limit them.
 struct PencilSketchParameters {
   int edgeThreshold;    ///< "Edge threshold": gradient level from which a pixel is drawn as a line
@@ -50,7 +47,7 @@ StyleOutput PreviewPencilSketch(const Bitmap24& crop, const StyleSettings& setti
 StyleOutput ProcessPencilSketch(Bitmap24& source, Bitmap24& shown, const StyleSettings& settings,
                                 const SurfaceSettings& surface, RunContext& context);
 
-inline constexpr StyleEntry kPencilSketchStyle{.effectId = kPencilSketchEffectId,
+inline constexpr StyleEntry kPencilSketchStyle{.effectId = kPencilSketch1EffectId,
                                                .method = FullSizeMethod::ProcessPencilSketch,
                                                .rowLabels = PencilSketchParameters::kRowLabels,
                                                .fullSize = ProcessPencilSketch,

@@ -8,9 +8,6 @@
 
 namespace atelion {
 
-/// The style number of Emergence.
-inline constexpr int kEmergenceEffectId = 22;
-
 /// The sliders of the style and the "MAX" label of row 2.
 struct EmergenceParameters {
   int abstraction;    ///< "Level of abstraction": threshold of what counts as a difference

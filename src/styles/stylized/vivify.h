@@ -9,9 +9,6 @@
 
 namespace atelion {
 
-/// The style number of Vivify photo.
-inline constexpr int kVivifyEffectId = 12;
-
 /// The five sliders of the style, limited to their ranges.
 struct VivifyParameters {
   int edgeThreshold;    ///< "Edge threshold": gradient from which a pixel counts as an edge

@@ -24,7 +24,7 @@ void PrintTo(const Bitmap24& picture, std::ostream* out);
 
 namespace {
 
-constexpr int kPainting7 = kRandomStrokesEffectId;
+constexpr int kPainting7 = kPainting7EffectId;
 
 using testing_support::Fnv1a;
 

@@ -47,7 +47,7 @@ using testing_support::Fnv1a;
 
 StyleSettings Painting8Settings(ParameterSet sliders, const Bitmap24& source) {
   StyleSettings settings;
-  settings.effectId = kExpressivePaintingEffectId;
+  settings.effectId = kPainting8EffectId;
   settings.sliders = sliders;
   settings.sourceMean = ComputeMeanColour(source);
   return settings;
@@ -274,7 +274,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(BrushStampPainting, OddSizeIsRaisedByOne) {
   const Bitmap24 source = Photo(64, 48);
-  const StyleSettings settings = Painting8Settings(FactoryDefaults(kExpressivePaintingEffectId), source);
+  const StyleSettings settings = Painting8Settings(FactoryDefaults(kPainting8EffectId), source);
   Bitmap24 odd = source;
   Bitmap24 even = source;
   RunContext context;
@@ -285,7 +285,7 @@ TEST(BrushStampPainting, OddSizeIsRaisedByOne) {
 
 TEST(BrushStampPainting, WhiteBrushPaintsNothing) {
   const Bitmap24 source = Photo(48, 40);
-  StyleSettings settings = Painting8Settings(FactoryDefaults(kExpressivePaintingEffectId), source);
+  StyleSettings settings = Painting8Settings(FactoryDefaults(kPainting8EffectId), source);
   const Bitmap24 white(64, 64, 0xFFFFFF);
   settings.customBrushInUse = true;
   settings.customBrush = &white;
@@ -297,7 +297,7 @@ TEST(BrushStampPainting, WhiteBrushPaintsNothing) {
 
 TEST(BrushStampPainting, StopRequestedBeforehandLeavesThePictureAndTheGenerator) {
   const Bitmap24 source = Photo(48, 40);
-  const StyleSettings settings = Painting8Settings(FactoryDefaults(kExpressivePaintingEffectId), source);
+  const StyleSettings settings = Painting8Settings(FactoryDefaults(kPainting8EffectId), source);
   Bitmap24 painted(48, 40, 0x123456);
   RunContext context;
   context.Rng.RandomSeed = 77;
@@ -322,7 +322,7 @@ class StopAfterPumps : public ProgressSink {
 
 TEST(BrushStampPainting, StopDuringTheFirstPhaseKeepsTheStrokesLaidSoFar) {
   const Bitmap24 source = Photo(96, 80);
-  const StyleSettings settings = Painting8Settings(FactoryDefaults(kExpressivePaintingEffectId), source);
+  const StyleSettings settings = Painting8Settings(FactoryDefaults(kPainting8EffectId), source);
   Bitmap24 complete = source;
   RunContext fullContext;
   BrushStampPainting(source, complete, 16, 30, 150, 1, Painting8Options(settings), settings, fullContext);
@@ -359,7 +359,7 @@ TEST(BrushStampPainting, ProgressPhasesFollowTheCallingStyle) {
                         Case{StampProgress::WatercolourContours, 2, 50, 75}}) {
     SCOPED_TRACE(static_cast<int>(c.progress) * 10 + c.brushChoice);
     const Bitmap24 source = Photo(64, 64);
-    StyleSettings settings = Painting8Settings(FactoryDefaults(kExpressivePaintingEffectId), source);
+    StyleSettings settings = Painting8Settings(FactoryDefaults(kPainting8EffectId), source);
     StampOptions options = Painting8Options(settings);
     options.progress = c.progress;
     Bitmap24 painted = source;
@@ -382,7 +382,7 @@ TEST(ExpressivePainting, SeededRunsAreIdenticalAndMatchTheGoldenChecksum) {
   for (int run = 0; run < 2; ++run) {
     Bitmap24 source = photo;
     Bitmap24 painted = photo;
-    StyleSettings settings = Painting8Settings(FactoryDefaults(kExpressivePaintingEffectId), photo);
+    StyleSettings settings = Painting8Settings(FactoryDefaults(kPainting8EffectId), photo);
     RunContext context;
     context.Rng.RandomSeed = 5u + run;  // the engine sets its own seed
     ExpressivePainting(source, painted, settings, context);
@@ -435,13 +435,13 @@ TEST(ExpressivePainting, PreviewPaintsTheSameAndShowsIntermediatePictures) {
   const Bitmap24 photo = Photo(64, 48);
   Bitmap24 fullSource = photo;
   Bitmap24 full = photo;
-  StyleSettings fullSettings = Painting8Settings(FactoryDefaults(kExpressivePaintingEffectId), photo);
+  StyleSettings fullSettings = Painting8Settings(FactoryDefaults(kPainting8EffectId), photo);
   RunContext fullContext;
   ExpressivePainting(fullSource, full, fullSettings, fullContext);
 
   Bitmap24 previewSource = photo;
   Bitmap24 preview = photo;
-  StyleSettings previewSettings = Painting8Settings(FactoryDefaults(kExpressivePaintingEffectId), photo);
+  StyleSettings previewSettings = Painting8Settings(FactoryDefaults(kPainting8EffectId), photo);
   previewSettings.preview = true;
   RunContext previewContext;
   PreviewRecorder recorder;
@@ -458,7 +458,7 @@ TEST(ProcessExpressivePainting, FullSizeRunPaintsSharpensTheSourceAndHandlesTiny
     const Bitmap24 photo = Photo(width, height);
     RunPictures pictures;
     pictures.source = photo;
-    StyleSettings settings = Painting8Settings(FactoryDefaults(kExpressivePaintingEffectId), photo);
+    StyleSettings settings = Painting8Settings(FactoryDefaults(kPainting8EffectId), photo);
     RunContext context;
     ASSERT_EQ(RunEffect(pictures, settings, FinishingSettings{}, context), RunOutcome::Finished);
     EXPECT_EQ(pictures.result.Width(), width);
@@ -477,7 +477,7 @@ TEST(ProcessExpressivePainting, StopAfterTheFirstPassSkipsTheRest) {
   const Bitmap24 photo = Photo(96, 80);
   RunPictures pictures;
   pictures.source = photo;
-  StyleSettings settings = Painting8Settings(FactoryDefaults(kExpressivePaintingEffectId), photo);
+  StyleSettings settings = Painting8Settings(FactoryDefaults(kPainting8EffectId), photo);
   RunContext context;
   StopAfterPumps sink(context, 60);
   context.Progress = &sink;

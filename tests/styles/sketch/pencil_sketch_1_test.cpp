@@ -54,7 +54,7 @@ PencilSketchParameters Parameters(int T, int E, int I, int D, int K) {
   return {.edgeThreshold = T, .edgeIntensity = E, .colourIntensity = I, .darkenLighten = D, .contrast = K};
 }
 
-const PencilSketchParameters kDefaults = PencilSketchParametersFrom(FactoryDefaults(kPencilSketchEffectId));
+const PencilSketchParameters kDefaults = PencilSketchParametersFrom(FactoryDefaults(kPencilSketch1EffectId));
 
 Bitmap24 Sketch(const Bitmap24& source, const PencilSketchParameters& parameters,
                 const SurfaceSettings& finishing = {}, const Bitmap24& hatching = TestHatching()) {
@@ -318,7 +318,7 @@ TEST(PencilSketch, AStopKeepsTheRowsAlreadyDrawn) {
 RunOutcome RunFullSize(RunPictures& pictures, const ParameterSet& sliders, RunContext& context,
                        const FinishingSettings& finishing = {}) {
   StyleSettings settings;
-  settings.effectId = kPencilSketchEffectId;
+  settings.effectId = kPencilSketch1EffectId;
   settings.sliders = sliders;
   return RunEffect(pictures, settings, finishing, context);
 }
@@ -328,7 +328,7 @@ TEST(ProcessPencilSketch, SketchesTheTurnedPhotographAndCutsItBackToSize) {
   RunPictures pictures;
   pictures.source = photo;
   RunContext context;
-  ASSERT_EQ(RunFullSize(pictures, FactoryDefaults(kPencilSketchEffectId), context), RunOutcome::Finished);
+  ASSERT_EQ(RunFullSize(pictures, FactoryDefaults(kPencilSketch1EffectId), context), RunOutcome::Finished);
   EXPECT_FALSE(context.Processing);
 
   // The same chain by hand: turn by 30, soften, sketch, turn back, the centre cut out.
@@ -344,7 +344,7 @@ TEST(ProcessPencilSketch, SketchesTheTurnedPhotographAndCutsItBackToSize) {
 
   // The preview of a square crop runs the same chain and centres it the same way.
   StyleSettings settings;
-  settings.sliders = FactoryDefaults(kPencilSketchEffectId);
+  settings.sliders = FactoryDefaults(kPencilSketch1EffectId);
   RunContext previewContext;
   EXPECT_EQ(PreviewPencilSketch(photo, settings, {}, previewContext).picture, pictures.result);
 
@@ -360,14 +360,14 @@ TEST(ProcessPencilSketch, TinyAndVeryWidePicturesKeepTheirSize) {
     RunPictures pictures;
     pictures.source = Photo(size.first, size.second);
     RunContext context;
-    ASSERT_EQ(RunFullSize(pictures, FactoryDefaults(kPencilSketchEffectId), context), RunOutcome::Finished);
+    ASSERT_EQ(RunFullSize(pictures, FactoryDefaults(kPencilSketch1EffectId), context), RunOutcome::Finished);
     EXPECT_EQ(pictures.result.Width(), size.first);
     EXPECT_EQ(pictures.result.Height(), size.second);
   }
   RunPictures wide;
   wide.source = Bitmap24(200, 20, 0x000000);
   RunContext context;
-  RunFullSize(wide, FactoryDefaults(kPencilSketchEffectId), context);
+  RunFullSize(wide, FactoryDefaults(kPencilSketch1EffectId), context);
   EXPECT_EQ(wide.result.Pixel(0, 10), 0xFFFFFFu);
   EXPECT_EQ(wide.result.Pixel(199, 10), 0xFFFFFFu);
 }
@@ -378,7 +378,7 @@ TEST(ProcessPencilSketch, AStoppedRunEndsWithThePictureAtSourceSizeAndNoFinishin
   RunContext context;
   StopAtPump shell(context, 3);  // in the first turn: pumps at the start, at row 50 and at row 0
   context.Progress = &shell;
-  EXPECT_EQ(RunFullSize(pictures, FactoryDefaults(kPencilSketchEffectId), context), RunOutcome::Aborted);
+  EXPECT_EQ(RunFullSize(pictures, FactoryDefaults(kPencilSketch1EffectId), context), RunOutcome::Aborted);
   EXPECT_EQ(pictures.result.Width(), 80);
   EXPECT_EQ(pictures.result.Height(), 60);
   EXPECT_FALSE(context.Processing);
@@ -391,7 +391,7 @@ TEST(ProcessPencilSketch, TheSamplePhotographLooksDrawn) {
   RunPictures pictures;
   pictures.source = sample.picture;
   RunContext context;
-  ASSERT_EQ(RunFullSize(pictures, FactoryDefaults(kPencilSketchEffectId), context), RunOutcome::Finished);
+  ASSERT_EQ(RunFullSize(pictures, FactoryDefaults(kPencilSketch1EffectId), context), RunOutcome::Finished);
   ASSERT_EQ(pictures.result.Width(), sample.picture.Width());
   // A drawing, not the photograph: most pixels changed, some became dark lines.
   int changed = 0, dark = 0;
