@@ -248,6 +248,30 @@ void LayBlockStroke(Bitmap24& D, const Canvas& canvas, const StrokeCell& cell, i
   }
 }
 
+// LocalContrast reads its 9 × 9 window past the right and bottom edges from white padding, which
+// pushes the last rows and columns darker, and it leaves the very last row and column as they were:
+// a dark band along the right and bottom edges with a light line outside it. Run on a copy grown on
+// every side by repeating the edge pixels, each pixel of the picture sees the photograph continue
+// and is treated like the pixels inside.
+void LocalContrastOverRepeatedEdges(Bitmap24& picture, int amount, const MeanColour& sourceMean, RunContext& context) {
+  // The window reaches 4 pixels; one more keeps the row and column LocalContrast leaves alone outside.
+  constexpr int kGrowth = 5;
+  const int width = picture.Width(), height = picture.Height();
+  // LocalContrast leaves a picture narrower or lower than 2 pixels alone; so does this.
+  if (width < 2 || height < 2) return;
+  Bitmap24 grown(width + 2 * kGrowth, height + 2 * kGrowth);
+  for (int y = 0; y < grown.Height(); ++y) {
+    const std::uint8_t* in = picture.Row(std::clamp(y - kGrowth, 0, height - 1));
+    std::uint8_t* out = grown.Row(y);
+    for (int x = 0; x < grown.Width(); ++x) {
+      const int column = std::clamp(x - kGrowth, 0, width - 1);
+      for (int c = 0; c < 3; ++c) out[3 * x + c] = in[3 * column + c];
+    }
+  }
+  LocalContrast(grown, amount, sourceMean, &context);
+  CopyRect(picture, 0, 0, grown, Rect{kGrowth, kGrowth, kGrowth + width, kGrowth + height});
+}
+
 }  // namespace
 
 Bitmap24 StampBrushPicture(int brushChoice, const StyleSettings& settings) {
@@ -386,7 +410,7 @@ void ExpressivePainting(Bitmap24& source, Bitmap24& destination, StyleSettings& 
   const int contrast = p[kSlotTrackBar3];        // K: "Level of contrast"
   const int details = p[kSlotTrackBar4];         // L: "Level of details"
 
-  LocalContrast(source, contrast / 5, settings.sourceMean, &context);
+  LocalContrastOverRepeatedEdges(source, contrast / 5, settings.sourceMean, context);
   const int brush = brushSlider / 4 + 15;
   const int perBlock = (precision * brush * brush) / 256;
   BrushStampPainting(source, destination, brush, perBlock, strokesSlider / 4 + 98, 1, settings, context);
@@ -398,7 +422,7 @@ void ExpressivePainting(Bitmap24& source, Bitmap24& destination, StyleSettings& 
   if (details > 0) {
     BrushStampPainting(source, destination, (brush * 100) / 185, perBlock, details / 3 + 25, 2, settings, context);
   }
-  LocalContrast(destination, contrast / 4, settings.sourceMean, &context);
+  LocalContrastOverRepeatedEdges(destination, contrast / 4, settings.sourceMean, context);
   context.ReportProgress(101, 100, 4, 4);
 }
 
