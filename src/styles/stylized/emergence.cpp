@@ -56,6 +56,30 @@ Parameters ReadParameters(StyleSettings& settings) {
   return p;
 }
 
+// LocalContrast reads its 9 × 9 window past the right and bottom edges from white padding, which
+// pushes the last rows and columns darker, and it leaves the very last row and column as they were:
+// a dark band along the right and bottom edges with a light line outside it. Run on a copy grown on
+// every side by repeating the edge pixels, each pixel of the picture sees the photograph continue
+// and is treated like the pixels inside.
+void LocalContrastOverRepeatedEdges(Bitmap24& picture, int amount, const MeanColour& sourceMean, RunContext& context) {
+  // The window reaches 4 pixels; one more keeps the row and column LocalContrast leaves alone outside.
+  constexpr int kGrowth = 5;
+  const int width = picture.Width(), height = picture.Height();
+  // LocalContrast leaves a picture narrower or lower than 2 pixels alone; so does this.
+  if (width < 2 || height < 2) return;
+  Bitmap24 grown(width + 2 * kGrowth, height + 2 * kGrowth);
+  for (int y = 0; y < grown.Height(); ++y) {
+    const std::uint8_t* in = picture.Row(std::clamp(y - kGrowth, 0, height - 1));
+    std::uint8_t* out = grown.Row(y);
+    for (int x = 0; x < grown.Width(); ++x) {
+      const int column = std::clamp(x - kGrowth, 0, width - 1);
+      for (int c = 0; c < 3; ++c) out[3 * x + c] = in[3 * column + c];
+    }
+  }
+  LocalContrast(grown, amount, sourceMean, &context);
+  CopyRect(picture, 0, 0, grown, Rect{kGrowth, kGrowth, kGrowth + width, kGrowth + height});
+}
+
 // |ΔR| + |ΔG| + |ΔB| of two pixels.
 int ChannelDifference(const std::uint8_t* a, const std::uint8_t* b) {
   int sum = 0;
@@ -290,7 +314,7 @@ RandomPolygonsEnd RandomPolygons(const Bitmap24& source, Bitmap24& destination, 
 
   std::vector<std::uint8_t> detail = DetailMap(source);
   Bitmap24 adjusted = source;
-  LocalContrast(adjusted, 2 * parameters.contrast, settings.sourceMean, &context);
+  LocalContrastOverRepeatedEdges(adjusted, 2 * parameters.contrast, settings.sourceMean, context);
   AdjustBrightness(adjusted, parameters.contrast / 8);
 
   PolygonRun run(adjusted, destination, std::move(detail), parameters, settings, context, emergingResult);
