@@ -332,6 +332,25 @@ struct VibranceTables {
 
 }  // namespace
 
+void LocalContrastOverRepeatedEdges(Bitmap24& picture, int amount, const MeanColour& sourceMean,
+                                    RunContext* context) {
+  // The window reaches 4 pixels; one more keeps the row and column LocalContrast leaves alone outside.
+  constexpr int kGrowth = 5;
+  const int width = picture.Width(), height = picture.Height();
+  if (width < 2 || height < 2) return;
+  Bitmap24 grown(width + 2 * kGrowth, height + 2 * kGrowth);
+  for (int y = 0; y < grown.Height(); ++y) {
+    const std::uint8_t* in = picture.Row(std::clamp(y - kGrowth, 0, height - 1));
+    std::uint8_t* out = grown.Row(y);
+    for (int x = 0; x < grown.Width(); ++x) {
+      const int column = std::clamp(x - kGrowth, 0, width - 1);
+      std::memcpy(out + 3 * x, in + 3 * column, 3);
+    }
+  }
+  LocalContrast(grown, amount, sourceMean, context);
+  for (int y = 0; y < height; ++y) std::memcpy(picture.Row(y), grown.Row(y + kGrowth) + 3 * kGrowth, picture.RowBytes());
+}
+
 void ColourVibrance(const Bitmap24& source, Bitmap24& target, int amount) {
   if (&target != &source) target.Resize(source.Width(), source.Height());
   const VibranceTables tables(amount);

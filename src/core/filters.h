@@ -41,6 +41,12 @@ void AdjustSaturation(Bitmap24& picture, int amount, RunContext& context);
 /// and into a shifted copy of the picture at the left and top. When a context is given, the event
 /// queue is pumped every 25 rows while `Processing` is set; the abort flag is never looked at.
 void LocalContrast(Bitmap24& picture, int amount, const MeanColour& sourceMean, RunContext* context = nullptr);
+/// LocalContrast as if the photograph went on past its borders: it runs on a copy grown on every
+/// side by repeating the edge pixels, so its window finds no white padding at the right and bottom
+/// and the last row and column are treated like the others. No band appears along any edge.
+/// Pictures narrower or lower than 2 pixels are left alone, as LocalContrast leaves them.
+void LocalContrastOverRepeatedEdges(Bitmap24& picture, int amount, const MeanColour& sourceMean,
+                                    RunContext* context = nullptr);
 /// Lifts middle saturations most and dark lightnesses slightly in the 240 scale; writes `target`,
 /// which must have the size of `source` and may be the same picture.
 void ColourVibrance(const Bitmap24& source, Bitmap24& target, int amount);

@@ -80,14 +80,17 @@ void PaintStrokes(Bitmap24& source, Bitmap24& strokes, const StripStrokes& argum
 
 // Percentages of the painted strip in each line of a strip of `thickness` lines, counted from the
 // strip's first line; `outerAtStart` tells whether that line is on the picture's edge. The outer
-// half is all strokes; then over 20 steps of 5 % the picture shows through; beyond that it stays.
+// half and the two lines after it, where the outlines of the fill colour close the picture's edge,
+// are all strokes; then over 20 steps of 5 % the picture shows through; beyond that it stays.
+// Counting from the outer line makes the strips of the right and bottom edges the mirror images of
+// the left and top ones, so their outlines stay covered too instead of showing through as a seam.
 std::vector<int> StrokeShares(int thickness, bool outerAtStart) {
   const int half = thickness / 2;
   std::vector<int> shares(thickness, 0);
   for (int i = 0; i < thickness; ++i) {
-    const bool painted = outerAtStart ? i <= half + 1 : i > half;
-    const int k = outerAtStart ? i - half : half - i;
-    if (painted) {
+    const int fromOuter = outerAtStart ? i : thickness - 1 - i;
+    const int k = fromOuter - half;
+    if (fromOuter <= half + 1) {
       shares[i] = 100;
     } else if (k <= 20) {
       shares[i] = 100 - 5 * k;

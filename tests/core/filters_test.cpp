@@ -448,6 +448,23 @@ TEST(LocalContrast, WhitePaddingDarkensTheRightAndBottomEdges) {
     }
 }
 
+TEST(LocalContrastOverRepeatedEdges, AFlatPictureStaysFlatAndTheInsideMatchesThePlainFilter) {
+  const int w = 20, h = 16;
+  Bitmap24 flat(w, h, MakeColour(128, 90, 200));
+  LocalContrastOverRepeatedEdges(flat, 100, MeanColour{128, 128, 128});
+  // Pushed away from the source's mean colour, but alike everywhere: no band along any edge.
+  EXPECT_EQ(flat, Bitmap24(w, h, flat.Pixel(w / 2, h / 2)));
+
+  // Far enough from every border, the window sees the same pixels as the plain filter's.
+  const Bitmap24 original = RandomPicture(w, h, 12);
+  Bitmap24 plain = original, repeated = original;
+  LocalContrast(plain, 120, kInitialSourceMeanColour);
+  LocalContrastOverRepeatedEdges(repeated, 120, kInitialSourceMeanColour);
+  for (int y = 5; y < h - 5; ++y)
+    for (int x = 5; x < w - 5; ++x) EXPECT_EQ(repeated.Pixel(x, y), plain.Pixel(x, y)) << x << "," << y;
+  EXPECT_NE(repeated.Pixel(w - 1, h - 1), original.Pixel(w - 1, h - 1)) << "the last pixel is treated too";
+}
+
 TEST(LocalContrast, OnePixelWideOrHighChangesNothing) {
   for (Size size : {Size{1, 9}, Size{9, 1}, Size{1, 1}}) {
     const Bitmap24 original = RandomPicture(size.width, size.height, 11);

@@ -160,11 +160,11 @@ inline void RepeatColour(const MeanColour3& colour, std::uint8_t* pattern, int n
 // The paint of B (red below 250) is kept as runs of consecutive pixels per row, with the
 // brush weight repeated for each byte, so the loops over the brush run over plain byte ranges.
 //
-// R is not rebuilt for every stroke. A stroke's test only needs R where the patch comes from
-// inside the painting, and there R follows from the painting and the mean colour, so the error
-// is computed straight from them. R itself is built when a stroke is drawn, or when a later step
-// could see what R held before: a patch partly outside the painting keeps R's old pixels there,
-// and a new brush or size starts from R's old content. Until then the last stroke's patch is
+// R is not rebuilt for every stroke. R follows from the painting and the mean colour alone (parts
+// of the patch outside the painting repeat the painting's edge pixels), and a stroke's test only
+// reads R where the patch comes from inside the painting, so the error is computed straight from
+// the painting. R itself is built when a stroke is drawn, or when a new brush or size starts from
+// R's old content (a turn stopped midway leaves rows of it). Until then the last stroke's patch is
 // kept as "pending" (its position and colour), which stays exact because the painting only
 // changes when a stroke is drawn, and a drawn stroke builds its patch first.
 class StrokePainter {
@@ -266,17 +266,8 @@ class StrokePainter {
     return result;
   }
 
-  // The patch for a stroke at (x, y): either built now (when it reaches outside the painting, so
-  // R's old pixels show through) or kept pending.
-  void PreparePatch(int x, int y, const MeanColour3& mean) {
-    const bool inside = x - half_ >= 0 && y - half_ >= 0 && x + half_ <= width_ && y + half_ <= height_;
-    if (inside) {
-      pending_ = Pending{true, x, y, mean};
-    } else {
-      BuildPendingPatch();
-      BuildPatch(x, y, mean);
-    }
-  }
+  // The patch for a stroke at (x, y), kept pending until the stroke is drawn.
+  void PreparePatch(int x, int y, const MeanColour3& mean) { pending_ = Pending{true, x, y, mean}; }
 
   // Summed difference between the source and the patch over the painted inner pixels of the
   // 2·half square; stops as soon as it exceeds `limit`.
@@ -379,24 +370,26 @@ class StrokePainter {
   // R receives the painting's square around (x, y), stretched onto all of R, and its painted
   // inner pixels are blended towards the mean colour by the brush weight. The square spans 2·half
   // pixels: for an even side the copy is 1:1; for an odd side every pixel of R but the first of a
-  // row or column comes from its upper-left neighbour in the square. Pixels of R whose painting
-  // pixel lies outside the painting keep their content, as a clipped stretched copy leaves them.
+  // row or column comes from its upper-left neighbour in the square. Where the square reaches past
+  // the painting, R takes the painting's nearest edge pixel (row and column clamped): a stroke at
+  // the border then carries no colour of an earlier patch into the outermost row and column, and
+  // paints them with its own colour.
   void BuildPatch(int x, int y, const MeanColour3& mean) {
     const int side = patch_.Width();
     const int left = x - half_, top = y - half_;
     const int shift = side % 2;
+    auto paintingColumn = [&](int i) { return std::clamp(left + (i > 0 ? i - shift : 0), 0, width_ - 1); };
     // Columns of R whose painting column (left + i − shift for i > 0) lies inside the painting.
     const int iFirst = std::max(1, shift - left), iLast = std::min(side - 1, width_ - 1 - left + shift);
-    const bool firstColumnInside = left >= 0 && left < width_;
     for (int k = 0; k < side; ++k) {
-      const int row = top + (k > 0 ? k - shift : 0);
-      if (row < 0 || row >= height_) continue;
+      const int row = std::clamp(top + (k > 0 ? k - shift : 0), 0, height_ - 1);
       const std::uint8_t* in = painting_.Row(row);
       std::uint8_t* out = patch_.Row(k);
-      if (firstColumnInside) std::memcpy(out, in + 3 * left, 3);
+      for (int i = 0; i < std::min(iFirst, side); ++i) std::memcpy(out + 3 * i, in + 3 * paintingColumn(i), 3);
       if (iFirst <= iLast) {
         std::memcpy(out + 3 * iFirst, in + 3 * (left + iFirst - shift), 3 * static_cast<std::size_t>(iLast - iFirst + 1));
       }
+      for (int i = std::max(iLast + 1, iFirst); i < side; ++i) std::memcpy(out + 3 * i, in + 3 * paintingColumn(i), 3);
     }
     RepeatColour(mean, meanBytes_.data(), 3 * side);
     for (int k = 1; k < side - 1; ++k) {

@@ -389,7 +389,7 @@ void ExpressivePainting(Bitmap24& source, Bitmap24& destination, const StyleSett
   const StampOptions options{.precision = p.precision, .pause = p.strokeCount,
                              .progress = StampProgress::ExpressivePainting};
 
-  LocalContrast(source, p.contrast / 5, settings.sourceMean, &context);
+  LocalContrastOverRepeatedEdges(source, p.contrast / 5, settings.sourceMean, &context);
   const int brush = p.maximumBrushSize / 4 + 15;
   const int perBlock = (p.precision * brush * brush) / 256;
   BrushStampPainting(source, destination, brush, perBlock, p.strokeCount / 4 + 98, 1, options, settings, context);
@@ -402,7 +402,7 @@ void ExpressivePainting(Bitmap24& source, Bitmap24& destination, const StyleSett
     BrushStampPainting(source, destination, (brush * 100) / 185, perBlock, p.details / 3 + 25, 2, options, settings,
                        context);
   }
-  LocalContrast(destination, p.contrast / 4, settings.sourceMean, &context);
+  LocalContrastOverRepeatedEdges(destination, p.contrast / 4, settings.sourceMean, &context);
   context.ReportProgress(101, 100, 4, 4);
 }
 

@@ -6,9 +6,12 @@
 #include "styles/sketch/pencil_sketch_1.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <stdexcept>
+#include <vector>
 
 #include "core/canvas.h"
 #include "core/filters.h"
@@ -59,14 +62,85 @@ void CutCentre(Bitmap24& picture, int width, int height) {
   picture = std::move(centre);
 }
 
+// The columns first..last of one row of the turned picture that hold the photograph; first > last
+// when the row holds none of it.
+struct PhotographSpan {
+  int first = 0;
+  int last = -1;
+};
+
+// Where a width × height photograph lies in each row of its turn by the slant angle. A black
+// picture of that size turned the same way comes out white exactly where the turn found nothing.
+std::vector<PhotographSpan> PhotographSpansOfTurn(int width, int height, RunContext& context) {
+  Bitmap24 coverage;
+  // Its own context: this turn neither reports progress nor lets the shell handle events.
+  RunContext quiet;
+  RotateBitmap(Bitmap24(width, height, 0x000000), coverage, kSlantAngle, quiet);
+  if (quiet.AbortRequested) {
+    context.StopForLackOfMemory();
+    return {};
+  }
+  std::vector<PhotographSpan> spans(static_cast<std::size_t>(coverage.Height()));
+  for (int y = 0; y < coverage.Height(); ++y) {
+    const std::uint8_t* row = coverage.Row(y);
+    PhotographSpan& span = spans[static_cast<std::size_t>(y)];
+    span.first = 0;
+    while (span.first < coverage.Width() && row[3 * span.first] == 0xFF) ++span.first;
+    span.last = coverage.Width() - 1;
+    while (span.last >= span.first && row[3 * span.last] == 0xFF) --span.last;
+  }
+  return spans;
+}
+
+// The turn leaves white corners around the photograph. Sketched as they are, their border with the
+// photograph is a strong gradient and becomes a contour, which the sketch's one-pixel shift and the
+// turn back bring inside the cut: a dark frame line the photograph does not have. Instead every row
+// repeats its first photograph pixel to the left and its last one to the right, and the rows above
+// and below the photograph repeat its top and bottom rows, so the sketch sees the photograph's own
+// edge continue.
+void RepeatEdgePixelsIntoCorners(Bitmap24& turned, const std::vector<PhotographSpan>& spans) {
+  if (spans.size() != static_cast<std::size_t>(turned.Height())) return;
+  const int width = turned.Width();
+  int firstRow = -1, lastRow = -1;
+  for (int y = 0; y < turned.Height(); ++y) {
+    const PhotographSpan& span = spans[static_cast<std::size_t>(y)];
+    if (span.first > span.last) continue;
+    if (firstRow < 0) firstRow = y;
+    lastRow = y;
+    std::uint8_t* row = turned.Row(y);
+    for (int x = 0; x < span.first; ++x) std::memcpy(row + 3 * x, row + 3 * span.first, 3);
+    for (int x = span.last + 1; x < width; ++x) std::memcpy(row + 3 * x, row + 3 * span.last, 3);
+  }
+  if (firstRow < 0) return;
+  for (int y = 0; y < firstRow; ++y) std::memcpy(turned.Row(y), turned.Row(firstRow), turned.RowBytes());
+  for (int y = lastRow + 1; y < turned.Height(); ++y) std::memcpy(turned.Row(y), turned.Row(lastRow), turned.RowBytes());
+}
+
+// The sketch leaves its last two rows and columns white: it draws each pixel from the neighbourhood
+// one row and column further on. The turned photograph touches the right side of the turned picture
+// with its top-right corner and the bottom side with its bottom-right corner, so those corners would
+// come back white; the last drawn column and row are repeated there instead.
+void RepeatLastDrawnRowAndColumn(Bitmap24& sketch) {
+  const int width = sketch.Width(), height = sketch.Height();
+  if (width < 3 || height < 3) return;
+  for (int y = 0; y < height - 2; ++y) {
+    std::uint8_t* row = sketch.Row(y);
+    for (int x = width - 2; x < width; ++x) std::memcpy(row + 3 * x, row + 3 * (width - 3), 3);
+  }
+  for (int y = height - 2; y < height; ++y) std::memcpy(sketch.Row(y), sketch.Row(height - 3), sketch.RowBytes());
+}
+
 // The chain shared by the full-size run and the preview: turn, soften, sketch, turn back.
 // `turned` receives the sketch turned back, at the size of the turned picture.
 void SketchTurned(const Bitmap24& picture, Bitmap24& turned, Bitmap24& scratch, const PencilSketchParameters& parameters,
                   const SurfaceSettings& surface, RunContext& context, bool pumpBetweenSteps) {
+  const std::vector<PhotographSpan> spans = PhotographSpansOfTurn(picture.Width(), picture.Height(), context);
   RotateBitmap(picture, turned, kSlantAngle, context);
+  if (!context.AbortRequested) RepeatEdgePixelsIntoCorners(turned, spans);
   if (pumpBetweenSteps) context.CheckAbort();
   Soften(turned);
   PencilSketch(turned, scratch, parameters, HatchingPicture(), surface, context);
+  RepeatLastDrawnRowAndColumn(scratch);
   if (pumpBetweenSteps) context.CheckAbort();
   RotateBitmap(scratch, turned, -kSlantAngle, context);
 }

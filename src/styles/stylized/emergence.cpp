@@ -285,7 +285,7 @@ RandomPolygonsEnd RandomPolygons(const Bitmap24& source, Bitmap24& destination, 
 
   std::vector<std::uint8_t> detail = DetailMap(source);
   Bitmap24 adjusted = source;
-  LocalContrast(adjusted, 2 * parameters.contrast, settings.sourceMean, &context);
+  LocalContrastOverRepeatedEdges(adjusted, 2 * parameters.contrast, settings.sourceMean, &context);
   AdjustBrightness(adjusted, parameters.contrast / 8);
 
   PolygonRun run(adjusted, destination, std::move(detail), parameters, settings, context, emergingResult);

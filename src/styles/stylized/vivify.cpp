@@ -120,7 +120,7 @@ void Vivify(const Bitmap24& source, Bitmap24& destination, const StyleSettings& 
   if (source.Empty()) return;
 
   Bitmap24 contrasted = source;
-  if (p.contrast > 1) LocalContrast(contrasted, p.contrast / 2, settings.sourceMean, &context);
+  if (p.contrast > 1) LocalContrastOverRepeatedEdges(contrasted, p.contrast / 2, settings.sourceMean, &context);
 
   const ChannelTable flat = FlatAreaTable(p.darkenLighten);
   // Strips of 20 columns, each row-major, so the progress reports come after the same columns as
