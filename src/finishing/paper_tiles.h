@@ -13,7 +13,11 @@ constexpr int kTextureTileCount = 10;
 constexpr int kTextureTilePeriod = 255;
 
 /// Makes tile `index` (0..9): a grey picture whose grain wraps seamlessly at 255 pixels and
-/// whose mean is about 128, the value the texture step treats as "no change".
+/// whose mean is about 128, the value the texture step treats as "no change". Each is a gentle
+/// relief of one paper or canvas (0 smooth drawing paper, 1 cold-pressed and 2 rough watercolour
+/// paper, 3 fine and 4 coarse canvas, 5 laid, 6 handmade, 7 felt-marked pastel paper, 8 sanded
+/// card, 9 cardboard), lit from the upper left and kept within 128 ± 12; since the texture step
+/// subtracts the tile, a tile holds 128 minus the light and shade the picture takes.
 Bitmap24 GeneratePaperTile(int index);
 
 /// The 1280 × 512 sheet of all ten tiles; tile i at column i mod 5, row i div 5.

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <numeric>
+#include <vector>
 
 namespace atelion {
 namespace {
@@ -54,6 +57,69 @@ TEST(PaperTiles, EachTileIsGreyCentredOn128AndSeamlessAtItsPeriod) {
     EXPECT_LT(EdgeDifference(tile, kTextureTilePeriod - 1, 0, true), 1.5 * innerRows + 1.0);
     // A paper has visible grain: not a flat grey.
     EXPECT_GT(inner + innerRows, 1.0);
+  }
+}
+
+// The grey values of the part of a tile the texture step reads, row by row.
+std::vector<int> UsedGreys(const Bitmap24& tile) {
+  std::vector<int> greys;
+  for (int y = 0; y < kTextureTilePeriod; ++y) {
+    for (int x = 0; x < kTextureTilePeriod; ++x) greys.push_back(tile.Row(y)[3 * x]);
+  }
+  return greys;
+}
+
+double StandardDeviation(const std::vector<double>& values) {
+  const double mean = std::accumulate(values.begin(), values.end(), 0.0) / values.size();
+  double sum = 0;
+  for (const double v : values) sum += (v - mean) * (v - mean);
+  return std::sqrt(sum / values.size());
+}
+
+TEST(PaperTiles, EveryTileIsAGentleReliefWithinADozenGreyLevels) {
+  // At the default strength the texture step moves a pixel by exactly (128 − grey), so a tile
+  // reaching far from 128 stains the picture instead of lending it the feel of paper.
+  for (int index = 0; index < kTextureTileCount; ++index) {
+    SCOPED_TRACE(index);
+    std::vector<int> offsets;
+    for (const int grey : UsedGreys(GeneratePaperTile(index))) offsets.push_back(std::abs(grey - 128));
+    std::sort(offsets.begin(), offsets.end());
+    EXPECT_LE(offsets.back(), 12);
+    EXPECT_LE(offsets[offsets.size() * 99 / 100], 10);
+  }
+}
+
+TEST(PaperTiles, NoTileShowsStripesOrBlotchesThatBetrayItsRepeat) {
+  // Lines and blotches that span much of the tile come back every 255 pixels and show the
+  // repeat. Column and row means are averaged over 9 neighbours first: the fine regular grid of
+  // a canvas or the close lines of laid paper (under 9 pixels apart) are paper, not stripes.
+  const int P = kTextureTilePeriod;
+  for (int index = 0; index < kTextureTileCount; ++index) {
+    SCOPED_TRACE(index);
+    const std::vector<int> greys = UsedGreys(GeneratePaperTile(index));
+    const double pixels = StandardDeviation(std::vector<double>(greys.begin(), greys.end()));
+    std::vector<double> columns(P, 0.0), rows(P, 0.0);
+    for (int y = 0; y < P; ++y) {
+      for (int x = 0; x < P; ++x) {
+        columns[x] += greys[y * P + x] / static_cast<double>(P);
+        rows[y] += greys[y * P + x] / static_cast<double>(P);
+      }
+    }
+    const auto smoothed = [P](const std::vector<double>& profile) {
+      std::vector<double> out(P, 0.0);
+      for (int i = 0; i < P; ++i) {
+        for (int k = -4; k <= 4; ++k) out[i] += profile[(i + k + P) % P] / 9.0;
+      }
+      return out;
+    };
+    EXPECT_LT(StandardDeviation(smoothed(columns)), 0.2 * pixels) << "stripes down the tile";
+    EXPECT_LT(StandardDeviation(smoothed(rows)), 0.2 * pixels) << "stripes across the tile";
+    // Means of 5 × 5 blocks of 51 pixels: a blotch a fifth of the tile wide stands out.
+    std::vector<double> blocks(25, 0.0);
+    for (int y = 0; y < P; ++y) {
+      for (int x = 0; x < P; ++x) blocks[(y / 51) * 5 + x / 51] += greys[y * P + x] / (51.0 * 51.0);
+    }
+    EXPECT_LT(StandardDeviation(blocks), 0.2 * pixels) << "blotches that repeat visibly";
   }
 }
 

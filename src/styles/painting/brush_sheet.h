@@ -19,8 +19,9 @@ inline constexpr int kBrushSheetHeight = kBrushSheetRows * kBrushCellSize;    //
 inline constexpr int kCustomBrushSize = 64;
 
 /// Draws the 1250 × 2000 brush sheet: in every cell one mark of a bristle brush — round and
-/// oval dabs, flat and tapered strokes, fan marks, dry-brush streaks and stippled dabs — with
-/// the texture of single bristles. Deterministic: every call gives the same bytes.
+/// oval dabs, flat and tapered strokes, fan marks, dry-brush streaks and pressed blots — with
+/// streaks of clumped bristles, ragged ends and soft sides; every mark stays well inside its
+/// cell. Deterministic: every call gives the same bytes.
 Bitmap24 GenerateBrushSheet();
 
 /// Draws one cell (0..39) of the brush sheet as a 250 × 250 picture.
