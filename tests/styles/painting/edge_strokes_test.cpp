@@ -8,6 +8,7 @@
 
 #include "core/filters.h"
 #include "finishing/texture.h"
+#include "support/synthetic_photos.h"
 
 namespace atelion {
 namespace {
@@ -52,22 +53,7 @@ Bitmap24 ReferenceLayer(const Bitmap24& source, int threshold, int fade, int len
   return layer;
 }
 
-// Soft shapes with noise: strong and weak gradients in every direction.
-Bitmap24 SyntheticPhoto(int width, int height, unsigned seed) {
-  std::mt19937 random(seed);
-  std::uniform_int_distribution<int> noise(-25, 25);
-  Bitmap24 picture(width, height);
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      const bool disc = (x - width / 3) * (x - width / 3) + (y - height / 2) * (y - height / 2) < width * height / 10;
-      const int base = disc ? 40 : 200 - 3 * y;
-      picture.SetPixel(x, y, MakeColour(std::clamp(base + noise(random), 0, 255),
-                                        std::clamp(base + x + noise(random), 0, 255),
-                                        std::clamp(255 - base + noise(random), 0, 255)));
-    }
-  }
-  return picture;
-}
+using testing_support::NoisySyntheticPhoto;
 
 const SurfaceSettings kNoFinishing{};
 
@@ -91,7 +77,7 @@ TEST(EdgeStrokes, MatchesTheLiteralStrokeRulesOnSyntheticPhotos) {
   // The arguments of the styles that use the layer, and a negative fade shift.
   const Case cases[] = {{4, 180, 20}, {15, 190, 17}, {44, 210, 15}, {0, 100, 60}};
   for (unsigned seed = 1; seed <= 3; ++seed) {
-    const Bitmap24 source = SyntheticPhoto(37 + 5 * seed, 29 + 3 * seed, seed);
+    const Bitmap24 source = NoisySyntheticPhoto(37 + 5 * seed, 29 + 3 * seed, seed);
     for (const Case& c : cases) {
       SCOPED_TRACE(::testing::Message() << "seed " << seed << " threshold " << c.threshold);
       RunContext context;
@@ -138,7 +124,7 @@ TEST(EdgeStrokes, ContourUpAndDownGivesAVerticalStrokeShiftedByTheShortQuarterTu
 }
 
 TEST(EdgeStrokes, NeverDarkensTheLastRowAndColumn) {
-  const Bitmap24 source = SyntheticPhoto(40, 30, 9);
+  const Bitmap24 source = NoisySyntheticPhoto(40, 30, 9);
   RunContext context;
   Bitmap24 layer;
   EdgeStrokes(source, layer, 0, 255, 80, false, kNoFinishing, context);
@@ -156,9 +142,9 @@ TEST(EdgeStrokes, FlatAndTinyPicturesGiveWhitePaperWithTheFinishingTouches) {
   finishing.softenEdges = true;
   finishing.texture.enabled = true;
   finishing.texture.strength = 40;
-  finishing.textureTile = SyntheticPhoto(256, 256, 4);
-  const Bitmap24 pictures[] = {Bitmap24(25, 20, MakeColour(90, 120, 30)), SyntheticPhoto(2, 9, 1),
-                               SyntheticPhoto(9, 2, 2), SyntheticPhoto(1, 1, 3)};
+  finishing.textureTile = NoisySyntheticPhoto(256, 256, 4);
+  const Bitmap24 pictures[] = {Bitmap24(25, 20, MakeColour(90, 120, 30)), NoisySyntheticPhoto(2, 9, 1),
+                               NoisySyntheticPhoto(9, 2, 2), NoisySyntheticPhoto(1, 1, 3)};
   for (const Bitmap24& source : pictures) {
     SCOPED_TRACE(::testing::Message() << source.Width() << " x " << source.Height());
     RunContext context;
@@ -174,7 +160,7 @@ TEST(EdgeStrokes, FlatAndTinyPicturesGiveWhitePaperWithTheFinishingTouches) {
 }
 
 TEST(EdgeStrokes, AbortStopsAFullSizeLayerAfterTwentyRowsWithoutFinishingButNotAPreview) {
-  const Bitmap24 source = SyntheticPhoto(30, 60, 5);
+  const Bitmap24 source = NoisySyntheticPhoto(30, 60, 5);
   SurfaceSettings finishing;
   finishing.softenEdges = true;
 

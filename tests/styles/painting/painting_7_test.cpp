@@ -28,24 +28,7 @@ constexpr int kPainting7 = kPainting7EffectId;
 
 using testing_support::Fnv1a;
 
-// A small "photograph": a dark disc, a bright bar and a smooth background with noise.
-Bitmap24 SyntheticPhoto(int width, int height, unsigned seed = 7) {
-  std::mt19937 random(seed);
-  std::uniform_int_distribution<int> noise(-12, 12);
-  Bitmap24 picture(width, height);
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      const int dx = x - width / 3, dy = y - height / 2;
-      int red = 170 + 2 * y, green = 120 + x, blue = 90;
-      if (dx * dx + dy * dy < width * height / 12) red = 60, green = 30, blue = 140;
-      if (x > 2 * width / 3 && x < 2 * width / 3 + 6) red = 240, green = 230, blue = 200;
-      picture.SetPixel(x, y, MakeColour(std::clamp(red + noise(random), 0, 255),
-                                        std::clamp(green + noise(random), 0, 255),
-                                        std::clamp(blue + noise(random), 0, 255)));
-    }
-  }
-  return picture;
-}
+using testing_support::NoisySyntheticPhoto;
 
 // ---- The painting done literally as described: every step on real pictures, no shortcuts ----
 
@@ -216,7 +199,7 @@ TEST(RandomStrokePainting, MatchesTheLiteralStrokeLoop) {
   };
   for (const PaintingCase& c : cases) {
     SCOPED_TRACE(c.name);
-    const Bitmap24 photo = SyntheticPhoto(c.width, c.height);
+    const Bitmap24 photo = NoisySyntheticPhoto(c.width, c.height);
     StyleSettings settings;
     settings.sourceMean = ComputeMeanColour(photo);
     settings.paperColour = MakeColour(250, 240, 200);
@@ -296,7 +279,7 @@ StyleSettings DefaultSettings(const Bitmap24& photo) {
 }
 
 TEST(ProcessRandomStrokes, IsReproducibleAndKeepsItsGoldenChecksum) {
-  const Bitmap24 photo = SyntheticPhoto(48, 40);
+  const Bitmap24 photo = NoisySyntheticPhoto(48, 40);
   RunPictures first = PicturesOf(photo), second = PicturesOf(photo);
   StyleSettings settings = DefaultSettings(photo);
   RunContext context;
@@ -312,7 +295,7 @@ TEST(ProcessRandomStrokes, IsReproducibleAndKeepsItsGoldenChecksum) {
 }
 
 TEST(ProcessRandomStrokes, PaintsTheSharpenedDocumentSourceAndLowersTheMinimumSize) {
-  const Bitmap24 photo = SyntheticPhoto(40, 32);
+  const Bitmap24 photo = NoisySyntheticPhoto(40, 32);
   RunPictures pictures = PicturesOf(photo);
   StyleSettings settings = DefaultSettings(photo);
   settings.sliders[kSlotTrackBar1] = 50;
@@ -338,7 +321,7 @@ TEST(ProcessRandomStrokes, HandlesTinyPicturesAndSlidersOutsideTheirRange) {
                         {3, 3, 0, 20},   {3, 40, 0, 30},  {30, 20, -40, 400}};
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.width << " x " << c.height << " sizes " << c.m << ".." << c.M);
-    const Bitmap24 photo = SyntheticPhoto(c.width, c.height);
+    const Bitmap24 photo = NoisySyntheticPhoto(c.width, c.height);
     RunPictures pictures = PicturesOf(photo);
     StyleSettings settings = DefaultSettings(photo);
     settings.sliders[kSlotTrackBar1] = c.m;
@@ -365,7 +348,7 @@ class AbortAfterPumps : public ProgressSink {
 };
 
 TEST(RandomStrokePainting, AnAbortedPaintingKeepsItsStrokesWithoutContourDarkening) {
-  const Bitmap24 photo = SyntheticPhoto(48, 40);
+  const Bitmap24 photo = NoisySyntheticPhoto(48, 40);
   StyleSettings settings = DefaultSettings(photo);
   settings.sliders = {0, 20, 100, 0, 190};
   auto paint = [&](int edgeIntensity, int pumpsBeforeAbort) {
@@ -393,7 +376,7 @@ TEST(RandomStrokePainting, AnAbortedPaintingKeepsItsStrokesWithoutContourDarkeni
 }
 
 TEST(PreviewRandomStrokes, PaintsACopyOfTheCropAndDoesNothingWhileProgressIsSuppressed) {
-  const Bitmap24 crop = SyntheticPhoto(44, 44);
+  const Bitmap24 crop = NoisySyntheticPhoto(44, 44);
   StyleSettings settings = DefaultSettings(crop);
   settings.preview = true;
   settings.sliders[kSlotTrackBar1] = 90;
