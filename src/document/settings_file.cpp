@@ -3,11 +3,12 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdlib>
-#include <fstream>
 #include <optional>
+#include <string_view>
 #include <system_error>
 
 #include "imageio/file_replace.h"
+#include "imageio/user_files.h"
 
 namespace atelion {
 
@@ -27,6 +28,8 @@ constexpr const char* kPreviewHeader = "[Preview]";
 constexpr const char* kFilenameHeader = "[SaveParametersInFilename]";
 
 constexpr int kTextureTileCount = 10;
+// Far above any settings file the program writes (a few kilobytes).
+constexpr std::uintmax_t kMaxSettingsFileBytes = 1u << 20;
 constexpr int kTextureListCount = 3;
 constexpr Colour kLargestColour = 0xFFFFFF;
 // Font size taken when the stored size line is not a number.
@@ -61,14 +64,17 @@ Colour ParseColour(const std::string& line, Colour fallback) {
   return static_cast<Colour>(std::clamp<long long>(*value, 0, kLargestColour));
 }
 
-// Reads the file's lines one at a time, without their line ends.
+// Hands out the lines of the file's text one at a time, without their line ends (LF or CR LF).
 class LineReader {
  public:
-  explicit LineReader(std::ifstream& file) : file_(file) {}
+  explicit LineReader(std::string_view text) : text_(text) {}
 
   std::optional<std::string> Next() {
-    std::string line;
-    if (!std::getline(file_, line)) return std::nullopt;
+    if (position_ >= text_.size()) return std::nullopt;
+    std::size_t end = text_.find('\n', position_);
+    if (end == std::string_view::npos) end = text_.size();
+    std::string line(text_.substr(position_, end - position_));
+    position_ = end + 1;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     return line;
   }
@@ -80,7 +86,8 @@ class LineReader {
   }
 
  private:
-  std::ifstream& file_;
+  std::string_view text_;
+  std::size_t position_ = 0;
 };
 
 // Reads the sections in their order; returns at the first header that differs or at the end of
@@ -251,9 +258,11 @@ Status SaveIniFile(const fs::path& path, const Settings& settings) {
 Settings LoadIniFile(const fs::path& path, const WindowBounds& defaultBounds) {
   Settings settings;
   settings.window = defaultBounds;
-  std::ifstream file(path, std::ios::binary);
+  // A settings file that cannot be had (missing, a pipe, a device, far too large) leaves the defaults.
+  const FileContents file = ReadUserFile(path, kMaxSettingsFileBytes, "settings file");
   if (!file) return settings;
-  LineReader reader(file);
+  const std::string_view text(reinterpret_cast<const char*>(file.bytes.data()), file.bytes.size());
+  LineReader reader(text);
   ReadSections(reader, settings);
   return settings;
 }

@@ -14,6 +14,7 @@
 
 #include "imageio/file_replace.h"
 #include "imageio/image_files.h"
+#include "imageio/user_files.h"
 
 namespace atelion {
 
@@ -60,23 +61,10 @@ std::string ParameterFileText(const ParameterFile& file) {
 // The whole file, or an error: "File not found" exactly for a missing file, so that the caller
 // can show that text as it is; otherwise the path and the reason.
 Status ReadWholeFile(const fs::path& path, std::string& text) {
-  const std::string name = path.string();
-  std::error_code error;
-  const fs::file_status status = fs::status(path, error);
-  if (status.type() == fs::file_type::not_found) return Status::Error(std::string(kFileNotFoundMessage));
-  if (error) return Status::Error("Cannot read " + name + ": " + error.message());
-  if (fs::is_directory(status)) return Status::Error("Cannot read " + name + ": this is a folder, not a parameter file");
-  if (!fs::is_regular_file(status)) return Status::Error("Cannot read " + name + ": this is not a regular file");
-  const std::uintmax_t size = fs::file_size(path, error);
-  if (error) return Status::Error("Cannot read " + name + ": " + error.message());
-  if (size > kMaxParameterFileBytes) {
-    return Status::Error("Cannot read " + name + ": the file is too large to be a parameter file");
-  }
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return Status::Error("Cannot read " + name + ": " + ErrnoText(errno));
-  text.resize(static_cast<std::size_t>(size));
-  file.read(text.data(), static_cast<std::streamsize>(size));
-  if (static_cast<std::uintmax_t>(file.gcount()) != size) return Status::Error("Cannot read " + name + ": the file is shorter than its size");
+  const FileContents file = ReadUserFile(path, kMaxParameterFileBytes, "parameter file");
+  if (file.problem == FileProblem::Missing) return Status::Error(std::string(kFileNotFoundMessage));
+  if (!file) return Status::Error("Cannot read " + path.string() + ": " + file.reason);
+  text.assign(file.bytes.begin(), file.bytes.end());
   return Status::Ok();
 }
 

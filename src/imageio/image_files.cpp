@@ -20,6 +20,7 @@
 
 #include "imageio/file_replace.h"
 #include "imageio/codecs.h"
+#include "imageio/user_files.h"
 
 namespace atelion {
 
@@ -51,25 +52,9 @@ std::optional<std::size_t> FindJfifTag(std::span<const std::uint8_t> bytes, std:
 }
 
 Status ReadWholeFile(const fs::path& path, std::vector<std::uint8_t>& bytes) {
-  const std::string name = path.string();
-  std::error_code error;
-  const fs::file_status status = fs::status(path, error);
-  if (status.type() == fs::file_type::not_found) return Status::Error(name + ": the file does not exist");
-  if (error) return Status::Error(name + ": the file cannot be read: " + error.message());
-  if (fs::is_directory(status)) return Status::Error(name + ": this is a folder, not a picture file");
-  if (!fs::is_regular_file(status)) return Status::Error(name + ": this is not a regular file");
-  const std::uintmax_t size = fs::file_size(path, error);
-  if (error) return Status::Error(name + ": the file cannot be read: " + error.message());
-  if (size > kMaxFileBytes) return Status::Error(name + ": the file is too large to be a picture");
-
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return Status::Error(name + ": the file cannot be opened: " + ErrnoText(errno));
-  bytes.resize(static_cast<std::size_t>(size));
-  file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size));
-  if (static_cast<std::uintmax_t>(file.gcount()) != size) {
-    bytes.clear();
-    return Status::Error(name + ": the file cannot be read completely");
-  }
+  FileContents file = ReadUserFile(path, kMaxFileBytes, "picture file");
+  if (!file) return Status::Error(path.string() + ": " + file.reason);
+  bytes = std::move(file.bytes);
   return Status::Ok();
 }
 

@@ -3,13 +3,12 @@
 #include <png.h>
 
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "core/resources.h"
 #include "imageio/image_files.h"
+#include "imageio/user_files.h"
 
 namespace atelion {
 namespace {
@@ -23,6 +22,9 @@ std::optional<Bitmap24> ReadOfSize(const std::filesystem::path& relativePath, in
 }
 
 std::string Quoted(const std::filesystem::path& path) { return '"' + path.string() + '"'; }
+
+// A frame or brush picture larger than this is no picture the program could use.
+constexpr std::uintmax_t kMaxTransparentPngBytes = 256u << 20;
 
 }  // namespace
 
@@ -50,10 +52,10 @@ std::optional<Bitmap32> ReadTransparentResourcePicture(const std::filesystem::pa
 
 Status ReadTransparentPng(const std::filesystem::path& path, std::string_view what, Bitmap32& picture) {
   const std::string name = "the " + std::string(what) + " " + Quoted(path);
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return Status::Error("Cannot open " + name + ".");
-  const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  if (file.bad()) return Status::Error("Cannot read " + name + ".");
+  const FileContents file = ReadUserFile(path, kMaxTransparentPngBytes, what);
+  if (file.problem == FileProblem::Missing) return Status::Error("Cannot open " + name + ".");
+  if (!file) return Status::Error("Cannot read " + name + ": " + file.reason + ".");
+  const std::vector<std::uint8_t>& bytes = file.bytes;
 
   png_image image{};
   image.version = PNG_IMAGE_VERSION;

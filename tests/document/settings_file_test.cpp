@@ -1,6 +1,7 @@
 #include "document/settings_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <fstream>
 #include <string>
@@ -148,6 +149,14 @@ TEST(SettingsFile, MissingFileGivesTheDefaults) {
   Settings expected;
   expected.window = kMonitorBounds;
   ExpectSameStoredValues(read, expected);
+  // A settings "file" that is a pipe nobody writes to, a folder or an endless device gives the
+  // defaults at once instead of hanging the start or filling the memory.
+  ASSERT_EQ(::mkfifo((folder / "pipe.ini").c_str(), 0600), 0);
+  std::filesystem::create_directory(folder / "folder.ini");
+  std::filesystem::create_symlink("/dev/zero", folder / "zeros.ini");
+  for (const char* name : {"pipe.ini", "folder.ini", "zeros.ini"}) {
+    ExpectSameStoredValues(LoadIniFile(folder / name, kMonitorBounds), expected);
+  }
   EXPECT_EQ(read.skinNumber, 3);
   EXPECT_EQ(read.language, "void");
   EXPECT_EQ(read.frame.entry, static_cast<int>(FrameStyle::Lined));
