@@ -80,6 +80,10 @@ struct StyleEntry {
   FullSizeMethod method = FullSizeMethod::ProcessNoFilter;
   /// The language line of each row label the style's parameter struct reads, in slot order.
   std::array<int, kSlotCount> rowLabels{kNoLine, kNoLine, kNoLine, kNoLine, kNoLine};
+  /// False for the entry of a style that is not built yet, whose drawings are all null. (The
+  /// compiler checks the list by this flag: some builds cannot compare a function's address with
+  /// null in a constant expression.)
+  bool built = true;
   /// Null while the style is not built.
   FullSizeDrawing fullSize = nullptr;
   /// Null for a style without a live preview (the preview shows white).
@@ -103,7 +107,7 @@ StyleOutput RunCommonFrame(const Bitmap24& source, const StyleSettings& settings
 
 /// The entry of a style whose algorithm is not built yet.
 constexpr StyleEntry NotYetBuilt(int effectId, FullSizeMethod method) {
-  return {.effectId = effectId, .method = method};
+  return {.effectId = effectId, .method = method, .built = false};
 }
 
 }  // namespace atelion

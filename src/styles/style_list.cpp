@@ -60,12 +60,7 @@ consteval bool StyleListMatchesCatalogue() {
     const EffectDescription& row = catalogue_table::kEffectTable[id];
     if (style.effectId != id) throw "style list: place i must hold style number i (one missing or there twice)";
     if (style.method != row.method) throw "style list: the full-size method differs from the catalogue's";
-    if (style.fullSize == nullptr) {
-      if (style.preview != nullptr || style.manualBrush != nullptr) {
-        throw "style list: a preview or brush for a style that is not built";
-      }
-      continue;
-    }
+    if (!style.built) continue;
     for (int slot = 0; slot < kSlotCount; ++slot) {
       if (style.rowLabels[slot] != row.sliders[slot].labelLine) {
         throw "style list: a style reads a slider row that the catalogue labels otherwise";
