@@ -264,71 +264,49 @@ TEST(PaintedBorder, PaintsOnlyTheEdgeStripsAndIsReproducible) {
   }
 }
 
-TEST(PaintedBorder, TheTopStripIsStrokesOutsideAndFadesIntoThePictureInside) {
+// The top strip is strokes outside and fades into the picture inside; the bottom strip is the
+// same upside down: its outer 17 lines, down to the two outlines of the fill colour over the
+// picture's last rows (canvas rows 103 and 104), are all strokes, so those outlines do not show
+// through the fade as a seam along the picture's edge.
+TEST(PaintedBorder, TheTopAndBottomStripsAreStrokesOutsideAndFadeIntoThePictureInside) {
   const Bitmap24 picture = Photo(120, 90);
   const Colour fill = 0x203040;
   const FrameSettings settings = Frame(FrameStyle::Brushstrokes, 30, fill);
   const Bitmap24 plain = WithMargin(picture, settings);
   const Bitmap24 painted = Framed(picture, settings);
-  // The top strip painted on its own, as the border paints it first.
-  Bitmap24 strip(150, 30);
-  CopyRect(strip, 0, 0, plain, Rect{0, 0, 150, 30});
-  Bitmap24 strokes;
-  RunContext context;
-  context.ProgressSuppressed = true;
-  StyleSettings style;
-  style.sourceMean = ComputeMeanColour(picture);
-  RandomStrokePainting(strip, strokes, {30, 150, 40, 0, 190}, {.openingPhase = false, .ground = fill}, style,
-                       SurfaceSettings{}, context);
-  ASSERT_EQ(strokes.Width(), 150);
-  // Columns 30..119 are out of reach of the side strips.
-  for (int i = 0; i < 30; ++i) {
-    for (int x = 30; x < 120; ++x) {
-      const Colour p = plain.Pixel(x, i);
-      const Colour b = strokes.Pixel(x, i);
-      Colour expected = b;
-      if (i > 15 + 1) {
-        const int k = i - 15;
-        auto blend = [&](int pv, int bv) { return (5 * k * pv + (100 - 5 * k) * bv) / 100; };
-        expected = MakeColour(blend(RedOf(p), RedOf(b)), blend(GreenOf(p), GreenOf(b)), blend(BlueOf(p), BlueOf(b)));
+  struct Strip {
+    const char* name;
+    int top;           // canvas row of the strip's first line
+    bool outerAtTop;   // the strip's outer line is its first
+  };
+  for (const Strip& s : {Strip{"top", 0, true}, Strip{"bottom", 90, false}}) {
+    SCOPED_TRACE(s.name);
+    // The strip painted on its own: the border paints the top strip first, and it does not reach
+    // the bottom one.
+    Bitmap24 strip(150, 30);
+    CopyRect(strip, 0, 0, plain, Rect{0, s.top, 150, s.top + 30});
+    Bitmap24 strokes;
+    RunContext context;
+    context.ProgressSuppressed = true;
+    StyleSettings style;
+    style.sourceMean = ComputeMeanColour(picture);
+    RandomStrokePainting(strip, strokes, {30, 150, 40, 0, 190}, {.openingPhase = false, .ground = fill}, style,
+                         SurfaceSettings{}, context);
+    ASSERT_EQ(strokes.Width(), 150);
+    // Columns 30..119 are out of reach of the side strips.
+    for (int i = 0; i < 30; ++i) {
+      const int fromOuter = s.outerAtTop ? i : 29 - i;
+      for (int x = 30; x < 120; ++x) {
+        const Colour p = plain.Pixel(x, s.top + i);
+        const Colour b = strokes.Pixel(x, i);
+        Colour expected = b;
+        if (fromOuter > 15 + 1) {
+          const int k = fromOuter - 15;
+          auto blend = [&](int pv, int bv) { return (5 * k * pv + (100 - 5 * k) * bv) / 100; };
+          expected = MakeColour(blend(RedOf(p), RedOf(b)), blend(GreenOf(p), GreenOf(b)), blend(BlueOf(p), BlueOf(b)));
+        }
+        ASSERT_EQ(painted.Pixel(x, s.top + i), expected) << x << "," << s.top + i;
       }
-      ASSERT_EQ(painted.Pixel(x, i), expected) << x << "," << i;
-    }
-  }
-}
-
-// The bottom strip is the top one upside down: its outer 17 lines, down to the two outlines of the
-// fill colour over the picture's last rows (canvas rows 103 and 104), are all strokes, so those
-// outlines do not show through the fade as a seam along the picture's edge.
-TEST(PaintedBorder, TheBottomStripMirrorsTheTopOneAndCoversThePictureOutlines) {
-  const Bitmap24 picture = Photo(120, 90);
-  const Colour fill = 0x203040;
-  const FrameSettings settings = Frame(FrameStyle::Brushstrokes, 30, fill);
-  const Bitmap24 plain = WithMargin(picture, settings);
-  const Bitmap24 painted = Framed(picture, settings);
-  // The bottom strip painted on its own; the top strip, painted before it, does not reach it.
-  Bitmap24 strip(150, 30);
-  CopyRect(strip, 0, 0, plain, Rect{0, 90, 150, 120});
-  Bitmap24 strokes;
-  RunContext context;
-  context.ProgressSuppressed = true;
-  StyleSettings style;
-  style.sourceMean = ComputeMeanColour(picture);
-  RandomStrokePainting(strip, strokes, {30, 150, 40, 0, 190}, {.openingPhase = false, .ground = fill}, style,
-                       SurfaceSettings{}, context);
-  ASSERT_EQ(strokes.Width(), 150);
-  for (int i = 0; i < 30; ++i) {
-    const int fromOuter = 29 - i;
-    for (int x = 30; x < 120; ++x) {
-      const Colour p = plain.Pixel(x, 90 + i);
-      const Colour b = strokes.Pixel(x, i);
-      Colour expected = b;
-      if (fromOuter > 15 + 1) {
-        const int k = fromOuter - 15;
-        auto blend = [&](int pv, int bv) { return (5 * k * pv + (100 - 5 * k) * bv) / 100; };
-        expected = MakeColour(blend(RedOf(p), RedOf(b)), blend(GreenOf(p), GreenOf(b)), blend(BlueOf(p), BlueOf(b)));
-      }
-      ASSERT_EQ(painted.Pixel(x, 90 + i), expected) << x << "," << 90 + i;
     }
   }
 }
