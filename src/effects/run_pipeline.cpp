@@ -22,6 +22,7 @@ RunOutcome RunEffect(RunPictures& pictures, StyleSettings& settings, const Finis
   const StyleEntry* style = FindStyle(settings.effectId);
   if (style == nullptr || style->fullSize == nullptr) return RunOutcome::Unavailable;
   const ProcessingScope processing(context);
+  settings.preview = false;  // the style's own steps read which of the two it runs
   try {
     if (StartsFromSource(settings)) pictures.result = pictures.source;
     StyleOutput output = style->fullSize(pictures.source, pictures.result, settings, finishing, context);
