@@ -416,14 +416,15 @@ class StrokePainter {
   Pending pending_;
 };
 
-// Darkens every pixel but the last row and column by its remaining difference from the source and
-// the darkness of the edge stroke layer, weighted by the edge intensity.
+// Darkens every pixel by its remaining difference from the source and the darkness of the edge
+// stroke layer, weighted by the edge intensity. The last row and column are darkened too: left as
+// they were, they would show as a light line along the right and bottom edges of the painting.
 void DarkenContours(const Bitmap24& source, const Bitmap24& edges, Bitmap24& painting, int edgeIntensity) {
-  for (int y = 0; y <= painting.Height() - 2; ++y) {
+  for (int y = 0; y < painting.Height(); ++y) {
     const std::uint8_t* src = source.Row(y);
     const std::uint8_t* edge = edges.Row(y);
     std::uint8_t* out = painting.Row(y);
-    for (int x = 0; x <= painting.Width() - 2; ++x) {
+    for (int x = 0; x < painting.Width(); ++x) {
       int total = 0;
       for (int c = 0; c < 3; ++c) {
         const int at = 3 * x + c;
