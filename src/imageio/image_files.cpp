@@ -72,6 +72,18 @@ Status CheckPictureSize(std::int64_t width, std::int64_t height, const std::stri
   return Status::Ok();
 }
 
+Status FileEndsBeforePicture(const std::string& name) {
+  return Status::Error(name + ": the file ends before the picture does");
+}
+
+Status CheckFileHolds(std::int64_t width, std::int64_t height, std::uint64_t leastBytes, std::uint64_t availableBytes,
+                      const std::string& name) {
+  if (availableBytes >= leastBytes) return Status::Ok();
+  return Status::Error(FileEndsBeforePicture(name).message() + " (" + std::to_string(width) + " x " +
+                       std::to_string(height) + " pixels need at least " + std::to_string(leastBytes) +
+                       " bytes of picture data, and " + std::to_string(availableBytes) + " follow the header)");
+}
+
 }  // namespace codecs
 
 ImageFormat SniffImageFormat(std::span<const std::uint8_t> bytes) {

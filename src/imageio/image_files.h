@@ -37,7 +37,9 @@ ImageFormat SniffImageFormat(std::span<const std::uint8_t> bytes);
 /// The format an extension names (".jpg", ".jpeg", ".png", ".bmp", ".gif"; any case).
 ImageFormat FormatFromExtension(const std::filesystem::path& path);
 
-/// Decodes a picture held in memory; `name` is used in error messages.
+/// Decodes a picture held in memory; `name` is used in error messages. A file that cannot hold the
+/// picture its header declares, or that ends before the picture does, is refused before the
+/// picture's memory is allocated or, at the latest, when the missing data is noticed.
 LoadedImage DecodeImage(std::span<const std::uint8_t> bytes, const std::string& name);
 /// Loads a picture file as a 24-bit picture, transparent areas composited over white.
 /// The format is taken from the file's content. On failure the status names the file and the reason.
