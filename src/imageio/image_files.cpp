@@ -147,6 +147,48 @@ LoadedImage LoadImageFile(const fs::path& path) {
   return DecodeImage(bytes, path.string());
 }
 
+ImageHeader ProbeImage(std::span<const std::uint8_t> bytes, const std::string& name) {
+  ImageHeader header;
+  if (bytes.empty()) {
+    header.status = Status::Error(name + ": the file is empty");
+    return header;
+  }
+  header.format = SniffImageFormat(bytes);
+  codecs::PictureSize size;
+  switch (header.format) {
+    case ImageFormat::Jpeg:
+      header.status = codecs::ProbeJpeg(bytes, name, size);
+      break;
+    case ImageFormat::Png:
+      header.status = codecs::ProbePng(bytes, name, size);
+      break;
+    case ImageFormat::Bmp:
+      header.status = codecs::ProbeBmp(bytes, name, size);
+      break;
+    case ImageFormat::Gif:
+      header.status = codecs::ProbeGif(bytes, name, size);
+      break;
+    case ImageFormat::Unknown:
+      header.status = Status::Error("Unrecognized file format! (" + name + ")");
+      break;
+  }
+  if (header.status) {
+    header.width = size.width;
+    header.height = size.height;
+  }
+  return header;
+}
+
+ImageHeader ProbeImageFile(const fs::path& path) {
+  std::vector<std::uint8_t> bytes;
+  if (Status read = ReadWholeFile(path, bytes); !read) {
+    ImageHeader header;
+    header.status = read;
+    return header;
+  }
+  return ProbeImage(bytes, path.string());
+}
+
 Status EncodeImage(const Bitmap24& picture, ImageFormat format, int dpi, std::vector<std::uint8_t>& out) {
   if (picture.Empty()) return Status::Error("the picture is empty");
   dpi = std::clamp(dpi, 1, 65535);

@@ -837,6 +837,8 @@ TEST(ImageFiles, FilesTooShortForTheirDeclaredSizeAreRefusedFromTheHeader) {
     EXPECT_FALSE(loaded.status);
     EXPECT_TRUE(loaded.picture.Empty());
     EXPECT_EQ(loaded.status.message().rfind(expected, 0), 0u) << loaded.status.message();
+    // The header check alone says the same.
+    EXPECT_EQ(ProbeImage(file.bytes, file.name).status.message(), loaded.status.message());
   }
 }
 
@@ -935,6 +937,10 @@ TEST(ImageFiles, TopDownBmpsOpenTheRightWayUp) {
     const LoadedImage loaded = DecodeImage(c.bytes, c.name);
     ASSERT_TRUE(loaded.status) << loaded.status.message();
     EXPECT_EQ(loaded.picture, c.expected);
+    const ImageHeader header = ProbeImage(c.bytes, c.name);
+    EXPECT_TRUE(header.status) << header.status.message();
+    EXPECT_EQ(header.width, 5);
+    EXPECT_EQ(header.height, 3);
   }
 }
 
@@ -1003,6 +1009,67 @@ TEST(ImageFiles, RunLengthCodesThatSkipPixelsLeaveThemWhite) {
   };
   for (int y = 0; y < 3; ++y) {
     for (int x = 0; x < 4; ++x) EXPECT_EQ(loaded.picture.Pixel(x, y), expected[y][x]) << x << "," << y;
+  }
+}
+
+// ---- Checking a picture from its header ----
+
+TEST(ImageFiles, ProbeReadsTheSizeFromTheHeaderWithoutDecoding) {
+  std::vector<Bytes> rleRows(4, Bytes(6, 1));
+  const struct {
+    const char* name;
+    Bytes bytes;
+    ImageFormat format;
+    int width;
+    int height;
+  } cases[] = {
+      {"jpeg", Encode(Gradient(96, 64), ImageFormat::Jpeg), ImageFormat::Jpeg, 96, 64},
+      {"png", Encode(Pattern(13, 7), ImageFormat::Png), ImageFormat::Png, 13, 7},
+      {"bmp", Encode(Pattern(5, 4), ImageFormat::Bmp), ImageFormat::Bmp, 5, 4},
+      {"rle8 bmp", MakeBmp(6, 4, 8, kBmpRunLength8, {1, 2, 3, 4, 5, 6}, RunLengthCode(rleRows, false)),
+       ImageFormat::Bmp, 6, 4},
+      // The canvas a GIF's first frame is placed on.
+      {"gif", MakeGif({6, 12, 1, 2, 4, 9, false, NO_TRANSPARENT_COLOR, {{0, 0, 0}, {9, 9, 9}}, Bytes(36, 1)}),
+       ImageFormat::Gif, 6, 12},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const ImageHeader header = ProbeImage(c.bytes, c.name);
+    ASSERT_TRUE(header.status) << header.status.message();
+    EXPECT_EQ(header.format, c.format);
+    EXPECT_EQ(header.width, c.width);
+    EXPECT_EQ(header.height, c.height);
+  }
+  // Damaged rows are found only by decoding: the probe never looks at them.
+  Bytes damaged = Encode(Pattern(13, 7), ImageFormat::Png);
+  damaged[45] ^= 0xFF;  // inside the compressed rows, so their checksum fails
+  EXPECT_TRUE(ProbeImage(damaged, "damaged.png").status);
+  EXPECT_FALSE(DecodeImage(damaged, "damaged.png").status);
+}
+
+TEST(ImageFiles, ProbeImageFileReadsThroughTheUserFileRules) {
+  TempFolder folder;
+  WriteBytes(folder / "brush.png", Encode(Pattern(6, 4), ImageFormat::Png));
+  const ImageHeader header = ProbeImageFile(folder / "brush.png");
+  ASSERT_TRUE(header.status) << header.status.message();
+  EXPECT_EQ(header.width, 6);
+  EXPECT_EQ(header.height, 4);
+
+  WriteBytes(folder / "lying.gif", GifClaiming(16000, 15000, {0x44, 0x01}));
+  const struct {
+    fs::path path;
+    const char* reason;
+  } refused[] = {
+      {folder / "missing.png", "does not exist"},
+      {folder.path(), "folder"},
+      {"/dev/zero", "not a regular file"},
+      {folder / "lying.gif", "the file ends before the picture does"},
+  };
+  for (const auto& r : refused) {
+    const ImageHeader refusedHeader = ProbeImageFile(r.path);
+    EXPECT_FALSE(refusedHeader.status) << r.path;
+    EXPECT_EQ(refusedHeader.status.message().rfind(r.path.string() + ": ", 0), 0u) << refusedHeader.status.message();
+    EXPECT_NE(refusedHeader.status.message().find(r.reason), std::string::npos) << refusedHeader.status.message();
   }
 }
 
