@@ -5,6 +5,7 @@
 #include <png.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -285,6 +286,19 @@ Bytes PngClaiming(std::uint32_t width, std::uint32_t height, int bitDepth = 8, i
   return png;
 }
 
+// Sets the size a PNG's header states, with the header's checksum to match.
+void SetPngSize(Bytes& png, int width, int height) {
+  Bytes size;
+  PutBigEndian(size, static_cast<std::uint32_t>(width));
+  PutBigEndian(size, static_cast<std::uint32_t>(height));
+  std::copy(size.begin(), size.end(), png.begin() + 16);
+  // The checksum covers the chunk type and data: bytes 12 to 28.
+  const auto crc = static_cast<std::uint32_t>(crc32(0, png.data() + 12, 17));
+  Bytes crcBytes;
+  PutBigEndian(crcBytes, crc);
+  std::copy(crcBytes.begin(), crcBytes.end(), png.begin() + 29);
+}
+
 void PutLittleEndian(Bytes& out, std::uint32_t value, int byteCount) {
   for (int i = 0; i < byteCount; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
 }
@@ -318,6 +332,13 @@ Bytes MakeBmp(int width, int height, int bitsPerPixel, std::uint32_t compression
   }
   bmp.insert(bmp.end(), pixels.begin(), pixels.end());
   return bmp;
+}
+
+void SetBmpSize(Bytes& bmp, int width, int height) {
+  Bytes size;
+  PutLittleEndian(size, static_cast<std::uint32_t>(width), 4);
+  PutLittleEndian(size, static_cast<std::uint32_t>(height), 4);
+  std::copy(size.begin(), size.end(), bmp.begin() + 18);
 }
 
 // Codes rows of palette indices (bottom row first) the way an encoder does: a stretch of equal
@@ -386,6 +407,14 @@ Bytes GifClaiming(int width, int height, const Bytes& lzw) {
   return gif;
 }
 
+// Sets the screen and frame size of a GifClaiming file.
+void SetGifSize(Bytes& gif, int width, int height) {
+  for (std::size_t at : {6u, 24u}) {
+    gif[at] = static_cast<std::uint8_t>(width), gif[at + 1] = static_cast<std::uint8_t>(width >> 8);
+    gif[at + 2] = static_cast<std::uint8_t>(height), gif[at + 3] = static_cast<std::uint8_t>(height >> 8);
+  }
+}
+
 // The file cut at `length` bytes, with `ending` appended (an end marker, say).
 Bytes Cut(const Bytes& bytes, std::size_t length, const Bytes& ending = {}) {
   Bytes cut(bytes.begin(), bytes.begin() + std::min(length, bytes.size()));
@@ -406,6 +435,14 @@ std::size_t EndOfFirstScan(const Bytes& jpeg) {
     if (jpeg[at] == 0xFF && next != 0 && !(next >= 0xD0 && next <= 0xD7)) return at;
   }
   return jpeg.size();
+}
+
+// Bytes that stand in for coded data: never 0xFF, so no marker appears among them.
+Bytes Filler(std::size_t count, std::uint32_t seed) {
+  std::mt19937 random(seed);
+  Bytes bytes(count);
+  for (std::uint8_t& byte : bytes) byte = static_cast<std::uint8_t>(random() % 255);
+  return bytes;
 }
 
 // ---- Format recognition ----
@@ -1070,6 +1107,110 @@ TEST(ImageFiles, ProbeImageFileReadsThroughTheUserFileRules) {
     EXPECT_FALSE(refusedHeader.status) << r.path;
     EXPECT_EQ(refusedHeader.status.message().rfind(r.path.string() + ": ", 0), 0u) << refusedHeader.status.message();
     EXPECT_NE(refusedHeader.status.message().find(r.reason), std::string::npos) << refusedHeader.status.message();
+  }
+}
+
+// ---- Memory for small files ----
+
+// How much the peak resident memory grows while `work` runs, measured in a child process so that
+// nothing else of the test program counts; -1 when the child did not finish.
+long long PeakMemoryGrowth(const std::function<void()>& work) {
+  int channel[2];
+  if (::pipe(channel) != 0) return -1;
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::close(channel[0]);
+    // A forked child starts with its high-water mark at the memory it shares with the parent.
+    struct rusage before {};
+    ::getrusage(RUSAGE_SELF, &before);
+    work();
+    struct rusage after {};
+    ::getrusage(RUSAGE_SELF, &after);
+    const long long growth = (after.ru_maxrss - before.ru_maxrss) * 1024LL;  // ru_maxrss is in KiB
+    const bool written = ::write(channel[1], &growth, sizeof growth) == sizeof growth;
+    ::_exit(written ? 0 : 1);
+  }
+  ::close(channel[1]);
+  long long growth = -1;
+  if (child < 0 || ::read(channel[0], &growth, sizeof growth) != sizeof growth) growth = -1;
+  ::close(channel[0]);
+  int status = 0;
+  if (child > 0) ::waitpid(child, &status, 0);
+  return growth;
+}
+
+// The file with the largest height its header can declare (at the given width) that the header
+// check still accepts: the worst a file of these bytes can ask for.
+Bytes LargestAccepted(Bytes bytes, int width, const std::function<void(Bytes&, int, int)>& setSize) {
+  int accepted = 0;
+  int refused = static_cast<int>(std::min<std::int64_t>(ImageLimits::kMaxSide, ImageLimits::kMaxPixels / width)) + 1;
+  while (refused - accepted > 1) {
+    const int height = accepted + (refused - accepted) / 2;
+    setSize(bytes, width, height);
+    (ProbeImage(bytes, "probe").status ? accepted : refused) = height;
+  }
+  EXPECT_GT(accepted, 0);
+  setSize(bytes, width, std::max(accepted, 1));
+  return bytes;
+}
+
+TEST(ImageFiles, NoFileUnderOneKilobyteCostsAHundredMegabytes) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the address sanitizer's own memory would be counted";
+#endif
+  constexpr long long kMostBytes = 100LL << 20;
+  struct SmallFile {
+    std::string name;
+    Bytes bytes;
+    int width;  // as declared
+    int height;
+  };
+  std::vector<SmallFile> files;
+  for (LyingFile& file : LyingFiles()) files.push_back({file.name, std::move(file.bytes), file.width, file.height});
+
+  // Small files whose headers are raised as far as the checks allow, data as the format would
+  // have it where that costs nothing (the compressed zeros of a PNG, the row ends of an RLE8
+  // BMP, which then decode to a white picture) and filler otherwise.
+  Bytes zeros(900'000, 0);
+  uLongf packedSize = compressBound(static_cast<uLong>(zeros.size()));
+  Bytes packed(packedSize);
+  compress2(packed.data(), &packedSize, zeros.data(), static_cast<uLong>(zeros.size()), 9);
+  packed.resize(packedSize);
+  Bytes rowEnds(900, 0);
+  rowEnds[899] = 1;
+  const auto arithmetic = [](jpeg_compress_struct& info) {
+    jpeg_simple_progression(&info);
+    info.arith_code = TRUE;
+  };
+  Bytes jpeg = MakeJpeg(8, 8, JCS_GRAYSCALE, 1, Bytes(64, 90), arithmetic);
+  const Bytes jpegFiller = Filler(1000 - jpeg.size(), 1);
+  jpeg.insert(jpeg.end() - 2, jpegFiller.begin(), jpegFiller.end());
+  const struct {
+    const char* name;
+    Bytes bytes;
+    int width;
+    std::function<void(Bytes&, int, int)> setSize;
+  } raised[] = {
+      {"1-bit interlaced png", PngClaiming(1, 1, 1, PNG_COLOR_TYPE_GRAY, true, packed), 32768, SetPngSize},
+      {"rle8 bmp", MakeBmp(1, 1, 8, kBmpRunLength8, {0, 0, 0}, rowEnds), 32768, SetBmpSize},
+      {"1-bit bmp", MakeBmp(1, 1, 1, kBmpUncompressed, {0, 0, 0, 255, 255, 255}, Bytes(900, 0x55)), 32, SetBmpSize},
+      {"gif", GifClaiming(1, 1, Filler(900, 2)), 8192, SetGifSize},
+      {"arithmetic progressive jpeg", jpeg, 8192, SetJpegSize},
+  };
+  for (const auto& r : raised) {
+    Bytes largest = LargestAccepted(r.bytes, r.width, r.setSize);
+    const ImageHeader header = ProbeImage(largest, r.name);
+    files.push_back({r.name, std::move(largest), header.width, header.height});
+  }
+
+  for (const SmallFile& file : files) {
+    SCOPED_TRACE(file.name);
+    ASSERT_LT(file.bytes.size(), 1024u);
+    const long long growth = PeakMemoryGrowth([&file] { DecodeImage(file.bytes, file.name); });
+    ASSERT_GE(growth, 0) << "the decoding child did not finish";
+    EXPECT_LT(growth, kMostBytes);
+    std::printf("%-28s %4zu bytes, %5d x %-5d declared: peak memory +%.1f MB\n", file.name.c_str(), file.bytes.size(),
+                file.width, file.height, growth / 1048576.0);
   }
 }
 
