@@ -98,7 +98,10 @@ class LineReader {
 
 bool IsSetHeader(std::string_view line) { return !line.empty() && line.front() == '['; }
 
-Status CheckBrushPictureByLoading(const std::string& path) { return LoadImageFile(fs::path(path)).status; }
+// A brush picture is checked from its header (format, size within the limits, a file long enough for
+// that size) rather than decoded: the list only keeps the names, and a parameter file may name
+// many large pictures.
+Status CheckBrushPictureHeader(const std::string& path) { return ProbeImageFile(fs::path(path)).status; }
 
 // The current-layout reading rules; `into` is changed only here, after the file was read whole.
 void ReadCurrentLayout(std::string_view text, ParameterFile& into, const BrushPictureCheck& check,
@@ -124,7 +127,7 @@ void ReadCurrentLayout(std::string_view text, ParameterFile& into, const BrushPi
   if (line == kCustomBrushesHeader) {
     result.brushSectionFound = true;
     into.customBrushes.clear();
-    const BrushPictureCheck& brushCheck = check ? check : BrushPictureCheck(CheckBrushPictureByLoading);
+    const BrushPictureCheck& brushCheck = check ? check : BrushPictureCheck(CheckBrushPictureHeader);
     while (auto next = reader.Next()) {
       line.assign(*next);
       if (line == kFileNamesHeader) break;

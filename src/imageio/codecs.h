@@ -1,5 +1,7 @@
-// Codec entry points shared by the picture file functions. Each decoder refuses pictures above
-// ImageLimits as soon as it knows the size, before any pixel memory is allocated.
+// Codec entry points shared by the picture file functions. Each decoder reads the header first and
+// refuses, before any pixel memory is allocated, a picture above ImageLimits or one larger than the
+// rest of the file can hold: every format has a best case of pixels per byte of data, and a header
+// declaring more than that is lying about its size. The probes run the same header checks alone.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +17,26 @@ namespace atelion::codecs {
 
 /// Checks a size read from a file header against ImageLimits; the error names the file.
 Status CheckPictureSize(std::int64_t width, std::int64_t height, const std::string& name);
+
+/// "<name>: the file ends before the picture does", for data that runs out while decoding.
+Status FileEndsBeforePicture(const std::string& name);
+
+/// Refuses a picture of `width` × `height` when its data needs at least `leastBytes` in the format's
+/// best case and only `availableBytes` follow the header; the error names the file.
+Status CheckFileHolds(std::int64_t width, std::int64_t height, std::uint64_t leastBytes,
+                      std::uint64_t availableBytes, const std::string& name);
+
+/// The picture's size as its header states it, once the checks above have passed.
+struct PictureSize {
+  int width = 0;
+  int height = 0;
+};
+
+/// Each probe reads only as far as the header and runs the checks its decoder runs before allocating.
+Status ProbeJpeg(std::span<const std::uint8_t> bytes, const std::string& name, PictureSize& size);
+Status ProbePng(std::span<const std::uint8_t> bytes, const std::string& name, PictureSize& size);
+Status ProbeBmp(std::span<const std::uint8_t> bytes, const std::string& name, PictureSize& size);
+Status ProbeGif(std::span<const std::uint8_t> bytes, const std::string& name, PictureSize& size);
 
 /// Each decoder fills `picture` only on success; on failure it is left empty.
 Status DecodeJpeg(std::span<const std::uint8_t> bytes, const std::string& name, Bitmap24& picture);

@@ -72,6 +72,18 @@ Status CheckPictureSize(std::int64_t width, std::int64_t height, const std::stri
   return Status::Ok();
 }
 
+Status FileEndsBeforePicture(const std::string& name) {
+  return Status::Error(name + ": the file ends before the picture does");
+}
+
+Status CheckFileHolds(std::int64_t width, std::int64_t height, std::uint64_t leastBytes, std::uint64_t availableBytes,
+                      const std::string& name) {
+  if (availableBytes >= leastBytes) return Status::Ok();
+  return Status::Error(FileEndsBeforePicture(name).message() + " (" + std::to_string(width) + " x " +
+                       std::to_string(height) + " pixels need at least " + std::to_string(leastBytes) +
+                       " bytes of picture data, and " + std::to_string(availableBytes) + " follow the header)");
+}
+
 }  // namespace codecs
 
 ImageFormat SniffImageFormat(std::span<const std::uint8_t> bytes) {
@@ -133,6 +145,48 @@ LoadedImage LoadImageFile(const fs::path& path) {
     return result;
   }
   return DecodeImage(bytes, path.string());
+}
+
+ImageHeader ProbeImage(std::span<const std::uint8_t> bytes, const std::string& name) {
+  ImageHeader header;
+  if (bytes.empty()) {
+    header.status = Status::Error(name + ": the file is empty");
+    return header;
+  }
+  header.format = SniffImageFormat(bytes);
+  codecs::PictureSize size;
+  switch (header.format) {
+    case ImageFormat::Jpeg:
+      header.status = codecs::ProbeJpeg(bytes, name, size);
+      break;
+    case ImageFormat::Png:
+      header.status = codecs::ProbePng(bytes, name, size);
+      break;
+    case ImageFormat::Bmp:
+      header.status = codecs::ProbeBmp(bytes, name, size);
+      break;
+    case ImageFormat::Gif:
+      header.status = codecs::ProbeGif(bytes, name, size);
+      break;
+    case ImageFormat::Unknown:
+      header.status = Status::Error("Unrecognized file format! (" + name + ")");
+      break;
+  }
+  if (header.status) {
+    header.width = size.width;
+    header.height = size.height;
+  }
+  return header;
+}
+
+ImageHeader ProbeImageFile(const fs::path& path) {
+  std::vector<std::uint8_t> bytes;
+  if (Status read = ReadWholeFile(path, bytes); !read) {
+    ImageHeader header;
+    header.status = read;
+    return header;
+  }
+  return ProbeImage(bytes, path.string());
 }
 
 Status EncodeImage(const Bitmap24& picture, ImageFormat format, int dpi, std::vector<std::uint8_t>& out) {

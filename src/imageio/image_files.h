@@ -37,11 +37,28 @@ ImageFormat SniffImageFormat(std::span<const std::uint8_t> bytes);
 /// The format an extension names (".jpg", ".jpeg", ".png", ".bmp", ".gif"; any case).
 ImageFormat FormatFromExtension(const std::filesystem::path& path);
 
-/// Decodes a picture held in memory; `name` is used in error messages.
+/// What a picture file's header says, read without decoding the pixels.
+struct ImageHeader {
+  Status status = Status::Ok();
+  ImageFormat format = ImageFormat::Unknown;
+  int width = 0;
+  int height = 0;
+};
+
+/// Decodes a picture held in memory; `name` is used in error messages. A file that cannot hold the
+/// picture its header declares, or that ends before the picture does, is refused before the
+/// picture's memory is allocated or, at the latest, when the missing data is noticed.
 LoadedImage DecodeImage(std::span<const std::uint8_t> bytes, const std::string& name);
 /// Loads a picture file as a 24-bit picture, transparent areas composited over white.
 /// The format is taken from the file's content. On failure the status names the file and the reason.
 LoadedImage LoadImageFile(const std::filesystem::path& path);
+
+/// Checks a picture from its header alone, as decoding would before allocating: the format, the
+/// size within ImageLimits, and whether the file is long enough to hold a picture of that size.
+/// A picture that passes can still fail to decode when its pixel data is damaged.
+ImageHeader ProbeImage(std::span<const std::uint8_t> bytes, const std::string& name);
+/// ProbeImage on a file, read through the rules for files the user names.
+ImageHeader ProbeImageFile(const std::filesystem::path& path);
 
 /// Encodes a picture into `out` in the given format, as SaveImageFile writes it. `dpi` is used by
 /// JPEG (JFIF header) and BMP (pixels per metre); it is limited to 1..65535.

@@ -19,10 +19,21 @@ namespace {
 constexpr int kJpegQuality = 95;
 constexpr UINT8 kDotsPerInch = 1;
 
+// How many blocks of 8 × 8 samples of one component one bit of coded data can hold at best. With
+// Huffman coding every block spends at least one code of at least one bit on its DC value (two codes
+// in a sequential file); progressive AC scans can skip whole runs of blocks, DC scans cannot.
+// The arithmetic coder has no such floor: it adapts until a flat picture costs next to nothing
+// (libjpeg codes a flat 4096 × 4096 grey picture in 127 bytes), so any header size would pass.
+// Arithmetic-coded files are all but unknown; they are held to sixteen blocks a bit, which no
+// picture with content comes near, and which keeps a file of 1 KB below 9 million pixels.
+constexpr std::uint64_t kBlocksPerBitHuffman = 1;
+constexpr std::uint64_t kBlocksPerBitArithmetic = 16;
+
 struct JpegErrorManager {
   jpeg_error_mgr pub;
   std::jmp_buf jump;
   char message[JMSG_LENGTH_MAX];
+  bool endedEarly;  // the data ran out before the picture did
 };
 
 [[noreturn]] void JumpOnError(j_common_ptr info) {
@@ -31,12 +42,18 @@ struct JpegErrorManager {
   std::longjmp(manager->jump, 1);
 }
 
-// A truncated file is a failure: libjpeg would otherwise pad the missing rows with grey and only warn.
-// Other warnings (stray bytes between markers and the like) are common in harmless files and ignored.
+// A file whose data runs out is a failure: libjpeg would otherwise pad the missing rows with grey and
+// only warn, both when the file ends (JWRN_JPEG_EOF) and when a marker such as the end of image
+// comes before the coded data does (JWRN_HIT_MARKER). Other warnings (stray bytes between markers
+// and the like) are common in harmless files and ignored.
 void HandleMessage(j_common_ptr info, int level) {
   if (level < 0) {
     ++info->err->num_warnings;
-    if (info->err->msg_code == JWRN_JPEG_EOF) JumpOnError(info);
+    const int code = info->err->msg_code;
+    if (code == JWRN_JPEG_EOF || code == JWRN_HIT_MARKER) {
+      reinterpret_cast<JpegErrorManager*>(info->err)->endedEarly = true;
+      JumpOnError(info);
+    }
   }
 }
 
@@ -45,6 +62,7 @@ void InstallErrorManager(JpegErrorManager& manager) {
   manager.pub.error_exit = JumpOnError;
   manager.pub.emit_message = HandleMessage;
   manager.message[0] = '\0';
+  manager.endedEarly = false;
 }
 
 struct JpegDecoder {
@@ -72,10 +90,33 @@ void ConvertCmykRow(const std::uint8_t* cmyk, std::uint8_t* bgr, int width, bool
   }
 }
 
-// Runs the libjpeg calls. A fatal libjpeg error jumps back to the setjmp below; this function keeps
-// no objects with destructors of its own, so the jump skips none.
+// The fewest bytes of coded data that can hold every block of every component. Each component has to
+// be coded in some scan, so the blocks of all components count.
+std::uint64_t LeastCodedBytes(const jpeg_decompress_struct& info) {
+  std::uint64_t blocks = 0;
+  for (int c = 0; c < info.num_components; ++c) {
+    blocks += static_cast<std::uint64_t>(info.comp_info[c].width_in_blocks) * info.comp_info[c].height_in_blocks;
+  }
+  const std::uint64_t blocksPerByte = 8 * (info.arith_code ? kBlocksPerBitArithmetic : kBlocksPerBitHuffman);
+  return (blocks + blocksPerByte - 1) / blocksPerByte;
+}
+
+// Whether every component appeared in a scan (in a progressive file: received its DC values). A
+// file can end with its end marker after the first of several scans; libjpeg then fills the
+// components it never saw with grey, without a warning.
+bool EveryComponentCoded(const jpeg_decompress_struct& info) {
+  for (int c = 0; c < info.num_components; ++c) {
+    if (info.comp_info[c].quant_table == nullptr) return false;  // set when the component's first scan starts
+    if (info.progressive_mode && info.coef_bits[c][0] < 0) return false;
+  }
+  return true;
+}
+
+// Runs the libjpeg calls, up to the header checks when `headerOnly`. A fatal libjpeg error jumps
+// back to the setjmp below; this function keeps no objects with destructors of its own, so the jump
+// skips none.
 bool RunJpegDecode(JpegDecoder& decoder, std::span<const std::uint8_t> bytes, const std::string& name,
-                   Bitmap24& picture, Status& sizeStatus) {
+                   bool headerOnly, Bitmap24& picture, Status& sizeStatus) {
   jpeg_decompress_struct& info = decoder.info;
   info.err = &decoder.error.pub;
   InstallErrorManager(decoder.error);
@@ -87,10 +128,20 @@ bool RunJpegDecode(JpegDecoder& decoder, std::span<const std::uint8_t> bytes, co
 
   sizeStatus = CheckPictureSize(info.image_width, info.image_height, name);
   if (!sizeStatus) return false;
+  // jpeg_read_header stops at the first scan's data: what is left of the file bounds the coded data.
+  sizeStatus = CheckFileHolds(info.image_width, info.image_height, LeastCodedBytes(info), info.src->bytes_in_buffer,
+                              name);
+  if (!sizeStatus) return false;
+  if (headerOnly) return true;
 
   const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
   info.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
+  // A file of several scans is read whole here, before any row is produced.
   jpeg_start_decompress(&info);
+  if (!EveryComponentCoded(info)) {
+    sizeStatus = FileEndsBeforePicture(name);
+    return false;
+  }
   const int width = static_cast<int>(info.output_width);
   const int height = static_cast<int>(info.output_height);
   picture.Resize(width, height);
@@ -191,16 +242,29 @@ bool RunJpegEncode(JpegEncoder& encoder, const Bitmap24& picture, int dpi) {
   return true;
 }
 
+// The reason a decode stopped: a check of ours, the data running out, or libjpeg's own message.
+Status JpegFailure(const JpegDecoder& decoder, const std::string& name, const Status& checkStatus) {
+  if (!checkStatus) return checkStatus;
+  if (decoder.error.endedEarly) return FileEndsBeforePicture(name);
+  return Status::Error(name + ": the JPEG data cannot be read: " + decoder.error.message);
+}
+
 }  // namespace
+
+Status ProbeJpeg(std::span<const std::uint8_t> bytes, const std::string& name, PictureSize& size) {
+  JpegDecoder decoder;
+  Bitmap24 none;
+  Status sizeStatus = Status::Ok();
+  if (!RunJpegDecode(decoder, bytes, name, true, none, sizeStatus)) return JpegFailure(decoder, name, sizeStatus);
+  size = {static_cast<int>(decoder.info.image_width), static_cast<int>(decoder.info.image_height)};
+  return Status::Ok();
+}
 
 Status DecodeJpeg(std::span<const std::uint8_t> bytes, const std::string& name, Bitmap24& picture) {
   JpegDecoder decoder;
   Bitmap24 decoded;
   Status sizeStatus = Status::Ok();
-  if (!RunJpegDecode(decoder, bytes, name, decoded, sizeStatus)) {
-    if (!sizeStatus) return sizeStatus;
-    return Status::Error(name + ": the JPEG data cannot be read: " + decoder.error.message);
-  }
+  if (!RunJpegDecode(decoder, bytes, name, false, decoded, sizeStatus)) return JpegFailure(decoder, name, sizeStatus);
   picture = std::move(decoded);
   return Status::Ok();
 }

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <string_view>
 
 #include <png.h>
 
@@ -15,6 +16,13 @@ namespace atelion::codecs {
 namespace {
 
 constexpr int kPngCompressionLevel = 3;
+
+// Deflate's best case: a 258-byte match coded with a one-bit length code and a one-bit distance
+// code, 258 bytes for 2 bits.
+constexpr std::uint64_t kMostDeflateExpansion = 1032;
+
+// What libpng says when the compressed rows end, or the IDAT chunks do, before the last row.
+constexpr std::string_view kLibpngRowsMissing = "Not enough image data";
 
 struct PngErrorText {
   char text[256] = "";
@@ -32,11 +40,15 @@ struct MemorySource {
   const std::uint8_t* data = nullptr;
   std::size_t size = 0;
   std::size_t offset = 0;
+  bool endReached = false;  // a read asked for more than was left
 };
 
 void ReadFromMemory(png_structp png, png_bytep out, png_size_t count) {
   auto* source = static_cast<MemorySource*>(png_get_io_ptr(png));
-  if (count > source->size - source->offset) png_error(png, "the file ends before the picture does");
+  if (count > source->size - source->offset) {
+    source->endReached = true;
+    png_error(png, "the file ends before the picture does");
+  }
   std::memcpy(out, source->data + source->offset, count);
   source->offset += count;
 }
@@ -61,9 +73,19 @@ void CompositeRowOverWhite(const std::uint8_t* rgba, std::uint8_t* bgr, int widt
   }
 }
 
-// Runs the libpng calls. A libpng error jumps back to the setjmp below; this function keeps no
-// objects with destructors of its own, so the jump skips none.
-bool RunPngDecode(PngDecoder& decoder, const std::string& name, Bitmap24& picture, Status& sizeStatus) {
+// The fewest bytes of compressed data that can hold the picture's rows, filter bytes not counted.
+std::uint64_t LeastCompressedBytes(png_structp png, png_infop info) {
+  const std::uint64_t bitsPerPixel =
+      static_cast<std::uint64_t>(png_get_channels(png, info)) * png_get_bit_depth(png, info);
+  const std::uint64_t rowBytes = (png_get_image_width(png, info) * bitsPerPixel + 7) / 8;
+  const std::uint64_t pictureBytes = rowBytes * png_get_image_height(png, info);
+  return (pictureBytes + kMostDeflateExpansion - 1) / kMostDeflateExpansion;
+}
+
+// Runs the libpng calls, up to the header checks when `headerOnly`. A libpng error jumps back to
+// the setjmp below; this function keeps no objects with destructors of its own, so the jump skips none.
+bool RunPngDecode(PngDecoder& decoder, const std::string& name, bool headerOnly, Bitmap24& picture,
+                  Status& sizeStatus) {
   decoder.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &decoder.error, JumpOnError, IgnoreWarning);
   if (decoder.png == nullptr) return false;
   decoder.info = png_create_info_struct(decoder.png);
@@ -78,6 +100,12 @@ bool RunPngDecode(PngDecoder& decoder, const std::string& name, Bitmap24& pictur
   const png_uint_32 height = png_get_image_height(png, info);
   sizeStatus = CheckPictureSize(width, height, name);
   if (!sizeStatus) return false;
+  // png_read_info stops at the start of the first IDAT chunk's data: the rest of the file bounds
+  // the compressed rows.
+  sizeStatus = CheckFileHolds(width, height, LeastCompressedBytes(png, info),
+                              decoder.source.size - decoder.source.offset, name);
+  if (!sizeStatus) return false;
+  if (headerOnly) return true;
 
   png_set_expand(png);  // palette to RGB, grey below 8 bits to 8 bits, transparent colour to alpha
   png_set_scale_16(png);
@@ -164,20 +192,35 @@ bool RunPngEncode(PngEncoder& encoder, const Bitmap24& picture) {
   return true;
 }
 
-}  // namespace
-
-Status DecodePng(std::span<const std::uint8_t> bytes, const std::string& name, Bitmap24& picture) {
+// Reads as far as `headerOnly` asks; `picture` is set only when the whole picture was decoded.
+Status ReadPng(std::span<const std::uint8_t> bytes, const std::string& name, bool headerOnly, Bitmap24& picture,
+               PictureSize& size) {
   PngDecoder decoder;
   decoder.source = MemorySource{bytes.data(), bytes.size(), 0};
   Bitmap24 decoded;
   Status sizeStatus = Status::Ok();
-  if (!RunPngDecode(decoder, name, decoded, sizeStatus)) {
+  if (!RunPngDecode(decoder, name, headerOnly, decoded, sizeStatus)) {
     if (!sizeStatus) return sizeStatus;
+    if (decoder.source.endReached || kLibpngRowsMissing == decoder.error.text) return FileEndsBeforePicture(name);
     const char* reason = decoder.error.text[0] != '\0' ? decoder.error.text : "libpng could not start";
     return Status::Error(name + ": the PNG data cannot be read: " + reason);
   }
-  picture = std::move(decoded);
+  size = {static_cast<int>(png_get_image_width(decoder.png, decoder.info)),
+          static_cast<int>(png_get_image_height(decoder.png, decoder.info))};
+  if (!headerOnly) picture = std::move(decoded);
   return Status::Ok();
+}
+
+}  // namespace
+
+Status ProbePng(std::span<const std::uint8_t> bytes, const std::string& name, PictureSize& size) {
+  Bitmap24 none;
+  return ReadPng(bytes, name, true, none, size);
+}
+
+Status DecodePng(std::span<const std::uint8_t> bytes, const std::string& name, Bitmap24& picture) {
+  PictureSize size;
+  return ReadPng(bytes, name, false, picture, size);
 }
 
 Status EncodePng(const Bitmap24& picture, std::vector<std::uint8_t>& out) {
