@@ -77,7 +77,8 @@ int ParseParameterInteger(std::string_view text, int fallback);
 /// would split into lines that read back as something else.
 Status SaveParameterFile(const std::filesystem::path& path, const ParameterFile& file);
 
-/// Decides whether a custom brush picture can be used; the default loads it as a picture.
+/// Decides whether a custom brush picture can be used; the default checks the picture's header
+/// (ProbeImageFile) without decoding it.
 using BrushPictureCheck = std::function<Status(const std::string& path)>;
 
 /// What a load found besides the values it stored.
