@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <optional>
 #include <sstream>
@@ -112,6 +113,42 @@ TEST_F(CliConvert, ExitStatusesNameTheProblem) {
   for (const Case& c : cases) {
     const auto run = RunProgram(CliProgram(), c.arguments);
     EXPECT_EQ(run.exitCode, c.exitCode) << run.output;
+    EXPECT_NE(run.output.find(c.message), std::string::npos) << run.output;
+    EXPECT_FALSE(std::filesystem::exists(out)) << run.output;
+  }
+}
+
+// Files that are no files to read, or no parameter files: each is refused at once with a message
+// naming it, nothing is written, and nothing waits on a pipe or reads a device without end.
+TEST_F(CliConvert, FilesThatCannotBeWhatTheyAreNamedForAreRefused) {
+  const std::string in = (folder / "in.png").string();
+  const std::string out = (folder / "out.png").string();
+  std::filesystem::create_directory(folder / "a folder");
+  ASSERT_EQ(::mkfifo((folder / "a pipe").c_str(), 0600), 0);
+  WriteBytes(folder / "empty.atp", {});
+  WriteBytes(folder / "zeros.atp", std::vector<std::uint8_t>(2048, 0));
+  WriteBytes(folder / "notes.atp", {'s', 'h', 'o', 'p', 'p', 'i', 'n', 'g', '\n', 'm', 'i', 'l', 'k', '\n'});
+  struct Case {
+    std::vector<std::string> options;
+    std::string message;
+  };
+  const std::string folderName = (folder / "a folder").string();
+  const std::string pipeName = (folder / "a pipe").string();
+  const Case cases[] = {
+      {{"--frame", "6", "--frame-picture", folderName}, folderName + "\": this is a folder"},
+      {{"--frame", "6", "--frame-picture", "/dev/zero"}, "/dev/zero\": this is not a regular file"},
+      {{"--frame", "6", "--frame-picture", pipeName}, pipeName + "\": this is not a regular file"},
+      {{"--params", folderName}, folderName},
+      {{"--params", pipeName}, pipeName},
+      {{"--params", (folder / "empty.atp").string()}, "empty.atp: this is not a parameter file"},
+      {{"--params", (folder / "zeros.atp").string()}, "zeros.atp: this is not a parameter file"},
+      {{"--params", (folder / "notes.atp").string()}, "notes.atp: this is not a parameter file"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> arguments = {"convert", in, out, "--style", "14"};
+    arguments.insert(arguments.end(), c.options.begin(), c.options.end());
+    const auto run = RunProgram(CliProgram(), arguments);
+    EXPECT_EQ(run.exitCode, kExitUnreadableInput) << run.output;
     EXPECT_NE(run.output.find(c.message), std::string::npos) << run.output;
     EXPECT_FALSE(std::filesystem::exists(out)) << run.output;
   }
