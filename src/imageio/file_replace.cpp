@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
 #include <fstream>
 #include <system_error>
 
@@ -25,7 +26,12 @@ mode_t ModeForSavedFile(const fs::path& path) {
     std::ifstream status("/proc/self/status");
     std::string line;
     while (std::getline(status, line)) {
-      if (line.rfind("Umask:", 0) == 0) return static_cast<mode_t>(std::stoul(line.substr(6), nullptr, 8));
+      if (line.rfind("Umask:", 0) != 0) continue;
+      // "Umask:\t0022": octal digits after the blanks; anything else keeps the usual mask.
+      const std::size_t digits = line.find_first_not_of(" \t", 6);
+      unsigned value = 022;
+      if (digits != std::string::npos) std::from_chars(line.data() + digits, line.data() + line.size(), value, 8);
+      return static_cast<mode_t>(value & 0777);
     }
     return static_cast<mode_t>(022);
   }();

@@ -357,6 +357,39 @@ TEST_F(CliConvert, WordsAfterTheEndOfOptionsAreFiles) {
   EXPECT_EQ(LoadImageFile(folder / "out.png").picture, Photo(50, 40));
 }
 
+// Five thousand characters at the largest font size: the conversion ends with the picture's own
+// size, the line cut where the picture ends.
+TEST_F(CliConvert, ALineFarWiderThanThePictureIsCutAtItsEdge) {
+  std::string text;
+  for (int i = 0; i < 500; ++i) text += "Crème brûl";
+  for (const char* position : {"1", "5", "9"}) {
+    const auto run = RunProgram(CliProgram(), {"convert", (folder / "in.png").string(), (folder / "out.png").string(),
+                                               "--style", "14", "--text", text, "--font-size", "500",
+                                               "--text-position", position, "--text-shadow"});
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    const LoadedImage out = LoadImageFile(folder / "out.png");
+    ASSERT_TRUE(out.status);
+    EXPECT_EQ(out.picture.Width(), 50) << position;
+    EXPECT_EQ(out.picture.Height(), 40) << position;
+  }
+}
+
+// A program copied beside an empty resources folder finds no language table: it says so and
+// exits with status 1 instead of aborting.
+TEST(CliFailures, AnIncompleteInstallationIsReportedNotAborted) {
+  TempFolder folder;
+  std::filesystem::create_directories(folder / "bin");
+  std::filesystem::create_directories(folder / "share" / "atelion");
+  const std::filesystem::path program = folder / "bin" / "atelion-cli";
+  std::filesystem::copy_file(CliProgram(), program);
+  for (const std::vector<std::string>& arguments :
+       {std::vector<std::string>{"styles"}, std::vector<std::string>{"convert", "in.png", "out.png", "--style", "14"}}) {
+    const auto run = RunProgram(program.string(), arguments);
+    EXPECT_EQ(run.exitCode, kExitFailed) << run.output;
+    EXPECT_NE(run.output.find("atelion-cli: Atelion is not installed correctly"), std::string::npos) << run.output;
+  }
+}
+
 TEST(CliHelp, PrintsUsage) {
   const auto run = RunProgram(CliProgram(), {"--help"});
   EXPECT_EQ(run.exitCode, 0);
