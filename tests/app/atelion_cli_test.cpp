@@ -154,6 +154,20 @@ TEST_F(CliConvert, FilesThatCannotBeWhatTheyAreNamedForAreRefused) {
   }
 }
 
+// An output the user has write-protected is kept as it is, and the conversion says why it failed.
+TEST_F(CliConvert, AWriteProtectedOutputIsKept) {
+  const std::filesystem::path out = folder / "kept.png";
+  WriteBytes(out, {'k', 'e', 'e', 'p'});
+  std::filesystem::permissions(out, std::filesystem::perms::owner_read | std::filesystem::perms::group_read |
+                                        std::filesystem::perms::others_read);
+  const auto run = RunProgram(CliProgram(), {"convert", (folder / "in.png").string(), out.string(), "--style", "14"});
+  EXPECT_EQ(run.exitCode, kExitWriteFailed) << run.output;
+  EXPECT_NE(run.output.find(out.string() + ": the file is write-protected; it was not replaced"), std::string::npos)
+      << run.output;
+  EXPECT_EQ(testing_support::ReadBytes(out), (testing_support::Bytes{'k', 'e', 'e', 'p'}));
+  EXPECT_EQ(folder.Entries(), (std::vector<std::string>{"in.png", "kept.png"}));
+}
+
 TEST_F(CliConvert, ParameterFileGivesTheStyleAndItsSliders) {
   ParameterFile file = ParameterFile::FromTables(ParameterTables(), kNoEffectCatalogueIndex);
   file.sets[kNoEffectId] = {128, 128, 0, 128, 0};  // saturation 0: grey
