@@ -199,6 +199,7 @@ void CoverWithBar(TextMask& mask, const Rect& bar) {
   const int right = std::min<std::int64_t>(bar.right, std::int64_t{mask.left} + mask.width);
   const int top = std::max(bar.top, mask.top);
   const int bottom = std::min<std::int64_t>(bar.bottom, std::int64_t{mask.top} + mask.height);
+  if (left >= right) return;
   for (int y = top; y < bottom; ++y) {
     std::uint8_t* row = mask.coverage.data() + static_cast<std::size_t>(y - mask.top) * mask.width;
     std::fill(row + (left - mask.left), row + (right - mask.left), std::uint8_t{255});

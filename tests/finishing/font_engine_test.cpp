@@ -227,7 +227,10 @@ TEST(FontRendering, WindowShowsWhatTheWholeLineShowsThere) {
       {"مرحبا بالعالم Atelion", false, true, false, true},
       {"fi ffl Tŷ ǅ", true, true, true, true},
   };
-  const Rect windows[] = {{-30, -20, 40, 30}, {55, 3, 180, 25}, {200, 30, 260, 90}, {-500, -500, -400, -400}, {10, 10, 10, 40}};
+  // Windows over the start, the middle, the decorations, far beyond the end, before the start,
+  // and an empty one.
+  const Rect windows[] = {{-30, -20, 40, 30},  {55, 3, 180, 25},         {200, 30, 260, 90},
+                          {5000, 0, 5100, 60}, {-500, -500, -400, -400}, {10, 10, 10, 40}};
   for (const Case& c : cases) {
     const Font font = OpenFont(kDefaultFontFamily, 40, c.bold, c.italic);
     const TextMask whole = font.Render(c.text, c.underline, c.strikeout, 7);
