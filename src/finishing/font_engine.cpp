@@ -185,6 +185,7 @@ void CoverWithBitmap(TextMask& mask, std::int64_t x, std::int64_t y, const FT_Bi
   const std::int64_t endColumn = std::min<std::int64_t>(bitmap.width, std::int64_t{mask.left} + mask.width - x);
   const std::int64_t firstRow = std::max<std::int64_t>(0, mask.top - y);
   const std::int64_t endRow = std::min<std::int64_t>(bitmap.rows, std::int64_t{mask.top} + mask.height - y);
+  if (firstColumn >= endColumn) return;
   for (std::int64_t row = firstRow; row < endRow; ++row) {
     const unsigned char* source = bitmap.buffer + static_cast<std::ptrdiff_t>(row) * bitmap.pitch;
     std::uint8_t* target =

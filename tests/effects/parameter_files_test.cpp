@@ -347,8 +347,8 @@ TEST(ParameterFiles, FileWithoutSetHeadersChangesNoSetAndSelectsItsFirstLine) {
 // second line is a number.
 TEST(ParameterFiles, AFileThatIsNoParameterFileIsRefused) {
   TempFolder folder;
-  std::string png = "\x89PNG\r\n\x1a\n";
-  png += std::string("\0\0\0\rIHDR\0\0\0\x04\0\0\0\x04\x08\x02", 21);
+  constexpr char kPngStart[] = "\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x04\0\0\0\x04\x08\x02";
+  const std::string png(kPngStart, sizeof kPngStart - 1);
   const struct {
     const char* name;
     std::string text;
