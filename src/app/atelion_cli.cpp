@@ -646,8 +646,8 @@ void DeclareCommandLine(CommandLine& line, ConvertRequest& request) {
   }
   program.prefix_command();
   // Set after the commands were made, since each starts with a copy of the program's footer.
-  program.footer("Exit status: 0 done, 2 bad arguments, 3 unreadable input, 4 failed write, 5 cancelled,\n"
-                 "6 style not available.");
+  program.footer("Exit status: 0 done, 1 other failure (such as lack of memory), 2 bad arguments,\n"
+                 "3 unreadable input, 4 failed write, 5 cancelled, 6 style not available.");
   DeclareConvertOptions(line, request);
 }
 
@@ -746,12 +746,16 @@ int Run(CommandLine& line, ConvertRequest& request, int argc, char** argv) {
 
 int main(int argc, char** argv) {
   using namespace atelion;
-  ConvertRequest request;
-  CommandLine line;
-  DeclareCommandLine(line, request);
   try {
+    ConvertRequest request;
+    CommandLine line;
+    DeclareCommandLine(line, request);
     return Run(line, request, argc, argv);
   } catch (const CommandLineError& error) {
     return Fail(error.code, error.message);
+  } catch (...) {
+    // Lack of memory or an incomplete installation: said, never an abort.
+    const ConversionResult failure = FailureFromException(std::current_exception());
+    return Fail(failure.code, failure.message);
   }
 }

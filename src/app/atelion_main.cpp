@@ -64,9 +64,8 @@ bool DisplayAvailable() {
          qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+// The silent conversion, or the window with the start-up arguments.
+int RunProgram(int argc, char** argv) {
   const std::vector<std::string> arguments(argv + 1, argv + argc);
   if (!arguments.empty() && arguments[0] == "-silent") {
     return atelion::RunSilentConversion(std::span(arguments).subspan(1), stderr);
@@ -108,4 +107,17 @@ int main(int argc, char** argv) {
     });
   }
   return application.exec();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return RunProgram(argc, argv);
+  } catch (...) {
+    // Lack of memory or an incomplete installation: said, never an abort.
+    const atelion::ConversionResult failure = atelion::FailureFromException(std::current_exception());
+    std::fprintf(stderr, "atelion: %s\n", failure.message.c_str());
+    return failure.code;
+  }
 }

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <exception>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -208,25 +209,38 @@ bool WriteStartDrawing(const std::filesystem::path& root) {
   return static_cast<bool>(status);
 }
 
-int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: atelion-resources OUTDIR\n");
-    return 2;
-  }
-  const std::filesystem::path root = argv[1];
+// Writes every generated picture under `root`; false after saying what failed.
+bool GenerateResources(const std::filesystem::path& root) {
   for (const GeneratedPicture& picture : kPictures) {
     const std::filesystem::path path = root / picture.relativePath;
     std::filesystem::create_directories(path.parent_path());
     const atelion::Status status = atelion::SaveImageFile(picture.make(), path, atelion::FormatFromExtension(path));
     if (!status) {
       std::fprintf(stderr, "atelion-resources: %s\n", status.message().c_str());
-      return 1;
+      return false;
     }
   }
   for (const int size : {48, 128, 256}) {
     const std::filesystem::path path = root / atelion::ApplicationIconPath(size);
     std::filesystem::create_directories(path.parent_path());
-    if (!WriteIcon(size, path)) return 1;
+    if (!WriteIcon(size, path)) return false;
   }
-  return WriteStartDrawing(root) ? 0 : 1;
+  return WriteStartDrawing(root);
+}
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: atelion-resources OUTDIR\n");
+    return 2;
+  }
+  try {
+    return GenerateResources(argv[1]) ? 0 : 1;
+  } catch (const std::exception& error) {
+    // A folder that cannot be made, lack of memory: said, never an abort.
+    std::fprintf(stderr, "atelion-resources: %s\n", error.what());
+    return 1;
+  } catch (...) {
+    std::fprintf(stderr, "atelion-resources: an unexpected error stopped the generation\n");
+    return 1;
+  }
 }

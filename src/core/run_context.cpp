@@ -72,6 +72,7 @@ void RunContext::SetStopPercentageText(const std::string& text) {
 }
 
 void RunContext::StopForLackOfMemory() {
+  LackedMemory = true;
   AbortRequested = true;
   BatchCancelled = true;
   ReportProgress(101, 100, 1, 1);
@@ -79,6 +80,7 @@ void RunContext::StopForLackOfMemory() {
 
 void RunContext::ResetWhenIdle() {
   AbortRequested = false;
+  LackedMemory = false;
   PreviewEffect = 0;
   Processing = false;
   ProgressSuppressed = false;

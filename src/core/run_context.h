@@ -78,6 +78,8 @@ class RunContext {
   std::atomic<bool> AbortRequested{false};
   /// The batch loop must stop after the current file.
   std::atomic<bool> BatchCancelled{false};
+  /// The run was stopped because it could not get the memory it needs (see StopForLackOfMemory).
+  std::atomic<bool> LackedMemory{false};
   /// A full-size run, or a preview that wants progress shown, is under way.
   bool Processing = false;
   /// Progress is not shown while set (a tool window borrowing a style for its own preview).
@@ -113,7 +115,7 @@ class RunContext {
   int ShownPercent() const { return shownPercent_; }
 
   /// Ends a run that could not get the memory it needs: the run and a batch stop the way a
-  /// cancel does, and the progress display shows the run as done.
+  /// cancel does, `LackedMemory` tells why, and the progress display shows the run as done.
   void StopForLackOfMemory();
 
   /// The idle reset: what the desktop program does whenever it becomes idle.

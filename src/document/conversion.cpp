@@ -1,5 +1,7 @@
 #include "document/conversion.h"
 
+#include <new>
+
 #include "styles/style_list.h"
 
 namespace atelion {
@@ -20,6 +22,10 @@ ConversionResult ConvertFile(ConversionJob job, RunContext& context) {
     job.style.effectId = job.effectId;
     job.style.sourceMean = ComputeMeanColour(pictures.source);
     const RunOutcome outcome = RunEffect(pictures, job.style, job.finishing, context);
+    if (context.LackedMemory) {
+      return {kExitFailed, "There was not enough memory to convert " + job.input.string() + "; nothing was written.",
+              std::move(pictures.notices)};
+    }
     // A stop requested before the run could start counts as a cancel too.
     if (outcome == RunOutcome::Aborted || context.AbortRequested) return {kExitCancelled, "Cancelled: nothing was written."};
     if (outcome != RunOutcome::Finished) {
@@ -30,6 +36,18 @@ ConversionResult ConvertFile(ConversionJob job, RunContext& context) {
     return {kExitWriteFailed, saved.message(), std::move(pictures.notices)};
   }
   return {kExitOk, {}, std::move(pictures.notices)};
+}
+
+ConversionResult FailureFromException(std::exception_ptr exception) {
+  try {
+    std::rethrow_exception(exception);
+  } catch (const std::bad_alloc&) {
+    return {kExitFailed, "There was not enough memory; nothing was written.", {}};
+  } catch (const std::exception& error) {
+    return {kExitFailed, error.what(), {}};
+  } catch (...) {
+    return {kExitFailed, "An unexpected error stopped the program; nothing was written.", {}};
+  }
 }
 
 }  // namespace atelion

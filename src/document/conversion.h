@@ -2,6 +2,7 @@
 // command line and atelion-cli share.
 #pragma once
 
+#include <exception>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -15,6 +16,8 @@ namespace atelion {
 /// Exit statuses of the command-line programs.
 enum ExitCode : int {
   kExitOk = 0,
+  /// Anything else that stops a program: lack of memory, an incomplete installation.
+  kExitFailed = 1,
   kExitBadArguments = 2,
   kExitUnreadableInput = 3,
   kExitWriteFailed = 4,
@@ -39,7 +42,12 @@ struct ConversionResult {
 };
 
 /// Reads the input, runs the style through the full-size pipeline and writes the result (JPEG
-/// with the source's resolution). Nothing is written when reading, the style or the run fails.
+/// with the source's resolution). Nothing is written when reading, the style or the run fails;
+/// a run that lacked memory fails with kExitFailed and says so.
 ConversionResult ConvertFile(ConversionJob job, RunContext& context);
+
+/// The message and exit status for an exception that reached a program's main: lack of memory
+/// says so, anything else gives its own text. Every program's main ends in this.
+ConversionResult FailureFromException(std::exception_ptr exception);
 
 }  // namespace atelion

@@ -2,7 +2,12 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
+#include <cstdint>
+#include <limits>
+#include <optional>
+#include <string_view>
+
+#include "finishing/paper_tiles.h"
 
 namespace atelion {
 
@@ -13,15 +18,36 @@ constexpr std::array<int, kSilentStyleCount> kSilentStyles = {
     0, 1, 2, 16, 23, 24, 3, 21, 4, 5, 6, 7, 8, 9, 15, 20, 27, 28, 30, 10, 11, 17, 18, 22, 25, 26, 29, 12, 19, 13, 14,
 };
 
-// The number a text stands for, or `fallback` when it is not a whole decimal number.
-int NumberOr(const std::string& text, int fallback) {
-  int value = 0;
-  const char* begin = text.data();
-  const char* end = begin + text.size();
-  if (begin != end && *begin == '+') ++begin;
-  const auto [rest, error] = std::from_chars(begin, end, value);
-  return (error == std::errc() && rest == end && begin != end) ? value : fallback;
+// A whole decimal number: an optional sign, then digits and nothing else. It is read into 64
+// bits, and a number beyond them stays at the largest magnitude, so that any number a user types
+// can be compared and clamped without overflowing an int.
+std::optional<std::int64_t> WholeNumber(std::string_view text) {
+  bool negative = false;
+  if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+    negative = text.front() == '-';
+    text.remove_prefix(1);
+  }
+  if (text.empty()) return std::nullopt;
+  constexpr std::int64_t kLargest = std::numeric_limits<std::int64_t>::max() / 10 - 9;
+  std::int64_t magnitude = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    magnitude = std::min(magnitude * 10 + (c - '0'), kLargest);
+  }
+  return negative ? -magnitude : magnitude;
 }
+
+// A value within minimum..maximum: the number the text stands for, limited to the range, or
+// `fallback` when the text is not a whole number.
+int NumberWithin(const std::string& text, int minimum, int maximum, int fallback) {
+  const std::optional<std::int64_t> number = WholeNumber(text);
+  if (!number) return fallback;
+  return static_cast<int>(std::clamp<std::int64_t>(*number, minimum, maximum));
+}
+
+// The tiles of the texture sheet, numbered from 1 on the command line.
+constexpr int kFirstTile = 1;
+constexpr int kLastTile = kTextureTileCount;
 
 // The texture strength the option gets when it is switched on without touching the knob.
 constexpr int kFirstSwitchOnStrength = 25;
@@ -61,22 +87,28 @@ std::optional<SilentRequest> ParseSilentArguments(std::span<const std::string> a
   job.output = SilentOutputName(*argument(1));
   job.outputFormat = ImageFormat::Jpeg;
 
+  // Without a style number the source is written as it is; a number given must name a style.
   int effectId = -1;
   if (argument(2)) {
-    const int styleNumber = NumberOr(*argument(2), 1);
-    effectId = SilentStyleEffectId(styleNumber);
-    if (effectId < -1) {
-      error = "Style number " + *argument(2) + " is not one of the silent styles 0 to 30.";
+    const std::optional<std::int64_t> styleNumber = WholeNumber(*argument(2));
+    const bool inTable = styleNumber && *styleNumber >= 0 && *styleNumber < kSilentStyleCount;
+    if (!inTable) {
+      error = "Style number \"" + *argument(2) + "\" is not one of the silent styles 0 to " +
+              std::to_string(kSilentStyleCount - 1) + "; nothing was written.";
       return std::nullopt;
     }
+    effectId = SilentStyleEffectId(static_cast<int>(*styleNumber));
   }
   job.effectId = effectId;
   if (effectId >= 0) {
-    // Sliders that are not given keep the style's factory defaults.
+    // Sliders that are not given keep the style's factory defaults; text that is not a number
+    // counts as 0, as the command line has always read it.
     job.style.sliders = FactoryDefaults(effectId);
     for (int slot = 0; slot < kSlotCount; ++slot) {
       if (const std::string* value = argument(3 + slot)) {
-        job.style.sliders[slot] = ClampToSlider(effectId, slot, NumberOr(*value, 0));
+        const SliderDescription& slider = DescribeSlider(effectId, slot);
+        job.style.sliders[slot] = NumberWithin(*value, slider.minimum, slider.maximum,
+                                               std::clamp(0, slider.minimum, slider.maximum));
       }
     }
   }
@@ -88,7 +120,10 @@ std::optional<SilentRequest> ParseSilentArguments(std::span<const std::string> a
   job.finishing.texture.enabled = yes(10);
   job.finishing.texture.strength = kFirstSwitchOnStrength;
   job.finishing.texture.tileIndex = std::max(stored.textureTileIndex, 0);
-  if (argument(11)) job.finishing.texture.tileIndex = NumberOr(*argument(11), 1) - 1;
+  // A tile that is not a number is the first one, as it has always been.
+  if (argument(11)) {
+    job.finishing.texture.tileIndex = NumberWithin(*argument(11), kFirstTile, kLastTile, kFirstTile) - kFirstTile;
+  }
   return request;
 }
 

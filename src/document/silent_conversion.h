@@ -26,11 +26,13 @@ struct SilentRequest {
 };
 
 /// Reads the arguments that follow "-silent" (source, output, style, five slider values, soften,
-/// frame, texture, tile). Missing arguments keep their defaults; text that is not a number counts
-/// as the fallback value the command line has always used. Fails for a missing source or output
-/// and a style number outside the table. The frame and text settings and the texture tile come
-/// from `stored` (the settings file read at start-up); the tile argument, when given, replaces
-/// the stored tile. The settings file does not keep "Add text", so no text is laid.
+/// frame, texture, tile). Missing arguments keep their defaults. Fails for a missing source or
+/// output, and for a style argument that is not a whole decimal number from 0 to 30 ("abc", "1.5"
+/// and "" included). Slider values and the tile are read as whole numbers of any size and limited
+/// to their ranges (the tile to 1..10); text that is not a number counts as 0 for a slider and as
+/// tile 1, the values the command line has always used. The frame and text settings and the
+/// texture tile come from `stored` (the settings file read at start-up); the tile argument, when
+/// given, replaces the stored tile. The settings file does not keep "Add text", so no text is laid.
 std::optional<SilentRequest> ParseSilentArguments(std::span<const std::string> arguments, const Settings& stored,
                                                   std::string& error);
 /// The same with the settings a first start has.

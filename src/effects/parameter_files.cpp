@@ -98,6 +98,28 @@ class LineReader {
 
 bool IsSetHeader(std::string_view line) { return !line.empty() && line.front() == '['; }
 
+bool IsWholeNumber(std::string_view line) { return ReadParameterInteger(line).has_value(); }
+
+// How a parameter file begins in the layout SaveParameterFile writes: with the header of set 0,
+// "[0]" (any line starting with "[" is read as a set header), or, in a file that holds no set,
+// with the catalogue row, a number. Anything else (an empty file, a picture, zeros, text) is not
+// a parameter file, and reading it with the tolerant rules would quietly select style row 0.
+bool BeginsAsCurrentLayout(std::string_view text) {
+  const std::optional<std::string_view> first = LineReader(text).Next();
+  return first && (IsSetHeader(*first) || IsWholeNumber(*first));
+}
+
+// How a file of the older layout begins: a caption, then the first value of set 0 on the second line.
+bool BeginsAsOlderLayout(std::string_view text) {
+  LineReader reader(text);
+  return reader.Next() && IsWholeNumber(reader.Next().value_or(""));
+}
+
+Status NotAParameterFile(const fs::path& path, std::string_view expected) {
+  return Status::Error("Cannot read " + path.string() + ": this is not a parameter file (its first line should be " +
+                       std::string(expected) + ")");
+}
+
 // A brush picture is checked from its header (format, size within the limits, a file long enough for
 // that size) rather than decoded: the list only keeps the names, and a parameter file may name
 // many large pictures.
@@ -189,7 +211,9 @@ bool IsParameterFileArgument(std::string_view argument) {
   });
 }
 
-int ParseParameterInteger(std::string_view text, int fallback) {
+int ParseParameterInteger(std::string_view text, int fallback) { return ReadParameterInteger(text).value_or(fallback); }
+
+std::optional<int> ReadParameterInteger(std::string_view text) {
   while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
   while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
   bool negative = false;
@@ -205,16 +229,16 @@ int ParseParameterInteger(std::string_view text, int fallback) {
     base = 16;
     text.remove_prefix(2);
   }
-  if (text.empty()) return fallback;
+  if (text.empty()) return std::nullopt;
 
   // Decimal may reach 2^31 (for the most negative number); hexadecimal may use all 32 bits.
   const std::uint64_t limit = base == 16 ? 0xFFFF'FFFFu : (negative ? 0x8000'0000u : 0x7FFF'FFFFu);
   std::uint64_t magnitude = 0;
   for (char c : text) {
     const int digit = base == 16 ? HexDigitValue(c) : (c >= '0' && c <= '9' ? c - '0' : -1);
-    if (digit < 0) return fallback;
+    if (digit < 0) return std::nullopt;
     magnitude = magnitude * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(digit);
-    if (magnitude > limit) return fallback;
+    if (magnitude > limit) return std::nullopt;
   }
   // The 32 bits as a two's-complement number, negated when a minus sign was given.
   std::uint32_t bits = static_cast<std::uint32_t>(magnitude);
@@ -241,6 +265,10 @@ ParameterFileLoad LoadParameterFile(const fs::path& path, ParameterFile& into, c
   std::string text;
   result.status = ReadWholeFile(path, text);
   if (!result.status) return result;
+  if (!BeginsAsCurrentLayout(text)) {
+    result.status = NotAParameterFile(path, "\"[0]\"");
+    return result;
+  }
   ReadCurrentLayout(text, into, check, result);
   return result;
 }
@@ -252,6 +280,10 @@ StartupParameterLoad LoadStartupParameterFile(const fs::path& path, ParameterFil
   std::string text;
   result.status = ReadWholeFile(path, text);
   if (!result.status) return result;
+  if (!BeginsAsCurrentLayout(text) && !BeginsAsOlderLayout(text)) {
+    result.status = NotAParameterFile(path, "\"[0]\", or a style's caption with its first value on the next line");
+    return result;
+  }
 
   LineReader reader(text);
   if (IsSetHeader(reader.Next().value_or(""))) {

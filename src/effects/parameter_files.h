@@ -68,6 +68,8 @@ bool IsParameterFileArgument(std::string_view argument);
 /// "0x" or "0X". Hexadecimal may use all 32 bits ("$FFFFFFFF" is −1); a decimal number must fit
 /// a 32-bit signed integer. Anything else, the empty text included, gives `fallback`.
 int ParseParameterInteger(std::string_view text, int fallback);
+/// The same reading; none for text that is not such a number.
+std::optional<int> ReadParameterInteger(std::string_view text);
 
 /// Writes the file: for each style "[i]" and its five values, the catalogue row, the brush
 /// header, one line per brush path, the file-name header and the two names, every line ended
@@ -124,6 +126,10 @@ struct ParameterFileLoad {
 /// source and result names (a line missing at the end of the file gives an empty name, so a cut
 /// file never names the source picture twice); without the header both names are empty.
 ///
+/// A file that does not begin as a parameter file does (its first line a set header, "[0]" as
+/// written, or a whole number: the catalogue row of a file without sets) is refused with a message
+/// that says it is not a parameter file: an empty file, a picture, a file of zeros or other text.
+///
 /// Accepts LF or CR LF endings. On an error `into` is unchanged.
 ParameterFileLoad LoadParameterFile(const std::filesystem::path& path, ParameterFile& into,
                                     const BrushPictureCheck& check = {});
@@ -146,7 +152,9 @@ struct StartupParameterLoad {
 /// past the 40 rows or the 32 sets: groups for rows 32..39 give captions only. Value lines
 /// missing at the end of the file leave their slots unchanged. A file whose first line starts
 /// with "[" is in the layout that `SaveParameterFile` writes and is read with the rules of
-/// `LoadParameterFile` instead.
+/// `LoadParameterFile` instead. A file that begins neither as `LoadParameterFile` requires nor
+/// with a second line that is a whole number (the first value of the older layout) is refused
+/// as not being a parameter file.
 StartupParameterLoad LoadStartupParameterFile(const std::filesystem::path& path, ParameterFile& into,
                                               const BrushPictureCheck& check = {});
 

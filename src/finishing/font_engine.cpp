@@ -17,6 +17,7 @@
 #include <climits>
 #include <cmath>
 #include <optional>
+#include <unordered_set>
 #include <utility>
 
 namespace atelion {
@@ -176,6 +177,36 @@ void ReorderRuns(std::vector<Run>& runs) {
 
 FT_Pos FloorPixel(FT_Pos value) { return value & ~FT_Pos{63}; }
 
+// Lays a glyph's 8-bit bitmap onto the mask with its top-left pixel at box coordinates (x, y),
+// clipped to the mask. Overlapping glyphs (joined letters, marks) take the larger coverage, so
+// joins show no seam.
+void CoverWithBitmap(TextMask& mask, std::int64_t x, std::int64_t y, const FT_Bitmap& bitmap) {
+  const std::int64_t firstColumn = std::max<std::int64_t>(0, mask.left - x);
+  const std::int64_t endColumn = std::min<std::int64_t>(bitmap.width, std::int64_t{mask.left} + mask.width - x);
+  const std::int64_t firstRow = std::max<std::int64_t>(0, mask.top - y);
+  const std::int64_t endRow = std::min<std::int64_t>(bitmap.rows, std::int64_t{mask.top} + mask.height - y);
+  if (firstColumn >= endColumn) return;
+  for (std::int64_t row = firstRow; row < endRow; ++row) {
+    const unsigned char* source = bitmap.buffer + static_cast<std::ptrdiff_t>(row) * bitmap.pitch;
+    std::uint8_t* target =
+        mask.coverage.data() + static_cast<std::size_t>(y + row - mask.top) * mask.width + (x - mask.left);
+    for (std::int64_t i = firstColumn; i < endColumn; ++i) target[i] = std::max(target[i], source[i]);
+  }
+}
+
+// Covers `bar` (box coordinates) fully, as far as it lies on the mask.
+void CoverWithBar(TextMask& mask, const Rect& bar) {
+  const int left = std::max(bar.left, mask.left);
+  const int right = std::min<std::int64_t>(bar.right, std::int64_t{mask.left} + mask.width);
+  const int top = std::max(bar.top, mask.top);
+  const int bottom = std::min<std::int64_t>(bar.bottom, std::int64_t{mask.top} + mask.height);
+  if (left >= right) return;
+  for (int y = top; y < bottom; ++y) {
+    std::uint8_t* row = mask.coverage.data() + static_cast<std::size_t>(y - mask.top) * mask.width;
+    std::fill(row + (left - mask.left), row + (right - mask.left), std::uint8_t{255});
+  }
+}
+
 }  // namespace
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -189,6 +220,7 @@ struct Font::Impl {
   FT_Library library = nullptr;
   FontRequest request;
   std::vector<Face> faces;  // [0] is the requested font; later ones cover missing characters
+  std::unordered_set<std::uint32_t> unavailable;  // characters no installed font has
   bool fellBack = false;
   int ascent = 0;
   int descent = 0;
@@ -241,6 +273,15 @@ struct Font::Impl {
     for (std::size_t i = 1; i < faces.size(); ++i) {
       if (FT_Get_Char_Index(faces[i].ft, cp) != 0) return static_cast<int>(i);
     }
+    // Asking fontconfig and opening a font file take far longer than shaping a character, so a
+    // character no font has is looked for once, not at every occurrence in a long line.
+    if (unavailable.contains(cp)) return 0;
+    const int face = OpenFaceFor(cp);
+    if (face == 0) unavailable.insert(cp);
+    return face;
+  }
+
+  int OpenFaceFor(std::uint32_t cp) {
     const std::optional<MatchedFont> match = MatchFont(request.family, request.bold, request.italic, {cp});
     if (!match) return 0;
     for (std::size_t i = 0; i < faces.size(); ++i) {
@@ -277,6 +318,53 @@ struct Font::Impl {
       strikeoutTop = -(ascent * 3 / 10) - strikeoutThickness / 2;
     }
     if (underlineCentre <= 0) underlineCentre = std::max(1, descent / 2);
+  }
+
+  // Renders the glyphs of `line` one after the other and hands each bitmap to
+  // visit(x, y, bitmap) with its top-left pixel in box coordinates; the bitmap lives until the
+  // next glyph is loaded. With a window, glyphs whose outlines lie wholly outside it are skipped
+  // before they are rendered.
+  template <class Visit>
+  void DrawGlyphs(const ShapedLine& line, const std::optional<Rect>& window, Visit&& visit) const {
+    FT_Pos pen = 0;
+    for (const ShapedGlyph& glyph : line.glyphs) {
+      const Face& face = faces[glyph.face];
+      const FT_Pos originX = pen + glyph.xOffset;
+      const FT_Pos originY = glyph.yOffset;
+      pen += glyph.xAdvance;
+      if (FT_Load_Glyph(face.ft, glyph.glyphId, FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP) != 0) continue;
+      FT_GlyphSlot slot = face.ft->glyph;
+      // The whole pixel the glyph is placed on; the outline keeps the fraction.
+      const std::int64_t pixelX = FloorPixel(originX) / 64;
+      const std::int64_t pixelY = FloorPixel(originY) / 64;
+      if (slot->format == FT_GLYPH_FORMAT_OUTLINE) {
+        FT_Outline* outline = &slot->outline;
+        if (face.syntheticBold) FT_Outline_EmboldenXY(outline, face.emboldenStrength, face.emboldenStrength);
+        if (face.syntheticItalic) {
+          const FT_Matrix shear{0x10000, kSyntheticSlant, 0, 0x10000};
+          FT_Outline_Transform(outline, &shear);
+        }
+        // Render at the exact sub-pixel position; the bitmap is then placed on whole pixels.
+        FT_Outline_Translate(outline, originX - FloorPixel(originX), originY - FloorPixel(originY));
+        if (window) {
+          // The bitmap lies within the outline's control box rounded outwards; one pixel more on
+          // every side keeps the test safe.
+          FT_BBox box;
+          FT_Outline_Get_CBox(outline, &box);
+          const std::int64_t left = pixelX + (box.xMin >> 6) - 1;
+          const std::int64_t right = pixelX + ((box.xMax + 63) >> 6) + 1;
+          const std::int64_t top = ascent - (pixelY + ((box.yMax + 63) >> 6)) - 1;
+          const std::int64_t bottom = ascent - (pixelY + (box.yMin >> 6)) + 1;
+          if (right <= window->left || left >= window->right || bottom <= window->top || top >= window->bottom) {
+            continue;
+          }
+        }
+      }
+      if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) != 0) continue;
+      const FT_Bitmap& bitmap = slot->bitmap;
+      if (bitmap.width == 0 || bitmap.rows == 0 || bitmap.pixel_mode != FT_PIXEL_MODE_GRAY) continue;
+      visit(pixelX + slot->bitmap_left, ascent - (pixelY + slot->bitmap_top), bitmap);
+    }
   }
 };
 
@@ -381,93 +469,82 @@ ShapedLine Font::Shape(std::string_view utf8) const {
   return line;
 }
 
-TextMask Font::Render(std::string_view utf8, bool underline, bool strikeout, int roomAfter) const {
+TextMask Font::Render(std::string_view utf8, bool underline, bool strikeout, int roomAfter,
+                      const std::optional<Rect>& window) const {
   const ShapedLine line = Shape(utf8);
   TextMask mask;
   mask.advance = line.Width() + std::max(roomAfter, 0);
   mask.ascent = impl_->ascent;
   mask.descent = impl_->descent;
 
+  // Decorations span the whole advance, as a word processor underlines trailing blanks too.
+  const int baseline = impl_->ascent;
+  std::vector<Rect> bars;
+  if (underline && mask.advance > 0) {
+    const int top = baseline + impl_->underlineCentre - impl_->underlineThickness / 2;
+    bars.push_back(Rect{0, top, mask.advance, top + impl_->underlineThickness});
+  }
+  if (strikeout && mask.advance > 0) {
+    const int top = baseline + impl_->strikeoutTop;
+    bars.push_back(Rect{0, top, mask.advance, top + impl_->strikeoutThickness});
+  }
+
+  if (window) {
+    // The mask is the window; each glyph is laid straight onto it, so nothing grows with the line.
+    mask.left = window->left;
+    mask.top = window->top;
+    mask.width = std::max(0, window->right - window->left);
+    mask.height = std::max(0, window->bottom - window->top);
+    mask.coverage.assign(static_cast<std::size_t>(mask.width) * mask.height, 0);
+    impl_->DrawGlyphs(line, window, [&mask](std::int64_t x, std::int64_t y, const FT_Bitmap& bitmap) {
+      CoverWithBitmap(mask, x, y, bitmap);
+    });
+    for (const Rect& bar : bars) CoverWithBar(mask, bar);
+    return mask;
+  }
+
+  // The whole line: the glyph images are kept until the mask's extent is known.
   struct GlyphImage {
-    int x = 0;  // box coordinates of the image's top-left pixel
-    int y = 0;
-    int width = 0;
-    int height = 0;
+    std::int64_t x = 0;  // box coordinates of the image's top-left pixel
+    std::int64_t y = 0;
+    FT_Bitmap bitmap{};
     std::vector<std::uint8_t> pixels;
   };
   std::vector<GlyphImage> images;
-  FT_Pos pen = 0;
-  for (const ShapedGlyph& glyph : line.glyphs) {
-    const Face& face = impl_->faces[glyph.face];
-    const FT_Pos originX = pen + glyph.xOffset;
-    const FT_Pos originY = glyph.yOffset;
-    pen += glyph.xAdvance;
-    if (FT_Load_Glyph(face.ft, glyph.glyphId, FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP) != 0) continue;
-    FT_GlyphSlot slot = face.ft->glyph;
-    if (slot->format == FT_GLYPH_FORMAT_OUTLINE) {
-      FT_Outline* outline = &slot->outline;
-      if (face.syntheticBold) FT_Outline_EmboldenXY(outline, face.emboldenStrength, face.emboldenStrength);
-      if (face.syntheticItalic) {
-        const FT_Matrix shear{0x10000, kSyntheticSlant, 0, 0x10000};
-        FT_Outline_Transform(outline, &shear);
-      }
-      // Render at the exact sub-pixel position; the bitmap is then placed on whole pixels.
-      FT_Outline_Translate(outline, originX - FloorPixel(originX), originY - FloorPixel(originY));
-    }
-    if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) != 0) continue;
-    const FT_Bitmap& bitmap = slot->bitmap;
-    if (bitmap.width == 0 || bitmap.rows == 0 || bitmap.pixel_mode != FT_PIXEL_MODE_GRAY) continue;
-    GlyphImage image;
-    image.width = static_cast<int>(bitmap.width);
-    image.height = static_cast<int>(bitmap.rows);
-    image.x = static_cast<int>(FloorPixel(originX) / 64) + slot->bitmap_left;
-    image.y = impl_->ascent - (static_cast<int>(FloorPixel(originY) / 64) + slot->bitmap_top);
-    image.pixels.resize(static_cast<std::size_t>(image.width) * image.height);
-    for (int row = 0; row < image.height; ++row) {
+  impl_->DrawGlyphs(line, std::nullopt, [&images](std::int64_t x, std::int64_t y, const FT_Bitmap& bitmap) {
+    GlyphImage image{x, y, bitmap, {}};
+    const unsigned width = bitmap.width;
+    image.pixels.resize(static_cast<std::size_t>(width) * bitmap.rows);
+    for (unsigned row = 0; row < bitmap.rows; ++row) {
       const unsigned char* source = bitmap.buffer + static_cast<std::ptrdiff_t>(row) * bitmap.pitch;
-      std::copy(source, source + image.width, image.pixels.begin() + static_cast<std::ptrdiff_t>(row) * image.width);
+      std::copy(source, source + width, image.pixels.begin() + static_cast<std::ptrdiff_t>(row) * width);
     }
+    image.bitmap.buffer = image.pixels.data();
+    image.bitmap.pitch = static_cast<int>(width);
     images.push_back(std::move(image));
-  }
+  });
 
-  // Decorations span the whole advance, as a word processor underlines trailing blanks too.
-  const int baseline = impl_->ascent;
-  if (underline && mask.advance > 0) {
-    GlyphImage bar{0, baseline + impl_->underlineCentre - impl_->underlineThickness / 2, mask.advance,
-                   impl_->underlineThickness, {}};
-    bar.pixels.assign(static_cast<std::size_t>(bar.width) * bar.height, 255);
-    images.push_back(std::move(bar));
-  }
-  if (strikeout && mask.advance > 0) {
-    GlyphImage bar{0, baseline + impl_->strikeoutTop, mask.advance, impl_->strikeoutThickness, {}};
-    bar.pixels.assign(static_cast<std::size_t>(bar.width) * bar.height, 255);
-    images.push_back(std::move(bar));
-  }
-
-  int left = 0;
-  int top = 0;
-  int right = mask.advance;
-  int bottom = mask.ascent + mask.descent;
+  std::int64_t left = 0;
+  std::int64_t top = 0;
+  std::int64_t right = mask.advance;
+  std::int64_t bottom = mask.ascent + mask.descent;
   for (const GlyphImage& image : images) {
     left = std::min(left, image.x);
     top = std::min(top, image.y);
-    right = std::max(right, image.x + image.width);
-    bottom = std::max(bottom, image.y + image.height);
+    right = std::max(right, image.x + image.bitmap.width);
+    bottom = std::max(bottom, image.y + image.bitmap.rows);
   }
-  mask.left = left;
-  mask.top = top;
-  mask.width = right - left;
-  mask.height = bottom - top;
+  for (const Rect& bar : bars) {
+    top = std::min<std::int64_t>(top, bar.top);
+    bottom = std::max<std::int64_t>(bottom, bar.bottom);
+  }
+  mask.left = static_cast<int>(left);
+  mask.top = static_cast<int>(top);
+  mask.width = static_cast<int>(right - left);
+  mask.height = static_cast<int>(bottom - top);
   mask.coverage.assign(static_cast<std::size_t>(mask.width) * mask.height, 0);
-  // Overlapping glyphs (joined letters, marks) take the larger coverage, so joins show no seam.
-  for (const GlyphImage& image : images) {
-    for (int row = 0; row < image.height; ++row) {
-      std::uint8_t* target = mask.coverage.data() + static_cast<std::size_t>(image.y - top + row) * mask.width +
-                             (image.x - left);
-      const std::uint8_t* source = image.pixels.data() + static_cast<std::size_t>(row) * image.width;
-      for (int i = 0; i < image.width; ++i) target[i] = std::max(target[i], source[i]);
-    }
-  }
+  for (const GlyphImage& image : images) CoverWithBitmap(mask, image.x, image.y, image.bitmap);
+  for (const Rect& bar : bars) CoverWithBar(mask, bar);
   return mask;
 }
 

@@ -4,12 +4,15 @@
 // The font libraries stay behind this interface; nothing else in the library sees them.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/canvas.h"
 #include "core/status.h"
 
 namespace atelion {
@@ -36,11 +39,15 @@ struct ShapedGlyph {
   bool rightToLeft = false;    ///< part of a right-to-left run
 };
 
+/// Line widths beyond this many pixels count as this many: far wider than any picture, and small
+/// enough that the positions computed from a width stay within an int.
+inline constexpr int kMaxLineWidth = 1 << 28;
+
 struct ShapedLine {
   std::vector<ShapedGlyph> glyphs;
-  int advance = 0;  ///< sum of the advances, 1/64 pixel
-  /// Width of the line in whole pixels (the advance rounded).
-  int Width() const { return (advance + 32) >> 6; }
+  std::int64_t advance = 0;  ///< sum of the advances, 1/64 pixel (a long line overflows 32 bits)
+  /// Width of the line in whole pixels (the advance rounded), at most kMaxLineWidth.
+  int Width() const { return static_cast<int>(std::min<std::int64_t>((advance + 32) >> 6, kMaxLineWidth)); }
 };
 
 /// An 8-bit coverage mask of a rendered line (0 = background, 255 = fully covered), with the
@@ -103,7 +110,13 @@ class Font {
   int TextWidth(std::string_view utf8) const { return Shape(utf8).Width(); }
   /// Renders one line, anti-aliased, with optional underline and strikeout across its width.
   /// `roomAfter` pixels of empty line are added at the right end; the decorations run across them.
-  TextMask Render(std::string_view utf8, bool underline = false, bool strikeout = false, int roomAfter = 0) const;
+  ///
+  /// With a `window` (in line box coordinates) only what falls inside it is drawn: the mask is
+  /// exactly the window, and glyphs wholly outside it are not rendered. Its coverage is the same as
+  /// the whole line's there, and the memory and work of the drawing stay proportional to the
+  /// window however long the line is.
+  TextMask Render(std::string_view utf8, bool underline = false, bool strikeout = false, int roomAfter = 0,
+                  const std::optional<Rect>& window = std::nullopt) const;
 
  private:
   struct Impl;

@@ -78,6 +78,17 @@ void PaintStrokes(Bitmap24& source, Bitmap24& strokes, const StripStrokes& argum
                        SurfaceSettings{}, context);
 }
 
+// The picture shows through the strokes over this many steps of 5 %.
+constexpr int kFadeSteps = 20;
+
+// How far from the picture's block, and from the lines a strip blends in, the strokes are painted:
+// the side of the largest brush of the strips (120 + 6 pixels). A stroke takes the mean colour
+// under its brush, so only strokes within half a side of the picture carry its colours, and they
+// reach no farther than this. Strokes beyond lie on the plain margin, whose fill they only repeat,
+// so the margin there is left as it is and a huge margin costs no more painting than one of this
+// size.
+constexpr int kStrokeReach = 126;
+
 // Percentages of the painted strip in each line of a strip of `thickness` lines, counted from the
 // strip's first line; `outerAtStart` tells whether that line is on the picture's edge. The outer
 // half and the two lines after it, where the outlines of the fill colour close the picture's edge,
@@ -92,41 +103,93 @@ std::vector<int> StrokeShares(int thickness, bool outerAtStart) {
     const int k = fromOuter - half;
     if (fromOuter <= half + 1) {
       shares[i] = 100;
-    } else if (k <= 20) {
+    } else if (k <= kFadeSteps) {
       shares[i] = 100 - 5 * k;
     }
   }
   return shares;
 }
 
-// Paints one edge strip `area` of the picture: a copy of the strip goes through the stroke engine
-// and the strokes are blended back, line by line across the strip (rows when `acrossRows`).
-void PaintStrip(Bitmap24& picture, const Rect& area, bool acrossRows, bool outerAtStart,
+// Paints the part `painted` of the edge strip `strip`: a copy of that part goes through the stroke
+// engine and the strokes are blended back, line by line across the strip (rows when `acrossRows`),
+// with the shares of the whole strip.
+void PaintStrip(Bitmap24& picture, const Rect& strip, const Rect& painted, bool acrossRows, bool outerAtStart,
                 const StripStrokes& arguments, Colour fill, const MeanColour& sourceMean, RunContext& context) {
-  const int width = area.right - area.left;
-  const int height = area.bottom - area.top;
-  Bitmap24 strip(width, height);
-  CopyRect(strip, 0, 0, picture, area);
+  const int width = painted.right - painted.left;
+  const int height = painted.bottom - painted.top;
+  if (width <= 0 || height <= 0) return;
+  Bitmap24 copy(width, height);
+  CopyRect(copy, 0, 0, picture, painted);
   Bitmap24 strokes(width, height, fill);
-  PaintStrokes(strip, strokes, arguments, fill, sourceMean, context);
-  const std::vector<int> shares = StrokeShares(acrossRows ? height : width, outerAtStart);
+  PaintStrokes(copy, strokes, arguments, fill, sourceMean, context);
+  const std::vector<int> shares =
+      StrokeShares(acrossRows ? strip.bottom - strip.top : strip.right - strip.left, outerAtStart);
   for (int y = 0; y < height; ++y) {
-    const int py = area.top + y;
+    const int py = painted.top + y;
     if (py < 0 || py >= picture.Height()) continue;
     std::uint8_t* target = picture.Row(py);
-    const std::uint8_t* painted = strokes.Row(y);
+    const std::uint8_t* paint = strokes.Row(y);
     for (int x = 0; x < width; ++x) {
-      const int px = area.left + x;
+      const int px = painted.left + x;
       if (px < 0 || px >= picture.Width()) continue;
-      const int share = shares[acrossRows ? y : x];
+      const int share = shares[acrossRows ? py - strip.top : px - strip.left];
       if (share == 0) continue;
       for (int c = 0; c < 3; ++c) {
         const int p = target[3 * px + c];
-        const int b = painted[3 * x + c];
+        const int b = paint[3 * x + c];
         target[3 * px + c] = static_cast<std::uint8_t>(((100 - share) * p + share * b) / 100);
       }
     }
   }
+}
+
+Rect Intersection(const Rect& a, const Rect& b) {
+  return Rect{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+              std::min(a.bottom, b.bottom)};
+}
+
+Rect Grown(const Rect& area, int by) { return Rect{area.left - by, area.top - by, area.right + by, area.bottom + by}; }
+
+// One edge strip of the painted border and how it is painted.
+struct BorderStrip {
+  Rect area;
+  bool acrossRows;
+  bool outerAtStart;
+  StripStrokes strokes;
+};
+
+// The four strips in painting order: top, bottom, left, right.
+std::array<BorderStrip, 4> BorderStrips(int width, int height, int thickness) {
+  return {{
+      {Rect{0, 0, width, thickness}, true, true, HorizontalStripStrokes(thickness)},
+      {Rect{0, height - thickness, width, height}, true, false, HorizontalStripStrokes(thickness)},
+      {Rect{0, 0, thickness, height}, false, true, VerticalStripStrokes(thickness)},
+      {Rect{width - thickness, 0, width, height}, false, false, VerticalStripStrokes(thickness)},
+  }};
+}
+
+int StripThickness(int margin) {
+  const int thickness = 2 * (margin / 2);
+  return thickness < 9 ? 10 : thickness;
+}
+
+// The part of `strip` that the stroke engine paints: what lies within reach of the picture's own
+// block and of the lines the strip blends in (those with a share above 0).
+Rect PaintedPart(const BorderStrip& strip, int width, int height, int margin) {
+  // The picture sits at (margin div 2, margin div 2) with the rest of the margin after it.
+  const int half = margin / 2;
+  const Rect block{half, half, std::max(half, width - (margin - half)), std::max(half, height - (margin - half))};
+  // The lines that get strokes, counted from the outer one: the outer half, the two lines after
+  // it and the fading steps (see StrokeShares).
+  const int thickness = StripThickness(margin);
+  const int blendedLines = std::min(thickness, thickness / 2 + 2 + kFadeSteps);
+  Rect blended = strip.area;
+  int& outer = strip.acrossRows ? (strip.outerAtStart ? blended.top : blended.bottom)
+                                : (strip.outerAtStart ? blended.left : blended.right);
+  int& inner = strip.acrossRows ? (strip.outerAtStart ? blended.bottom : blended.top)
+                                : (strip.outerAtStart ? blended.right : blended.left);
+  inner = outer + (strip.outerAtStart ? blendedLines : -blendedLines);
+  return Intersection(strip.area, Intersection(Grown(block, kStrokeReach), Grown(blended, kStrokeReach)));
 }
 
 // Sets the run flags the stroke engine reads while it paints a frame (a running computation whose
@@ -224,29 +287,23 @@ void HorizontalTriptych(Bitmap24& picture, int margin, int panelSpacing, Colour 
   picture = std::move(triptych);
 }
 
+std::array<Rect, 4> PaintedStripAreas(int width, int height, int margin) {
+  std::array<Rect, 4> areas;
+  const std::array<BorderStrip, 4> strips = BorderStrips(width, height, StripThickness(margin));
+  for (std::size_t i = 0; i < strips.size(); ++i) areas[i] = PaintedPart(strips[i], width, height, margin);
+  return areas;
+}
+
 void PaintedBorder(Bitmap24& picture, int margin, Colour fill, const MeanColour& sourceMean, RunContext& context) {
-  int thickness = 2 * (margin / 2);
-  if (thickness < 9) thickness = 10;
   const FramePaintingFlags flags(context);
   const int width = picture.Width();
   const int height = picture.Height();
   // Each strip is cut from the picture after the previous ones were blended in, so the corners
   // are painted twice.
-  struct Strip {
-    Rect area;
-    bool acrossRows;
-    bool outerAtStart;
-    StripStrokes strokes;
-  };
-  const Strip strips[] = {
-      {Rect{0, 0, width, thickness}, true, true, HorizontalStripStrokes(thickness)},
-      {Rect{0, height - thickness, width, height}, true, false, HorizontalStripStrokes(thickness)},
-      {Rect{0, 0, thickness, height}, false, true, VerticalStripStrokes(thickness)},
-      {Rect{width - thickness, 0, width, height}, false, false, VerticalStripStrokes(thickness)},
-  };
-  for (const Strip& strip : strips) {
+  for (const BorderStrip& strip : BorderStrips(width, height, StripThickness(margin))) {
     if (context.AbortRequested) return;
-    PaintStrip(picture, strip.area, strip.acrossRows, strip.outerAtStart, strip.strokes, fill, sourceMean, context);
+    PaintStrip(picture, strip.area, PaintedPart(strip, width, height, margin), strip.acrossRows, strip.outerAtStart,
+               strip.strokes, fill, sourceMean, context);
   }
 }
 

@@ -3,6 +3,7 @@
 // with brush strokes, and the chain that applies the chosen frame style to a result.
 #pragma once
 
+#include <array>
 #include <filesystem>
 #include <string>
 
@@ -111,6 +112,14 @@ void HorizontalTriptych(Bitmap24& picture, int margin, int panelSpacing, Colour 
 /// `Processing` with `ProgressSuppressed` while it works and gives both back at the end; stops
 /// between strips when the run is aborted.
 void PaintedBorder(Bitmap24& picture, int margin, Colour fill, const MeanColour& sourceMean, RunContext& context);
+
+/// The parts of the four strips (top, bottom, left, right) that `PaintedBorder` gives the stroke
+/// engine on a width × height picture with its margin: each strip as far as it lies within 126
+/// pixels (its largest brush) of the picture's own block and of the lines it blends in. Farther
+/// out the strokes would only repeat the plain fill, so the margin there keeps it; the work then
+/// grows with the picture, not with the margin. Up to a margin of 252 the parts are the whole
+/// strips.
+std::array<Rect, 4> PaintedStripAreas(int width, int height, int margin);
 
 /// What the decoration reports back.
 struct FrameOutcome {

@@ -78,10 +78,13 @@ void WriteAntiAlias(Bitmap24& picture, int x, int y, std::string_view text, cons
     line.remove_suffix(1);
     room = font.doubled.TextWidth(" ");
   }
-  const TextMask mask = font.doubled.Render(line, font.underline, font.strikeout, room);
-  const std::array<int, 3> ink = {BlueOf(font.colour), GreenOf(font.colour), RedOf(font.colour)};
   // The text's top-left on the doubled block is (−2, 0).
   constexpr int kTextLeft = -2;
+  // Only the doubled pixels under the visible part are drawn: a line far wider than the picture
+  // costs no more memory than the picture itself.
+  const Rect visible{2 * firstColumn - kTextLeft, 2 * firstRow, 2 * endColumn - kTextLeft, 2 * endRow};
+  const TextMask mask = font.doubled.Render(line, font.underline, font.strikeout, room, visible);
+  const std::array<int, 3> ink = {BlueOf(font.colour), GreenOf(font.colour), RedOf(font.colour)};
   std::vector<std::uint8_t> bigRow0(6 * static_cast<std::size_t>(endColumn - firstColumn));
   std::vector<std::uint8_t> bigRow1(bigRow0.size());
   for (int j = firstRow; j < endRow; ++j) {
@@ -135,9 +138,11 @@ Point PlaceText(const TextSettings& settings, const TextMeasures& measures, int 
     case kTextBottomRight: p = {right, bottom}; break;
     default: break;  // user-defined: the stored position
   }
-  // The position bars cannot go beyond their ranges.
-  p.x = std::clamp(p.x, -(measures.width * 150 / 100), std::max(width, -(measures.width * 150 / 100)));
-  p.y = std::clamp(p.y, -(measures.height * 150 / 100), std::max(height, -(measures.height * 150 / 100)));
+  // The position bars cannot go beyond their ranges. Widths reach kMaxLineWidth, so one and a
+  // half of them is computed in 64 bits.
+  const auto barStart = [](int size) { return static_cast<int>(-(std::int64_t{size} * 150 / 100)); };
+  p.x = std::clamp(p.x, barStart(measures.width), std::max(width, barStart(measures.width)));
+  p.y = std::clamp(p.y, barStart(measures.height), std::max(height, barStart(measures.height)));
   return p;
 }
 
@@ -165,8 +170,11 @@ TextOutcome ApplyText(Bitmap24& picture, const TextSettings& settings, int sourc
   const int left = outcome.position.x - 1;
   const int top = outcome.position.y - 5;
   outcome.block = Rect{left, top, left + font.regular.TextWidth(drawn) + 50, top + font.regular.Height() + 20};
-  Bitmap24 background(outcome.block.right - outcome.block.left, outcome.block.bottom - outcome.block.top);
-  CopyRect(background, 0, 0, picture, outcome.block);
+  // The background the opacity lets through, kept for the part of the block on the picture only.
+  const Rect kept{std::max(outcome.block.left, 0), std::max(outcome.block.top, 0),
+                  std::min(outcome.block.right, picture.Width()), std::min(outcome.block.bottom, picture.Height())};
+  Bitmap24 background(std::max(kept.right - kept.left, 0), std::max(kept.bottom - kept.top, 0));
+  CopyRect(background, 0, 0, picture, kept);
 
   if (settings.shadow) {
     font.colour = 0x000000;
@@ -177,13 +185,13 @@ TextOutcome ApplyText(Bitmap24& picture, const TextSettings& settings, int sourc
 
   const int p = std::clamp(settings.opacity, kMinTextOpacity, kMaxTextOpacity);
   if (p < kMaxTextOpacity) {
-    for (int j = std::max(0, top); j < std::min(outcome.block.bottom, picture.Height()); ++j) {
+    for (int j = kept.top; j < kept.bottom; ++j) {
       std::uint8_t* row = picture.Row(j);
-      const std::uint8_t* saved = background.Row(j - top);
-      for (int i = std::max(0, left); i < std::min(outcome.block.right, picture.Width()); ++i) {
+      const std::uint8_t* saved = background.Row(j - kept.top);
+      for (int i = kept.left; i < kept.right; ++i) {
         for (int c = 0; c < 3; ++c) {
           const int k = 3 * i + c;
-          row[k] = static_cast<std::uint8_t>((p * row[k] + (255 - p) * saved[3 * (i - left) + c]) / 255);
+          row[k] = static_cast<std::uint8_t>((p * row[k] + (255 - p) * saved[3 * (i - kept.left) + c]) / 255);
         }
       }
     }

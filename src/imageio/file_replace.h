@@ -1,5 +1,6 @@
 // Saving a file without ever destroying the previous one: the new contents go to a temporary
-// file in the same folder, which replaces the old file only once it is completely on disk.
+// file in the same folder, which replaces the old file only once it is completely on disk. A
+// file the user could not write is never replaced.
 #pragma once
 
 #include <cstdint>
@@ -12,10 +13,27 @@
 
 namespace atelion {
 
-/// Writes `bytes` to a temporary file beside `path`, makes it durable, then renames it over `path`,
-/// keeping the old file's permissions. Until the rename the old file is untouched; on any failure
-/// the temporary file is removed and the status says "Cannot save <path>: <reason>".
-Status ReplaceFileContents(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
+/// Where the new contents wait until they replace the old file.
+enum class TemporaryFile {
+  /// A file without a name in the target's folder (Linux O_TMPFILE), named once it is complete,
+  /// so that a process killed while writing leaves nothing behind. Where the file system cannot
+  /// make such files, a `Named` one is used instead.
+  Unnamed,
+  /// A hidden file ".NAME.XXXXXX" beside the target, left behind if the process is killed.
+  Named,
+};
+
+/// Writes `bytes` to a temporary file beside `path`, makes it durable, then gives it the name
+/// `path` (renaming it over an existing file in one step), keeping the old file's permissions.
+/// Until then the old file is untouched; on any failure nothing new is left and the status says
+/// "Cannot save <path>: <reason>".
+///
+/// An existing file the user could not write is left as it is: "Cannot save <path>: the file is
+/// write-protected; it was not replaced". A file counts as such when the kernel refuses the
+/// process write access to it, or when no write permission bit is set at all (which root's
+/// access checks would pass over).
+Status ReplaceFileContents(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
+                           TemporaryFile temporary = TemporaryFile::Unnamed);
 Status ReplaceFileContents(const std::filesystem::path& path, std::string_view text);
 
 /// The operating system's text for an errno value.

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <optional>
 #include <sstream>
@@ -115,6 +116,56 @@ TEST_F(CliConvert, ExitStatusesNameTheProblem) {
     EXPECT_NE(run.output.find(c.message), std::string::npos) << run.output;
     EXPECT_FALSE(std::filesystem::exists(out)) << run.output;
   }
+}
+
+// Files that are no files to read, or no parameter files: each is refused at once with a message
+// naming it, nothing is written, and nothing waits on a pipe or reads a device without end.
+TEST_F(CliConvert, FilesThatCannotBeWhatTheyAreNamedForAreRefused) {
+  const std::string in = (folder / "in.png").string();
+  const std::string out = (folder / "out.png").string();
+  std::filesystem::create_directory(folder / "a folder");
+  ASSERT_EQ(::mkfifo((folder / "a pipe").c_str(), 0600), 0);
+  WriteBytes(folder / "empty.atp", {});
+  WriteBytes(folder / "zeros.atp", std::vector<std::uint8_t>(2048, 0));
+  WriteBytes(folder / "notes.atp", {'s', 'h', 'o', 'p', 'p', 'i', 'n', 'g', '\n', 'm', 'i', 'l', 'k', '\n'});
+  struct Case {
+    std::vector<std::string> options;
+    std::string message;
+  };
+  const std::string folderName = (folder / "a folder").string();
+  const std::string pipeName = (folder / "a pipe").string();
+  const Case cases[] = {
+      {{"--frame", "6", "--frame-picture", folderName}, folderName + "\": this is a folder"},
+      {{"--frame", "6", "--frame-picture", "/dev/zero"}, "/dev/zero\": this is not a regular file"},
+      {{"--frame", "6", "--frame-picture", pipeName}, pipeName + "\": this is not a regular file"},
+      {{"--params", folderName}, folderName},
+      {{"--params", pipeName}, pipeName},
+      {{"--params", (folder / "empty.atp").string()}, "empty.atp: this is not a parameter file"},
+      {{"--params", (folder / "zeros.atp").string()}, "zeros.atp: this is not a parameter file"},
+      {{"--params", (folder / "notes.atp").string()}, "notes.atp: this is not a parameter file"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> arguments = {"convert", in, out, "--style", "14"};
+    arguments.insert(arguments.end(), c.options.begin(), c.options.end());
+    const auto run = RunProgram(CliProgram(), arguments);
+    EXPECT_EQ(run.exitCode, kExitUnreadableInput) << run.output;
+    EXPECT_NE(run.output.find(c.message), std::string::npos) << run.output;
+    EXPECT_FALSE(std::filesystem::exists(out)) << run.output;
+  }
+}
+
+// An output the user has write-protected is kept as it is, and the conversion says why it failed.
+TEST_F(CliConvert, AWriteProtectedOutputIsKept) {
+  const std::filesystem::path out = folder / "kept.png";
+  WriteBytes(out, {'k', 'e', 'e', 'p'});
+  std::filesystem::permissions(out, std::filesystem::perms::owner_read | std::filesystem::perms::group_read |
+                                        std::filesystem::perms::others_read);
+  const auto run = RunProgram(CliProgram(), {"convert", (folder / "in.png").string(), out.string(), "--style", "14"});
+  EXPECT_EQ(run.exitCode, kExitWriteFailed) << run.output;
+  EXPECT_NE(run.output.find(out.string() + ": the file is write-protected; it was not replaced"), std::string::npos)
+      << run.output;
+  EXPECT_EQ(testing_support::ReadBytes(out), (testing_support::Bytes{'k', 'e', 'e', 'p'}));
+  EXPECT_EQ(folder.Entries(), (std::vector<std::string>{"in.png", "kept.png"}));
 }
 
 TEST_F(CliConvert, ParameterFileGivesTheStyleAndItsSliders) {
@@ -318,6 +369,39 @@ TEST_F(CliConvert, WordsAfterTheEndOfOptionsAreFiles) {
                                              (folder / "-in.png").string(), (folder / "out.png").string()});
   ASSERT_EQ(run.exitCode, 0) << run.output;
   EXPECT_EQ(LoadImageFile(folder / "out.png").picture, Photo(50, 40));
+}
+
+// Five thousand characters at the largest font size: the conversion ends with the picture's own
+// size, the line cut where the picture ends.
+TEST_F(CliConvert, ALineFarWiderThanThePictureIsCutAtItsEdge) {
+  std::string text;
+  for (int i = 0; i < 500; ++i) text += "Crème brûl";
+  for (const char* position : {"1", "5", "9"}) {
+    const auto run = RunProgram(CliProgram(), {"convert", (folder / "in.png").string(), (folder / "out.png").string(),
+                                               "--style", "14", "--text", text, "--font-size", "500",
+                                               "--text-position", position, "--text-shadow"});
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    const LoadedImage out = LoadImageFile(folder / "out.png");
+    ASSERT_TRUE(out.status);
+    EXPECT_EQ(out.picture.Width(), 50) << position;
+    EXPECT_EQ(out.picture.Height(), 40) << position;
+  }
+}
+
+// A program copied beside an empty resources folder finds no language table: it says so and
+// exits with status 1 instead of aborting.
+TEST(CliFailures, AnIncompleteInstallationIsReportedNotAborted) {
+  TempFolder folder;
+  std::filesystem::create_directories(folder / "bin");
+  std::filesystem::create_directories(folder / "share" / "atelion");
+  const std::filesystem::path program = folder / "bin" / "atelion-cli";
+  std::filesystem::copy_file(CliProgram(), program);
+  for (const std::vector<std::string>& arguments :
+       {std::vector<std::string>{"styles"}, std::vector<std::string>{"convert", "in.png", "out.png", "--style", "14"}}) {
+    const auto run = RunProgram(program.string(), arguments);
+    EXPECT_EQ(run.exitCode, kExitFailed) << run.output;
+    EXPECT_NE(run.output.find("atelion-cli: Atelion is not installed correctly"), std::string::npos) << run.output;
+  }
 }
 
 TEST(CliHelp, PrintsUsage) {

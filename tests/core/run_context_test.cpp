@@ -216,9 +216,11 @@ TEST(RunContext, LackOfMemoryStopsTheRunAndTheBatchAndEndsTheDisplay) {
   context.Progress = &sink;
   context.Processing = true;
   context.ReportProgress(0, 100, 1, 1);
+  EXPECT_FALSE(context.LackedMemory);
   context.StopForLackOfMemory();
   EXPECT_TRUE(context.AbortRequested);
   EXPECT_TRUE(context.BatchCancelled);
+  EXPECT_TRUE(context.LackedMemory);
   EXPECT_EQ(sink.events, (std::vector<std::string>{"start", "finish"}));
 }
 

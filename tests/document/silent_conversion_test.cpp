@@ -67,6 +67,59 @@ TEST(SilentArguments, Refusals) {
   }
 }
 
+// Only a whole decimal number from 0 to 30 names a style; anything else is refused, and the
+// message quotes what was given.
+TEST(SilentArguments, AStyleThatIsNotAWholeNumberInTheTableIsRefused) {
+  for (const std::string style : {"abc", "1.5", "", " 3", "3 ", "0x3", "1e1", "99999999999", "-99999999999",
+                                  "18446744073709551617", "--1", "+", "30a"}) {
+    std::string error;
+    EXPECT_FALSE(ParseSilentArguments(std::vector<std::string>{"in.jpg", "out", style}, error)) << '"' << style << '"';
+    EXPECT_NE(error.find('"' + style + '"'), std::string::npos) << error;
+    EXPECT_NE(error.find("0 to 30"), std::string::npos) << error;
+  }
+  // Style 0 is no style at all: the source is written as it is.
+  const std::pair<const char*, int> accepted[] = {
+      {"0", -1}, {"+14", kNoEffectId}, {"014", kNoEffectId}, {"30", SilentStyleEffectId(30)}};
+  for (const auto& [style, effectId] : accepted) {
+    std::string error;
+    const auto request = ParseSilentArguments(std::vector<std::string>{"in.jpg", "out", style}, error);
+    ASSERT_TRUE(request) << style << ": " << error;
+    EXPECT_EQ(request->job.effectId, effectId) << style;
+  }
+}
+
+// Numbers of any size are limited to the slider's range and to the ten tiles, never wrapped
+// around or overflowed; text that is not a number keeps counting as 0 (a slider) or tile 1.
+TEST(SilentArguments, SliderValuesAndTilesOfAnySizeAreLimitedToTheirRanges) {
+  struct Case {
+    std::string value;
+    int slider;  ///< what slot 1 of the tone adjustment (0..255) becomes
+    int tileIndex;
+  };
+  const Case cases[] = {
+      {"99999999999", 255, 9},
+      {"-2147483648", 0, 0},
+      {"2147483648", 255, 9},
+      {"-99999999999999999999999999", 0, 0},
+      {"99999999999999999999999999", 255, 9},
+      {"7", 7, 6},
+      {"+7", 7, 6},
+      {"11", 11, 9},
+      {"0", 0, 0},
+      {"1.5", 0, 0},
+      {"abc", 0, 0},
+      {"", 0, 0},
+  };
+  for (const Case& c : cases) {
+    std::string error;
+    const std::vector<std::string> arguments = {"in.jpg", "out", "14", c.value, "", "", "", "", "n", "n", "y", c.value};
+    const auto request = ParseSilentArguments(arguments, error);
+    ASSERT_TRUE(request) << c.value << ": " << error;
+    EXPECT_EQ(request->job.style.sliders[0], c.slider) << '"' << c.value << '"';
+    EXPECT_EQ(request->job.finishing.texture.tileIndex, c.tileIndex) << '"' << c.value << '"';
+  }
+}
+
 class SilentProgram : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -115,6 +168,10 @@ TEST_F(SilentProgram, FailuresWriteNothingAndSaySo) {
       {{"-silent", (folder / "missing.jpg").string(), out, "14"}, kExitUnreadableInput, "missing.jpg"},
       {{"-silent", (folder / "broken.jpg").string(), out, "14"}, kExitUnreadableInput, "broken.jpg"},
       {{"-silent", in, out, "44"}, kExitBadArguments, "44"},
+      {{"-silent", in, out, "abc"}, kExitBadArguments, "\"abc\" is not one of the silent styles 0 to 30"},
+      {{"-silent", in, out, "1.5"}, kExitBadArguments, "\"1.5\" is not one of the silent styles"},
+      {{"-silent", in, out, ""}, kExitBadArguments, "\"\" is not one of the silent styles"},
+      {{"-silent", in, out, "99999999999"}, kExitBadArguments, "\"99999999999\" is not one of the silent styles"},
       {{"-silent", in, (folder / "no-such-folder" / "out.jpg").string(), "14"}, kExitWriteFailed, "no-such-folder"},
   };
   for (const Case& c : cases) {

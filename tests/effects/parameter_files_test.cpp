@@ -313,9 +313,7 @@ TEST(ParameterFiles, FileWithoutSetHeadersChangesNoSetAndSelectsItsFirstLine) {
       {"17\r\n", 17, true},
       {"39", 39, true},
       {"12\r\n[0]\r\n1\r\n2\r\n3\r\n4\r\n5\r\n", 12, true},  // no set is read after the row
-      {"\r\n", 0, true},
-      {"", 0, true},  // nothing to read: the line keeps its starting text "0"
-      {"Pencil sketch\r\n", 0, true},
+      {" $1F \r\n", 31, true},
       {"40\r\n", 40, false},
       {"-1\r\n", -1, false},
       {"100000\n", 100000, false},
@@ -340,6 +338,52 @@ TEST(ParameterFiles, FileWithoutSetHeadersChangesNoSetAndSelectsItsFirstLine) {
     EXPECT_FALSE(result.fileNamesFound) << c.text;
     EXPECT_EQ(loaded.sourceFileName, "") << c.text;
     EXPECT_EQ(loaded.resultFileName, "") << c.text;
+  }
+}
+
+// Files that begin neither with a set header nor with a catalogue row are no parameter files at
+// all: they are refused, named, and change nothing, where the tolerant reading would have
+// selected style row 0 without a word. The start-up reader also takes the older layout, whose
+// second line is a number.
+TEST(ParameterFiles, AFileThatIsNoParameterFileIsRefused) {
+  TempFolder folder;
+  constexpr char kPngStart[] = "\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x04\0\0\0\x04\x08\x02";
+  const std::string png(kPngStart, sizeof kPngStart - 1);
+  const struct {
+    const char* name;
+    std::string text;
+    bool olderLayout;  ///< read by the start-up reader as the older layout
+  } cases[] = {
+      {"empty", "", false},
+      {"zeros", std::string(4096, '\0'), false},
+      {"zero lines", std::string("\0\0\n\0\0\n\0", 7), false},
+      {"a picture", png, false},
+      {"a blank line", "\r\n", false},
+      {"blanks", "   \n\t\n", false},
+      {"a word", "Pencil sketch\r\n", false},
+      {"prose", "Dear diary,\ntoday I drew a cat.\n", false},
+      {"a number and a word", "12 apples\n[0]\n", false},
+      {"a caption and its values", "Pencil sketch\r\n40\r\n20\r\n", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const fs::path path = folder / "p.atp";
+    WriteText(path, c.text);
+    const ParameterFile before = CurrentState();
+    ParameterFile loaded = before;
+    const ParameterFileLoad result = LoadParameterFile(path, loaded);
+    EXPECT_FALSE(result.status);
+    EXPECT_NE(result.status.message().find(path.string()), std::string::npos) << result.status.message();
+    EXPECT_NE(result.status.message().find("not a parameter file"), std::string::npos) << result.status.message();
+    ExpectSameFile(loaded, before);
+
+    ParameterFile atStart = before;
+    const StartupParameterLoad startup = LoadStartupParameterFile(path, atStart);
+    EXPECT_EQ(static_cast<bool>(startup.status), c.olderLayout) << startup.status.message();
+    if (!c.olderLayout) {
+      EXPECT_NE(startup.status.message().find("not a parameter file"), std::string::npos) << startup.status.message();
+      ExpectSameFile(atStart, before);
+    }
   }
 }
 

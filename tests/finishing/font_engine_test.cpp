@@ -215,5 +215,50 @@ TEST(FontRendering, MalformedTextStillRenders) {
   EXPECT_GT(InkSum(font.Render(broken)), 0);
 }
 
+// A window shows exactly what the whole line shows there, and the mask holds the window and no
+// more, however long the line: the drawing of text far wider than a picture stays the picture's size.
+TEST(FontRendering, WindowShowsWhatTheWholeLineShowsThere) {
+  struct Case {
+    const char* text;
+    bool bold, italic, underline, strikeout;
+  };
+  const Case cases[] = {
+      {"Wavy jiggly Ångström", false, false, true, false},
+      {"مرحبا بالعالم Atelion", false, true, false, true},
+      {"fi ffl Tŷ ǅ", true, true, true, true},
+  };
+  // Windows over the start, the middle, the decorations, far beyond the end, before the start,
+  // and an empty one.
+  const Rect windows[] = {{-30, -20, 40, 30},  {55, 3, 180, 25},         {200, 30, 260, 90},
+                          {5000, 0, 5100, 60}, {-500, -500, -400, -400}, {10, 10, 10, 40}};
+  for (const Case& c : cases) {
+    const Font font = OpenFont(kDefaultFontFamily, 40, c.bold, c.italic);
+    const TextMask whole = font.Render(c.text, c.underline, c.strikeout, 7);
+    for (const Rect& window : windows) {
+      const TextMask part = font.Render(c.text, c.underline, c.strikeout, 7, window);
+      SCOPED_TRACE(std::string(c.text) + " in " + std::to_string(window.left) + "," + std::to_string(window.top));
+      EXPECT_EQ(part.advance, whole.advance);
+      ASSERT_EQ(part.left, window.left);
+      ASSERT_EQ(part.top, window.top);
+      ASSERT_EQ(part.width, window.right - window.left);
+      ASSERT_EQ(part.height, window.bottom - window.top);
+      for (int y = window.top; y < window.bottom; ++y) {
+        for (int x = window.left; x < window.right; ++x) ASSERT_EQ(part.At(x, y), whole.At(x, y)) << x << "," << y;
+      }
+    }
+  }
+
+  // Twenty thousand characters at the largest size the text offers: a line about ten million
+  // pixels long, of which a window of 300 × 200 is drawn.
+  const Font large = OpenFont(kDefaultFontFamily, 1334);
+  std::string longLine;
+  for (int i = 0; i < 2000; ++i) longLine += "Atelion W ";
+  const Rect window{4000, 800, 4300, 1000};
+  const TextMask part = large.Render(longLine, true, false, 0, window);
+  EXPECT_GT(part.advance, 10'000'000);
+  EXPECT_EQ(part.coverage.size(), 300u * 200u);
+  EXPECT_GT(InkSum(part), 0);
+}
+
 }  // namespace
 }  // namespace atelion

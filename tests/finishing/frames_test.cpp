@@ -322,6 +322,43 @@ TEST(PaintedBorder, ANarrowMarginStillPaintsTenPixelStripsOverThePicture) {
   EXPECT_EQ(DifferingPixels(painted, plain, 10, 35, 10, 55), 0);
 }
 
+// The stroke engine gets the strips only as far as they lie within reach of the picture: with a
+// margin of 5000 around 12 × 12 pixels it paints four parts of under 300 × 300 instead of four
+// strips of 5012 × 5000, and the margin beyond keeps its plain fill. Ordinary margins paint whole
+// strips.
+TEST(PaintedBorder, AHugeMarginIsPaintedOnlyWithinReachOfThePicture) {
+  const int reach = 126;
+  const Rect block{2500, 2500, 2512, 2512};
+  for (const Rect& area : PaintedStripAreas(5012, 5012, 5000)) {
+    EXPECT_LE(area.right - area.left, 12 + 2 * reach);
+    EXPECT_LE(area.bottom - area.top, 12 + 2 * reach);
+    EXPECT_GE(area.left, block.left - reach);
+    EXPECT_LE(area.right, block.right + reach);
+    EXPECT_GE(area.top, block.top - reach);
+    EXPECT_LE(area.bottom, block.bottom + reach);
+  }
+  struct Case {
+    int width, height, margin;
+  };
+  for (const Case& c : {Case{150, 120, 30}, Case{65, 45, 5}, Case{352, 332, 252}, Case{1250, 270, 250}}) {
+    const int thickness = std::max(10, 2 * (c.margin / 2));
+    const std::array<Rect, 4> whole = {Rect{0, 0, c.width, thickness}, Rect{0, c.height - thickness, c.width, c.height},
+                                       Rect{0, 0, thickness, c.height}, Rect{c.width - thickness, 0, c.width, c.height}};
+    EXPECT_EQ(PaintedStripAreas(c.width, c.height, c.margin), whole) << c.margin;
+  }
+
+  const Colour fill = 0x000000;
+  const Bitmap24 picture = Photo(12, 12);
+  const FrameSettings settings = Frame(FrameStyle::Brushstrokes, 5000, fill);
+  const Bitmap24 painted = Framed(picture, settings);
+  ASSERT_EQ(painted.Width(), 5012);
+  ASSERT_EQ(painted.Height(), 5012);
+  const Bitmap24 plain = WithMargin(picture, settings);
+  EXPECT_GT(DifferingPixels(painted, plain, 2400, 2600, 2400, 2600), 0);
+  EXPECT_EQ(DifferingPixels(painted, plain, 0, 5012, 0, 2200), 0);
+  EXPECT_EQ(DifferingPixels(painted, plain, 2800, 5012, 0, 5012), 0);
+}
+
 TEST(PaintedBorder, ClearsItsRunFlagsAndStopsWhenTheRunIsAborted) {
   Bitmap24 picture = Photo(50, 40);
   RunContext context;

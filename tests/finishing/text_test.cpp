@@ -278,6 +278,31 @@ TEST_F(ApplyTextTest, RightAnchoredLinesEndBeforeTheEdgeInBothDirections) {
   }
 }
 
+// Five thousand characters at the largest size are some three million pixels of line on a picture
+// of 240 × 640: what shows is the part of the line that falls on the picture, the same as a short
+// line that already runs past the right edge gives, and the picture keeps its size.
+TEST_F(ApplyTextTest, ALineFarWiderThanThePictureShowsThePartThatFalls) {
+  std::string longText;
+  for (int i = 0; i < 625; ++i) longText += "Atelion ";
+  TextSettings settings = Settings(longText, kTextTopLeft);
+  settings.fontSize = kMaxFontSize;
+  settings.underline = true;
+  settings.opacity = 200;
+  const Bitmap24 before = Pattern(240, 640);
+  Bitmap24 withLongText = before;
+  const TextOutcome outcome = ApplyText(withLongText, settings, 240, 640, false);
+  ASSERT_TRUE(outcome.status) << outcome.status.message();
+  EXPECT_GT(outcome.block.right - outcome.block.left, 1'000'000);
+  EXPECT_EQ(withLongText.Width(), 240);
+  EXPECT_EQ(withLongText.Height(), 640);
+
+  settings.text = "Atelion ";
+  Bitmap24 withShortText = before;
+  ASSERT_TRUE(ApplyText(withShortText, settings, 240, 640, false).status);
+  EXPECT_NE(withShortText, before);
+  EXPECT_EQ(withLongText, withShortText);
+}
+
 TEST(WriteAntiAliasTest, SmoothsEdgesAndClipsAtThePictureBorder) {
   TextSettings settings;
   settings.fontSize = 24;

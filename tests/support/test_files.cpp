@@ -1,11 +1,15 @@
 #include "support/test_files.h"
 
 #include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -95,9 +99,24 @@ ProgramRun RunProgram(const std::string& program, const std::vector<std::string>
     run.output = "could not start " + program;
     return run;
   }
+  // A program that hangs (waiting on a pipe, say) is killed once the time is up, so that the
+  // test fails instead of waiting for ever.
+  const auto deadline = std::chrono::steady_clock::now() + kProgramTimeLimit;
   char buffer[4096];
-  ssize_t n;
-  while ((n = ::read(pipeEnds[0], buffer, sizeof buffer)) > 0) run.output.append(buffer, static_cast<std::size_t>(n));
+  while (true) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    pollfd output{pipeEnds[0], POLLIN, 0};
+    const int ready = left.count() > 0 ? ::poll(&output, 1, static_cast<int>(left.count())) : 0;
+    if (ready < 0 && errno == EINTR) continue;
+    if (ready <= 0) {
+      ::kill(pid, SIGKILL);
+      run.output += "\n[killed: still running after " + std::to_string(kProgramTimeLimit.count()) + " s]";
+      break;
+    }
+    const ssize_t n = ::read(pipeEnds[0], buffer, sizeof buffer);
+    if (n <= 0) break;
+    run.output.append(buffer, static_cast<std::size_t>(n));
+  }
   ::close(pipeEnds[0]);
   int status = 0;
   ::waitpid(pid, &status, 0);

@@ -1,6 +1,7 @@
 // Temporary folders, file bytes and running the project's programs, for tests.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -35,7 +36,11 @@ struct ProgramRun {
   std::string output;  ///< standard output and standard error together
 };
 
-/// Runs a program with arguments (no shell), with no display available, and waits for it.
+/// How long a program run by a test may take before it is killed as hung.
+inline constexpr std::chrono::seconds kProgramTimeLimit{120};
+
+/// Runs a program with arguments (no shell), with no display available, and waits for it (at
+/// most kProgramTimeLimit: a program still running then is killed, and the output says so).
 /// `extraEnvironment` holds "NAME=value" entries that are added or replace inherited ones. The
 /// program never sees the user's settings: XDG_CONFIG_HOME points to a folder that does not exist
 /// unless `extraEnvironment` sets it.
