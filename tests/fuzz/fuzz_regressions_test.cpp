@@ -1,0 +1,63 @@
+// The files the fuzzers start from and the inputs they found, run through the same checks as in
+// the fuzzers, so that a reader which once crashed or broke a promise on a file is caught by the
+// ordinary test suite (and under the sanitizers) if it ever does again.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "fuzz/fuzz_targets.h"
+#include "support/test_files.h"
+
+namespace atelion::fuzz {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kFuzzFiles = ATELION_FUZZ_FILES;
+// Seeds, and inputs that once made a target fail.
+constexpr const char* kFileFolders[] = {"corpus", "regressions"};
+
+std::vector<fs::path> FilesIn(const fs::path& folder) {
+  std::vector<fs::path> files;
+  if (fs::is_directory(folder)) {
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+      if (entry.is_regular_file()) files.push_back(entry.path());
+    }
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+class FuzzRegressions : public ::testing::TestWithParam<FuzzTarget> {};
+
+TEST_P(FuzzRegressions, EverySeedAndFoundInputKeepsTheReadersPromises) {
+  const FuzzTarget& target = GetParam();
+  // Without seeds the fuzzer would start from nothing and spend its minute finding the format.
+  EXPECT_FALSE(FilesIn(kFuzzFiles / "corpus" / target.name).empty()) << "no seed files for " << target.name;
+  for (const char* folder : kFileFolders) {
+    for (const fs::path& file : FilesIn(kFuzzFiles / folder / target.name)) {
+      const testing_support::Bytes bytes = testing_support::ReadBytes(file);
+      EXPECT_EQ(target.check(bytes), "") << file;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Targets, FuzzRegressions, ::testing::ValuesIn(FuzzTargets().begin(), FuzzTargets().end()),
+                         [](const ::testing::TestParamInfo<FuzzTarget>& info) { return std::string(info.param.name); });
+
+// A folder of files named after no target would never be read by anything.
+TEST(FuzzFiles, EveryFolderBelongsToATarget) {
+  for (const char* folder : kFileFolders) {
+    if (!fs::is_directory(kFuzzFiles / folder)) continue;
+    for (const fs::directory_entry& entry : fs::directory_iterator(kFuzzFiles / folder)) {
+      if (!entry.is_directory()) continue;
+      EXPECT_NE(FindFuzzTarget(entry.path().filename().string()), nullptr) << entry.path();
+    }
+  }
+}
+
+}  // namespace
+}  // namespace atelion::fuzz
