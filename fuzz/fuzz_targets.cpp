@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -17,6 +19,25 @@
 #include "document/silent_conversion.h"
 #include "effects/parameter_files.h"
 #include "styles/catalogue.h"
+
+// AddressSanitizer's allocator sees every allocation, those of the image libraries included, and
+// tells hooks about each; the heap in use is counted from them, in requested bytes.
+#if defined(__SANITIZE_ADDRESS__)
+#define ATELION_COUNTS_HEAP 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ATELION_COUNTS_HEAP 1
+#endif
+#endif
+
+#ifdef ATELION_COUNTS_HEAP
+extern "C" {
+int __sanitizer_install_malloc_and_free_hooks(void (*allocated)(const volatile void*, std::size_t),
+                                              void (*released)(const volatile void*));
+int __sanitizer_get_ownership(const volatile void* block);
+std::size_t __sanitizer_get_allocated_size(const volatile void* block);
+}
+#endif
 
 namespace atelion::fuzz {
 
@@ -279,6 +300,49 @@ std::string CheckSilentArguments(std::span<const std::uint8_t> input) {
   return problems.Text();
 }
 
+// ---- Heap ----
+
+#ifdef ATELION_COUNTS_HEAP
+std::atomic<std::int64_t> heapInUse{0};
+std::atomic<std::int64_t> heapPeak{0};
+
+void CountAllocation(const volatile void*, std::size_t size) {
+  const auto bytes = static_cast<std::int64_t>(size);
+  const std::int64_t now = heapInUse.fetch_add(bytes) + bytes;
+  std::int64_t peak = heapPeak.load();
+  while (now > peak && !heapPeak.compare_exchange_weak(peak, now)) {
+  }
+}
+
+void CountRelease(const volatile void* block) {
+  // Blocks from before the hooks were installed were never counted, but are still the allocator's.
+  if (block == nullptr || !__sanitizer_get_ownership(block)) return;
+  heapInUse.fetch_sub(static_cast<std::int64_t>(__sanitizer_get_allocated_size(block)));
+}
+
+// The most heap held at once while `run` runs, beyond what was held before.
+template <typename Run>
+std::int64_t HeapCost(Run run) {
+  static const bool installed = [] {
+    const bool done = __sanitizer_install_malloc_and_free_hooks(CountAllocation, CountRelease) != 0;
+    if (!done) std::fputs("fuzz checks: no room for another allocator hook, the heap goes unchecked\n", stderr);
+    return done;
+  }();
+  (void)installed;
+  const std::int64_t before = heapInUse.load();
+  heapPeak.store(before);
+  run();
+  return heapPeak.load() - before;
+}
+#else
+// Without the sanitizer's allocator there is nothing to count with; the heap goes unchecked.
+template <typename Run>
+std::int64_t HeapCost(Run run) {
+  run();
+  return 0;
+}
+#endif
+
 constexpr std::array kTargets = {
     FuzzTarget{"decode_jpeg", CheckDecodeImage, ImageFormat::Jpeg},
     FuzzTarget{"decode_png", CheckDecodeImage, ImageFormat::Png},
@@ -292,6 +356,17 @@ constexpr std::array kTargets = {
 }  // namespace
 
 std::span<const FuzzTarget> FuzzTargets() { return kTargets; }
+
+std::string RunFuzzTarget(const FuzzTarget& target, std::span<const std::uint8_t> input) {
+  std::string problems;
+  const std::int64_t heapCost = HeapCost([&] { problems = target.check(input); });
+  if (input.size() < kSmallFileBytes && heapCost > static_cast<std::int64_t>(kSmallFileHeapLimit)) {
+    if (!problems.empty()) problems += "; ";
+    problems += "a file of " + std::to_string(input.size()) + " bytes took " + std::to_string(heapCost >> 20) +
+                " MB of heap (at most " + std::to_string(kSmallFileHeapLimit >> 20) + " MB)";
+  }
+  return problems;
+}
 
 const FuzzTarget* FindFuzzTarget(std::string_view name) {
   const auto found = std::find_if(kTargets.begin(), kTargets.end(), [name](const FuzzTarget& t) { return t.name == name; });

@@ -37,4 +37,9 @@ const FuzzTarget* FindFuzzTarget(std::string_view name);
 inline constexpr std::size_t kSmallFileBytes = 1024;
 inline constexpr std::size_t kSmallFileHeapLimit = 100u << 20;
 
+/// Runs the target's check on one input. In a build with AddressSanitizer (the fuzzers, `make
+/// sanitize`) it also measures the most heap the input held at once, the image libraries'
+/// included, and holds a small file to `kSmallFileHeapLimit`. Returns what went wrong, or "".
+std::string RunFuzzTarget(const FuzzTarget& target, std::span<const std::uint8_t> input);
+
 }  // namespace atelion::fuzz

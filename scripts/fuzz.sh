@@ -40,6 +40,8 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMP
   -DCMAKE_CXX_COMPILER=clang++ -DATELION_FUZZ=ON -DATELION_BUILD_BENCH=OFF >/dev/null
 cmake --build "$build" --target fuzzers -j "$jobs"
 
+# Undefined behaviour is reported with the calls that led to it.
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}
 failed=()
 for target in "${targets[@]}"; do
   program="$build/fuzz/fuzz_$target"
@@ -62,7 +64,7 @@ for target in "${targets[@]}"; do
   else
     failed+=("$target")
     echo "fuzz $target: FAILED (exit $status) after $summary; see $log"
-    grep -E "^($target: |==[0-9]+==ERROR|SUMMARY: )|Test unit written" "$log" | head -5 | sed 's/^/    /'
+    grep -E "^($target: |==[0-9]+==ERROR|SUMMARY: )|runtime error:|Test unit written" "$log" | head -5 | sed 's/^/    /'
   fi
 done
 
