@@ -17,8 +17,6 @@ build=${FUZZ_BUILD:-build-fuzz}
 seconds=${FUZZ_SECONDS:-60}
 malloc_limit=${FUZZ_MALLOC_LIMIT_MB:-256}
 jobs=${JOBS:-$(nproc)}
-all_targets=(decode_jpeg decode_png decode_bmp decode_gif parameter_file settings_file silent_arguments)
-read -r -a targets <<<"${FUZZ_TARGETS:-${all_targets[*]}}"
 
 # clang with libFuzzer, beyond what scripts/setup.sh installs for the ordinary build. The
 # sanitizer and libFuzzer run-time libraries clang links are in libclang-rt-14-dev, which clang
@@ -42,6 +40,13 @@ cmake --build "$build" --target fuzzers -j "$jobs"
 
 # Undefined behaviour is reported with the calls that led to it.
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}
+# Every target has its program, fuzz_TARGET (the list is in fuzz/CMakeLists.txt).
+if [ -n "${FUZZ_TARGETS:-}" ]; then
+  read -r -a targets <<<"$FUZZ_TARGETS"
+else
+  targets=()
+  for program in "$build"/fuzz/fuzz_*; do [ -x "$program" ] && targets+=("${program##*/fuzz_}"); done
+fi
 failed=()
 for target in "${targets[@]}"; do
   program="$build/fuzz/fuzz_$target"

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <ostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,19 @@ TEST_P(FuzzRegressions, EverySeedAndFoundInputKeepsTheReadersPromises) {
 
 INSTANTIATE_TEST_SUITE_P(Targets, FuzzRegressions, ::testing::ValuesIn(FuzzTargets().begin(), FuzzTargets().end()),
                          [](const ::testing::TestParamInfo<FuzzTarget>& info) { return std::string(info.param.name); });
+
+// A target without a libFuzzer program would never be fuzzed, a program without a target would
+// stop at its start.
+TEST(FuzzFiles, EveryTargetHasAFuzzProgram) {
+  std::vector<std::string> programs;
+  std::istringstream names(ATELION_FUZZ_PROGRAMS);
+  for (std::string name; names >> name;) programs.push_back(name);
+  std::vector<std::string> targets;
+  for (const FuzzTarget& target : FuzzTargets()) targets.emplace_back(target.name);
+  std::sort(programs.begin(), programs.end());
+  std::sort(targets.begin(), targets.end());
+  EXPECT_EQ(programs, targets);
+}
 
 // A folder of files named after no target would never be read by anything.
 TEST(FuzzFiles, EveryFolderBelongsToATarget) {
