@@ -7,12 +7,16 @@
 #   make test       build and run the whole test suite
 #   make sanitize   the test suite under AddressSanitizer + UndefinedBehaviorSanitizer
 #   make bench      benchmarks on real 2 MP and 12 MP photographs (medians)
+#   make fuzz       build the libFuzzer targets with clang (in build-fuzz) and run each for
+#                   FUZZ_SECONDS (default 60) on its seeds; fails on any finding
 JOBS ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
 PREFIX ?= /usr/local
 
-.PHONY: setup build run install screenshot test sanitize bench clean
+.PHONY: setup build run install screenshot test sanitize fuzz bench clean
 
 setup:
 	@bash scripts/setup.sh
@@ -47,10 +51,13 @@ sanitize: setup
 	@cmake --build $(ASAN_BUILD) -j $(JOBS)
 	@cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 
+fuzz:
+	@FUZZ_BUILD=$(FUZZ_BUILD) FUZZ_SECONDS=$(FUZZ_SECONDS) JOBS=$(JOBS) bash scripts/fuzz.sh
+
 bench: build
 	@bash ../shared/bench/photos.sh $(BUILD)/photos >/dev/null
 	$(BUILD)/atelion-bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
 	  --benchmark_filter='$(or $(FILTER),.)' --photo-dir=$(BUILD)/photos
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) out
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) out

@@ -267,6 +267,14 @@ Settings LoadIniFile(const fs::path& path, const WindowBounds& defaultBounds) {
   return settings;
 }
 
+Settings SettingsFromText(std::string_view text, const WindowBounds& defaultBounds) {
+  Settings settings;
+  settings.window = defaultBounds;
+  LineReader reader(text);
+  ReadSections(reader, settings);
+  return settings;
+}
+
 fs::path SettingsFilePath(const char* xdgConfigHome, const char* home) {
   fs::path folder;
   if (xdgConfigHome != nullptr && *xdgConfigHome != '\0' && fs::path(xdgConfigHome).is_absolute()) {

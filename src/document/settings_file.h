@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 #include "core/status.h"
 #include "finishing/frames.h"
@@ -63,6 +64,8 @@ Status SaveIniFile(const std::filesystem::path& path, const Settings& settings);
 /// defaults. A value that is not a number takes its default; numbers outside their range are
 /// limited to it.
 Settings LoadIniFile(const std::filesystem::path& path, const WindowBounds& defaultBounds = WindowBounds{});
+/// The settings a file with this text holds, read by the rules of `LoadIniFile`.
+Settings SettingsFromText(std::string_view text, const WindowBounds& defaultBounds = WindowBounds{});
 
 /// Where the settings live: "$XDG_CONFIG_HOME/Atelion/Atelion.ini", or
 /// "$HOME/.config/Atelion/Atelion.ini" when XDG_CONFIG_HOME is unset, empty or relative.

@@ -213,6 +213,19 @@ TEST(SettingsFile, ReadingStopsAtTheEndOrAtAWrongHeaderKeepingWhatCameBefore) {
   EXPECT_EQ(frame, expectedFrame);
 }
 
+TEST(SettingsFile, TextReadsAsTheFileWithThatText) {
+  TempFolder folder;
+  const std::vector<std::string> lines = SplitCrLf(SettingsFileText(Unusual()));
+  // Every cut of a complete file, from nothing to all of it.
+  std::string text;
+  for (std::size_t count = 0; count <= lines.size(); ++count) {
+    SCOPED_TRACE(count);
+    if (count > 0) text += lines[count - 1] + "\r\n";
+    WriteLines(folder / "Atelion.ini", lines, count);
+    ExpectSameStoredValues(SettingsFromText(text, kMonitorBounds), LoadIniFile(folder / "Atelion.ini", kMonitorBounds));
+  }
+}
+
 TEST(SettingsFile, UnreadableValuesTakeDefaultsAndOthersAreLimitedToTheirRanges) {
   TempFolder folder;
   std::vector<std::string> lines = SplitCrLf(SettingsFileText(Unusual()));
