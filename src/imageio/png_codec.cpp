@@ -192,9 +192,27 @@ bool RunPngEncode(PngEncoder& encoder, const Bitmap24& picture) {
   return true;
 }
 
+// Whether every chunk up to the end chunk (or the end of the file) lies within the file. libpng
+// allocates a chunk's buffer from its length field before reading its data, so a few bytes whose
+// chunk claims two gigabytes would cost two gigabytes; such a file ends before its picture does.
+bool ChunksLieWithinTheFile(std::span<const std::uint8_t> bytes) {
+  constexpr std::size_t kSignatureBytes = 8;
+  constexpr std::size_t kChunkFrameBytes = 12;  // length, type, checksum
+  std::size_t offset = kSignatureBytes;
+  while (offset + kChunkFrameBytes <= bytes.size()) {
+    const std::uint32_t length = (std::uint32_t{bytes[offset]} << 24) | (std::uint32_t{bytes[offset + 1]} << 16) |
+                                 (std::uint32_t{bytes[offset + 2]} << 8) | bytes[offset + 3];
+    if (length > bytes.size() - offset - kChunkFrameBytes) return false;
+    if (std::memcmp(bytes.data() + offset + 4, "IEND", 4) == 0) return true;
+    offset += kChunkFrameBytes + length;
+  }
+  return true;  // what is left is too short for a chunk: libpng says so itself
+}
+
 // Reads as far as `headerOnly` asks; `picture` is set only when the whole picture was decoded.
 Status ReadPng(std::span<const std::uint8_t> bytes, const std::string& name, bool headerOnly, Bitmap24& picture,
                PictureSize& size) {
+  if (!ChunksLieWithinTheFile(bytes)) return FileEndsBeforePicture(name);
   PngDecoder decoder;
   decoder.source = MemorySource{bytes.data(), bytes.size(), 0};
   Bitmap24 decoded;
