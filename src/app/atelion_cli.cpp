@@ -163,6 +163,16 @@ int ReadNumberIn(const OptionValue& text, const NumberRange& range, const std::s
   return *number;
 }
 
+std::uint32_t ReadSeed(const OptionValue& text) {
+  std::uint32_t seed = 0;
+  const char* end = text ? text->data() + text->size() : nullptr;
+  const auto [stop, problem] = text ? std::from_chars(text->data(), end, seed) : std::from_chars_result{};
+  if (!text || text->empty() || problem != std::errc() || stop != end) {
+    Refuse("--seed needs a whole number from 0 to 4294967295");
+  }
+  return seed;
+}
+
 Colour ReadColour(const std::string& option, const OptionValue& text) {
   const auto colour = text ? ParseHexColour(*text) : std::nullopt;
   if (!colour) Refuse(option + " needs a colour as six hexadecimal digits RRGGBB");
@@ -205,6 +215,7 @@ struct ConvertRequest {
   }();
   FrameOptions frame;
   TextOptions text;
+  std::optional<std::uint32_t> seed;
 };
 
 void ReadStyle(const OptionValue& name, ConvertRequest& request) {
@@ -309,6 +320,7 @@ ConversionJob PrepareJob(ConvertRequest request) {
     job.style.sliders[slot] = *request.sliders[slot];
   }
   job.finishing = std::move(request.finishing);
+  job.seed = request.seed;
 
   FrameOptions& frame = request.frame;
   CheckFrameOptions(frame);
@@ -475,6 +487,10 @@ void DeclareConvertOptions(CommandLine& line, ConvertRequest& request) {
   }
   line.AddValueOption("--params", "FILE.atp", "slider values (and, without --style, the style) from a parameter file",
                       [&request](const OptionValue& value) { ReadParameterFile(value, request); });
+  line.AddValueOption("--seed", "N",
+                      "start the random generator at N (0 to 4294967295), so that styles which draw "
+                      "differently on every run repeat their picture",
+                      [&request](const OptionValue& value) { request.seed = ReadSeed(value); });
   line.AddFlag("--soften", "soften the edges of the result", [&finishing] { finishing.softenEdges = true; });
   line.AddValueOption("--texture", "TILE", "lay paper texture TILE (" + kTextureTileRange.Dots() + ") over the result",
                       [&finishing](const OptionValue& value) {

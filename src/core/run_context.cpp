@@ -2,8 +2,14 @@
 
 #include <cctype>
 #include <charconv>
+#include <chrono>
 
 namespace atelion {
+
+std::uint32_t ClockSeed() {
+  const auto sinceEpoch = std::chrono::system_clock::now().time_since_epoch();
+  return static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(sinceEpoch).count() % 1000);
+}
 
 int ProgressPercent(int step, int total, int pass, int passes) {
   const std::int64_t withinPass = total > 0 ? static_cast<std::int64_t>(step) * 101 / total : 100;

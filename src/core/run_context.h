@@ -14,6 +14,10 @@ namespace atelion {
 /// photograph and sliders give the same picture on every run.
 inline constexpr std::uint32_t kStyleSeed = 1969;
 
+/// The seed a program start takes from the clock: the millisecond of the current time of day,
+/// 0..999, so that the styles that do not set their own seed draw differently on every start.
+std::uint32_t ClockSeed();
+
 /// The program's linear congruential generator. Styles reset the seed and must then
 /// draw exactly the same numbers on every run, so the sequence is fixed:
 /// seed := seed × 134775813 + 1 (mod 2^32) before every draw.

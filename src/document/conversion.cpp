@@ -15,6 +15,7 @@ ConversionResult ConvertFile(ConversionJob job, RunContext& context) {
   if (!loaded.status) return {kExitUnreadableInput, loaded.status.message()};
   if (const Status texture = PrepareTexture(job.finishing); !texture) return {kExitUnreadableInput, texture.message()};
 
+  context.Rng.RandomSeed = job.seed.value_or(ClockSeed());
   RunPictures pictures;
   pictures.source = std::move(loaded.picture);
   pictures.result = pictures.source;

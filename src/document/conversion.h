@@ -4,6 +4,7 @@
 
 #include <exception>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,9 @@ struct ConversionJob {
   int effectId = kNoEffectId;
   StyleSettings style;
   FinishingSettings finishing;
+  /// Where the generator starts for styles that do not set their own seed; without it the
+  /// clock seeds it, as a program start does. Styles with a fixed seed ignore it.
+  std::optional<std::uint32_t> seed;
 };
 
 struct ConversionResult {

@@ -7,7 +7,6 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QStatusBar>
-#include <QTime>
 #include <QTimer>
 #include <algorithm>
 #include <mutex>
@@ -160,7 +159,7 @@ void Session::Start() {
   // The millisecond of the clock: a different sequence on every start. Styles that must repeat
   // themselves set their own seed when they begin.
   RandomGenerator& random = window_.Context().Rng;
-  random.RandomSeed = static_cast<std::uint32_t>(QTime::currentTime().msec());
+  random.RandomSeed = ClockSeed();
   if (options_.automaticUpdateCheck && DrawsAutomaticUpdateCheck(stored.autoUpdateCheck, random)) {
     CheckForUpdate(UpdateCheckTrigger::Automatic);
   }
