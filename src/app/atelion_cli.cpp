@@ -33,6 +33,8 @@
 #include "finishing/frames.h"
 #include "finishing/picture_frames.h"
 #include "finishing/text.h"
+#include "i18n/language_table.h"
+#include "i18n/languages.h"
 #include "styles/style_list.h"
 
 namespace atelion {
@@ -83,39 +85,73 @@ std::string Trimmed(const std::string& text) {
 }
 
 // A style by number or by its name in any letter case.
+// True when `text` is the entry's name in the language shown or in English, in any letter case and
+// with blanks around it ignored, so that a command line written in one language works in any.
+bool NamesEntry(const std::string& text, const std::function<std::string()>& name) {
+  const std::string wanted = Lower(Trimmed(text));
+  if (Lower(Trimmed(name())) == wanted) return true;
+  const LanguageTable& shown = CurrentLanguage();
+  if (shown.Identifier() == LanguageTable::English().Identifier()) return false;
+  SetCurrentLanguage(LanguageTable::English());
+  const bool english = Lower(Trimmed(name())) == wanted;
+  SetCurrentLanguage(shown);
+  return english;
+}
+
 std::optional<int> FindStyle(const std::string& text) {
   if (const auto number = ParseNumber(text)) {
     if (IsEffectId(*number)) return number;
     return std::nullopt;
   }
   for (const EffectDescription& effect : Effects()) {
-    if (Lower(EffectName(effect.effectId)) == Lower(text)) return effect.effectId;
+    if (NamesEntry(text, [&effect] { return EffectName(effect.effectId); })) return effect.effectId;
   }
   return std::nullopt;
 }
 
-// A frame list entry by number or by its name in any letter case, blanks around it ignored.
+// A frame list entry by number or by its name.
 std::optional<int> FindFrameStyle(const std::string& text) {
   if (const auto number = ParseNumber(text)) {
     if (kFrameEntryRange.Contains(*number)) return number;
     return std::nullopt;
   }
   for (int entry = kFrameEntryRange.minimum; entry <= kFrameEntryRange.maximum; ++entry) {
-    if (Lower(Trimmed(FrameStyleName(entry))) == Lower(Trimmed(text))) return entry;
+    if (NamesEntry(text, [entry] { return FrameStyleName(entry); })) return entry;
   }
   return std::nullopt;
 }
 
-// A position entry 1..9 by number or by its list text in any letter case.
+// A position entry 1..9 by number or by its list text.
 std::optional<int> FindTextPosition(const std::string& text) {
   if (const auto number = ParseNumber(text)) {
     if (kTextPositionRange.Contains(*number)) return number;
     return std::nullopt;
   }
   for (int entry = kTextPositionRange.minimum; entry <= kTextPositionRange.maximum; ++entry) {
-    if (Lower(TextPositionName(entry)) == Lower(Trimmed(text))) return entry;
+    if (NamesEntry(text, [entry] { return std::string(TextPositionName(entry)); })) return entry;
   }
   return std::nullopt;
+}
+
+// The language of style names, slider labels and list entries: an identifier ("Spanish") or the
+// language's own name ("Español"). False for a language without a table.
+bool ShowLanguage(const std::string& name) {
+  for (const InterfaceLanguage& language : InterfaceLanguages()) {
+    if (Lower(name) != Lower(std::string(language.identifier)) && name != language.menuName) continue;
+    LanguageTable table;
+    if (!LanguageTable::LoadShipped(language.identifier, table)) return false;
+    SetCurrentLanguage(table);
+    return true;
+  }
+  return false;
+}
+
+std::string LanguageIdentifiers() {
+  std::string names;
+  for (const InterfaceLanguage& language : InterfaceLanguages()) {
+    names += (names.empty() ? "" : ", ") + std::string(language.identifier);
+  }
+  return names;
 }
 
 // RRGGBB in hexadecimal, with or without a leading '#'.
@@ -661,6 +697,15 @@ void DeclareCommandLine(CommandLine& line, ConvertRequest& request) {
     command->option_defaults()->group(command->get_name() + " options");
   }
   program.prefix_command();
+  program
+      .add_option_function<std::string>(
+          "--language",
+          [](const std::string& name) {
+            if (!ShowLanguage(name)) Refuse("unknown language \"" + name + "\"; one of " + LanguageIdentifiers());
+          },
+          "style names, slider labels and list entries in LANGUAGE (default: the user's locale)")
+      ->type_name("LANGUAGE")
+      ->trigger_on_parse();
   // Set after the commands were made, since each starts with a copy of the program's footer.
   program.footer("Exit status: 0 done, 1 other failure (such as lack of memory), 2 bad arguments,\n"
                  "3 unreadable input, 4 failed write, 5 cancelled, 6 style not available.");
@@ -763,6 +808,8 @@ int Run(CommandLine& line, ConvertRequest& request, int argc, char** argv) {
 int main(int argc, char** argv) {
   using namespace atelion;
   try {
+    // Names follow the user's locale unless --language says otherwise; English when its table is missing.
+    ShowLanguage(std::string(DefaultLanguageFromLocale(UserMessagesLocale())));
     ConvertRequest request;
     CommandLine line;
     DeclareCommandLine(line, request);

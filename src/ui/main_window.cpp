@@ -1,6 +1,7 @@
 #include "ui/main_window.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QDir>
 #include <QEvent>
@@ -27,7 +28,9 @@
 #include "styles/style_list.h"
 #include "document/save_names.h"
 #include "i18n/language_table.h"
+#include "i18n/languages.h"
 #include "ui/icons.h"
+#include "ui/interface_texts.h"
 #include "ui/panel_area.h"
 #include "ui/live_preview.h"
 #include "ui/parameters_window.h"
@@ -42,6 +45,7 @@ constexpr int kFileMenuLine = 0;
 constexpr int kOpenLine = 1;
 constexpr int kSaveAsLine = 2;
 constexpr int kQuitLine = 5;
+constexpr int kChangeLanguageLine = 6;
 constexpr int kEditMenuLine = 7;
 constexpr int kUndoLine = 12;
 constexpr int kRedoLine = 13;
@@ -53,6 +57,7 @@ constexpr int kSwapLine = 217;
 // How often "Draw!" looks again whether the preview has finished giving way.
 constexpr int kDrawRetryMs = 20;
 constexpr int kHelpMenuLine = 22;
+constexpr int kFullScreenHintLine = 26;
 constexpr int kCheckForUpdateLine = 180;
 
 
@@ -67,7 +72,6 @@ const QStringList kSaveFilters{"JPG Image files (*.jpg *.jpeg)", "PNG Image file
 constexpr ImageFormat kSaveFormats[] = {ImageFormat::Jpeg, ImageFormat::Png, ImageFormat::Bmp};
 
 QString FromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-QString LanguageLine(int line) { return FromUtf8(Text(line)); }
 
 }  // namespace
 
@@ -168,7 +172,7 @@ MainWindow::MainWindow(QWidget* parent)
   sourcePanel_->setObjectName("sourcePanel");
   resultPanel_ = new PicturePanel(false);
   resultPanel_->setObjectName("resultPanel");
-  resultPanel_->setToolTip(LanguageLine(26));
+  BindLine(resultPanel_, kFullScreenHintLine, [panel = resultPanel_](const QString& text) { panel->setToolTip(text); });
   panelArea_ = new PanelArea(sourcePanel_, resultPanel_);
   panelArea_->setObjectName("panelArea");
   setCentralWidget(panelArea_);
@@ -212,7 +216,8 @@ MainWindow::~MainWindow() {
 }
 
 QAction* MainWindow::MakeAction(int textLine, const QKeySequence& shortcut, void (MainWindow::*slot)()) {
-  auto* action = new QAction(LanguageLine(textLine), this);
+  auto* action = new QAction(this);
+  BindLine(action, textLine, [action](const QString& text) { action->setText(text); });
   action->setShortcut(shortcut);
   connect(action, &QAction::triggered, this, slot);
   // Held by the window itself, so the shortcut works while the menus are replaced by the run menu.
@@ -242,15 +247,36 @@ void MainWindow::BuildActions() {
   addAction(longFilenamesAction_);
 }
 
+namespace {
+
+QMenu* AddMenu(QMenuBar* bar, int line) {
+  QMenu* menu = bar->addMenu(QString());
+  BindLine(menu, line, [menu](const QString& text) { menu->setTitle(text); });
+  return menu;
+}
+
+template <typename Receiver, typename Slot>
+QAction* AddAction(QWidget* holder, int line, Receiver* receiver, Slot slot) {
+  QAction* action = new QAction(holder);
+  holder->addAction(action);
+  QObject::connect(action, &QAction::triggered, receiver, slot);
+  BindLine(action, line, [action](const QString& text) { action->setText(text); });
+  return action;
+}
+
+}  // namespace
+
 void MainWindow::BuildMenus() {
-  fileMenu_ = menuBar()->addMenu(LanguageLine(kFileMenuLine));
+  fileMenu_ = AddMenu(menuBar(), kFileMenuLine);
   fileMenu_->addAction(openAction_);
   fileMenu_->addAction(saveAction_);
   fileMenu_->addSeparator();
-  QAction* quit = fileMenu_->addAction(LanguageLine(kQuitLine), this, &QWidget::close);
+  BuildLanguageMenu();
+  fileMenu_->addSeparator();
+  QAction* quit = AddAction(fileMenu_, kQuitLine, this, &QWidget::close);
   quit->setShortcut(QKeySequence::Quit);
 
-  editMenu_ = menuBar()->addMenu(LanguageLine(kEditMenuLine));
+  editMenu_ = AddMenu(menuBar(), kEditMenuLine);
   editMenu_->addAction(undoAction_);
   editMenu_->addAction(redoAction_);
   editMenu_->addAction(swapAction_);
@@ -258,16 +284,54 @@ void MainWindow::BuildMenus() {
   editMenu_->addAction(cancelAction_);
 
   // The top-level entry has no shortcut of its own: F10 belongs to the toolbar's action.
-  menuBar()->addAction(LanguageLine(kParametersLine), this, &MainWindow::ShowParameters);
+  AddAction(menuBar(), kParametersLine, this, &MainWindow::ShowParameters);
 
-  helpMenu_ = menuBar()->addMenu(LanguageLine(kHelpMenuLine));
-  helpMenu_->addAction(LanguageLine(kCheckForUpdateLine), this, &MainWindow::updateCheckRequested);
+  helpMenu_ = AddMenu(menuBar(), kHelpMenuLine);
+  AddAction(helpMenu_, kCheckForUpdateLine, this, &MainWindow::updateCheckRequested);
 
   // The run menu: only these two while a style runs.
-  runCancelAction_ = menuBar()->addAction(LanguageLine(kInterruptLine), this, &MainWindow::RequestCancel);
-  runSaveAction_ = menuBar()->addAction(LanguageLine(kSaveAsLine), this, &MainWindow::SaveRunPicture);
+  runCancelAction_ = AddAction(menuBar(), kInterruptLine, this, &MainWindow::RequestCancel);
+  runSaveAction_ = AddAction(menuBar(), kSaveAsLine, this, &MainWindow::SaveRunPicture);
   runCancelAction_->setVisible(false);
   runSaveAction_->setVisible(false);
+}
+
+// Every language under its own name, so that a user can find theirs whatever is shown now.
+void MainWindow::BuildLanguageMenu() {
+  languageMenu_ = fileMenu_->addMenu(QString());
+  languageMenu_->setObjectName("languageMenu");
+  BindLine(languageMenu_, kChangeLanguageLine, [menu = languageMenu_](const QString& text) { menu->setTitle(text); });
+  auto* group = new QActionGroup(languageMenu_);
+  group->setExclusive(true);
+  for (const InterfaceLanguage& language : InterfaceLanguages()) {
+    const QString identifier = QString::fromUtf8(language.identifier.data(), static_cast<qsizetype>(language.identifier.size()));
+    QAction* entry = languageMenu_->addAction(QString::fromUtf8(language.menuName.data(), static_cast<qsizetype>(language.menuName.size())));
+    entry->setObjectName("language" + identifier);
+    entry->setData(identifier);
+    entry->setCheckable(true);
+    entry->setChecked(language.identifier == "English");
+    group->addAction(entry);
+    connect(entry, &QAction::triggered, this, [this, identifier] { ApplyLanguage(identifier.toStdString()); });
+  }
+}
+
+bool MainWindow::ApplyLanguage(const std::string& identifier) {
+  if (const Status applied = ApplyInterfaceLanguage(identifier); !applied) {
+    statusPanel_->ShowNotice(QString::fromStdString(applied.message()), kNoticeMs);
+    CheckLanguageEntry(CurrentInterfaceLanguage());  // the entry clicked gives its check back
+    return false;
+  }
+  settings_.language = identifier;
+  CheckLanguageEntry(identifier);
+  // Arabic reads from right to left: the window, its menus and its panels turn round.
+  setLayoutDirection(IsRightToLeft(identifier) ? Qt::RightToLeft : Qt::LeftToRight);
+  return true;
+}
+
+void MainWindow::CheckLanguageEntry(const std::string& identifier) {
+  for (QAction* entry : languageMenu_->actions()) {
+    if (entry->data().toString().toStdString() == identifier) entry->setChecked(true);
+  }
 }
 
 void MainWindow::BuildToolBar() {
@@ -576,7 +640,7 @@ void MainWindow::RequestCancel() {
 }
 
 bool MainWindow::AskToStop() {
-  if (cancelQuestion_) return cancelQuestion_();
+  if (cancelQuestion_) return cancelQuestion_(LanguageLine(kStopQuestionLine));
   return QMessageBox::question(this, LanguageLine(kInterruptLine), LanguageLine(kStopQuestionLine),
                                QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel) == QMessageBox::Ok;
 }

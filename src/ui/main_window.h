@@ -83,8 +83,14 @@ class MainWindow : public QMainWindow {
   /// The run context of full-size runs; its random generator is seeded at start-up. Touch it only
   /// while no run is under way.
   RunContext& Context() { return context_; }
-  /// Replaces the question asked before a run is stopped (tests answer it themselves).
-  void SetCancelQuestion(std::function<bool()> question) { cancelQuestion_ = std::move(question); }
+  /// Replaces the question asked before a run is stopped (tests answer it themselves); it
+  /// receives the question's text in the current language.
+  void SetCancelQuestion(std::function<bool(const QString&)> question) { cancelQuestion_ = std::move(question); }
+
+  /// Shows every open window in the language `identifier` at once (the Language menu's entry is
+  /// checked, Arabic turns the window right to left) and keeps it for the settings file. Pictures,
+  /// parameters and history stay as they are. False, with a notice, when its table cannot be read.
+  bool ApplyLanguage(const std::string& identifier);
 
  signals:
   /// A run ended and its result, if any, is in the document.
@@ -102,6 +108,8 @@ class MainWindow : public QMainWindow {
   QAction* MakeAction(int textLine, const QKeySequence& shortcut, void (MainWindow::*slot)());
   void BuildActions();
   void BuildMenus();
+  void BuildLanguageMenu();
+  void CheckLanguageEntry(const std::string& identifier);
   void BuildToolBar();
   void BuildZoomField(QToolBar* toolBar);
   void ConnectPanels();
@@ -150,7 +158,7 @@ class MainWindow : public QMainWindow {
   std::atomic<bool> closing_{false};
   bool running_ = false;
   bool drawPending_ = false;  ///< "Draw!" waits for the preview to give way
-  std::function<bool()> cancelQuestion_;
+  std::function<bool(const QString&)> cancelQuestion_;
 
   int zoom_ = kStartZoom;
   int zoomBeforeRun_ = kStartZoom;
@@ -173,6 +181,7 @@ class MainWindow : public QMainWindow {
   QMenu* fileMenu_ = nullptr;
   QMenu* editMenu_ = nullptr;
   QMenu* helpMenu_ = nullptr;
+  QMenu* languageMenu_ = nullptr;
   QAction* openAction_ = nullptr;
   QAction* saveAction_ = nullptr;
   QAction* undoAction_ = nullptr;

@@ -32,6 +32,7 @@
 #include "effects/preview.h"
 #include "finishing/texture.h"
 #include "i18n/language_table.h"
+#include "ui/interface_texts.h"
 #include "ui/live_preview.h"
 #include "ui/pictograms.h"
 #include "ui/preview_box.h"
@@ -47,6 +48,8 @@ constexpr int kMenuSpacing = 16;
 constexpr int kDrawLine = 80;
 constexpr int kSoftenLine = 76;
 constexpr int kTextureLine = 77;
+constexpr int kAddFrameLine = 78;
+constexpr int kAddTextLine = 79;
 constexpr int kParametersTitleLine = 42;
 constexpr int kLightTextureLine = 108;  // then "Normal texture" and "Strong texture"
 constexpr int kLoadParametersLine = 111;
@@ -67,14 +70,14 @@ QString FromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), 
 // Row labels keep the blanks the language table stores; the window shows them trimmed.
 QString RowLabelText(int effectId, int slot) { return QString::fromStdString(SliderLabel(effectId, slot)).trimmed(); }
 
-QToolButton* OptionButton(Pictogram kind, const QString& name, const QString& tip) {
+QToolButton* OptionButton(Pictogram kind, const QString& name, int tipLine) {
   auto* button = new QToolButton;
   button->setObjectName(name);
   button->setCheckable(true);
   button->setIcon(PictogramIcon(kind));
   button->setIconSize(QSize(24, 24));
   button->setAutoRaise(true);
-  button->setToolTip(tip);
+  BindLine(button, tipLine, [button](const QString& text) { button->setToolTip(text); });
   return button;
 }
 
@@ -94,7 +97,7 @@ Colour FromQColor(const QColor& colour) { return MakeColour(colour.red(), colour
 
 ParametersWindow::ParametersWindow(QWidget* parent) : QDockWidget(parent) {
   setObjectName("parametersWindow");
-  setWindowTitle(FromUtf8(Text(kParametersTitleLine)));
+  BindLine(this, kParametersTitleLine, [this](const QString& text) { setWindowTitle(text); });
   setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
 
   // The menu and "Draw!" stay in sight; the controls between them scroll when the screen is
@@ -113,6 +116,8 @@ ParametersWindow::ParametersWindow(QWidget* parent) : QDockWidget(parent) {
   styleName_ = new QLineEdit;
   styleName_->setReadOnly(true);
   styleName_->setObjectName("styleName");
+  BindText(styleName_, [this] { return QString::fromStdString(EffectName(effectId_)); },
+           [this](const QString& text) { styleName_->setText(text); });
   controlsLayout->addWidget(styleName_);
   controlsLayout->addWidget(BuildSliderRows());
   controlsLayout->addWidget(BuildPreview(), 0, Qt::AlignHCenter);
@@ -127,7 +132,8 @@ ParametersWindow::ParametersWindow(QWidget* parent) : QDockWidget(parent) {
   scroller->setMinimumWidth(controls->minimumSizeHint().width() +
                             scroller->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
   layout->addWidget(scroller, 1);
-  drawButton_ = new QPushButton(FromUtf8(Text(kDrawLine)));
+  drawButton_ = new QPushButton;
+  BindLine(drawButton_, kDrawLine, [button = drawButton_](const QString& text) { button->setText(text); });
   drawButton_->setObjectName("drawButton");
   drawButton_->setMinimumHeight(34);
   connect(drawButton_, &QPushButton::clicked, this, [this] {
@@ -152,12 +158,14 @@ ParametersWindow::~ParametersWindow() = default;
 void ParametersWindow::BuildMenu() {
   menu_ = new QMenuBar;
   menu_->setObjectName("parametersMenu");
-  menu_->addAction(FromUtf8(Text(kLoadParametersLine)).trimmed(), this, [this] { ChooseParametersFile(false); })
-      ->setObjectName("loadParameters");
-  menu_->addAction(FromUtf8(Text(kSaveParametersLine)).trimmed(), this, [this] { ChooseParametersFile(true); })
-      ->setObjectName("saveParameters");
-  menu_->addAction(FromUtf8(Text(kResetParametersLine)).trimmed(), this, &ParametersWindow::ResetParameters)
-      ->setObjectName("resetParameters");
+  const auto addEntry = [this](int line, const char* name, auto slot) {
+    QAction* entry = menu_->addAction(QString(), this, slot);
+    entry->setObjectName(name);
+    BindLine(entry, line, [entry](const QString& text) { entry->setText(text); });
+  };
+  addEntry(kLoadParametersLine, "loadParameters", [this] { ChooseParametersFile(false); });
+  addEntry(kSaveParametersLine, "saveParameters", [this] { ChooseParametersFile(true); });
+  addEntry(kResetParametersLine, "resetParameters", [this] { ResetParameters(); });
 }
 
 QWidget* ParametersWindow::BuildStyleGroups() {
@@ -171,7 +179,9 @@ QWidget* ParametersWindow::BuildStyleGroups() {
       const int catalogueIndex = CatalogueIndexForListItem({group.group, item});
       if (catalogueIndex < 0) continue;
       const int effectId = EffectIdForCatalogueIndex(catalogueIndex);
-      auto* entry = new QListWidgetItem(QString::fromStdString(EffectName(effectId)), list);
+      auto* entry = new QListWidgetItem(list);
+      BindText(list, [effectId] { return QString::fromStdString(EffectName(effectId)); },
+               [entry](const QString& text) { entry->setText(text); });
       entry->setData(kEffectIdRole, effectId);
       if (!StyleAvailable(effectId)) {
         entry->setFlags(entry->flags() & ~(Qt::ItemIsEnabled | Qt::ItemIsSelectable));
@@ -185,7 +195,8 @@ QWidget* ParametersWindow::BuildStyleGroups() {
     list->setMaximumHeight(list->minimumHeight());
     connect(list, &QListWidget::itemClicked, this, &ParametersWindow::OnItemClicked);
     lists_[static_cast<int>(group.group)] = list;
-    groups_->addItem(list, FromUtf8(Text(group.headerLine)).trimmed());
+    const int page = groups_->addItem(list, QString());
+    BindLine(list, group.headerLine, [this, page](const QString& text) { groups_->setItemText(page, text); });
   }
   // The open group's page is as tall as the tallest list and no taller: the room goes to the
   // sliders and the preview.
@@ -207,6 +218,8 @@ QWidget* ParametersWindow::BuildSliderRows() {
     SliderRow& row = rows_[slot];
     row.label = new QLabel;
     row.label->setWordWrap(true);
+    BindText(row.label, [this, slot] { return RowLabelText(effectId_, slot); },
+             [label = row.label](const QString& text) { label->setText(text); });
     row.slider = new QSlider(Qt::Horizontal);
     row.value = new QLabel;
     row.value->setMinimumWidth(36);
@@ -224,13 +237,16 @@ QWidget* ParametersWindow::BuildSliderRows() {
     preview_->SliderChanged();
     emit parametersChanged();
   });
-  dontErase_ = new QCheckBox(FromUtf8(Text(kDontEraseBackgroundLine)));
+  dontErase_ = new QCheckBox;
+  BindLine(dontErase_, kDontEraseBackgroundLine, [box = dontErase_](const QString& text) { box->setText(text); });
   dontErase_->setObjectName("dontEraseBox");
   connect(dontErase_, &QCheckBox::toggled, this, &ParametersWindow::OptionToggled);
-  loadBrush_ = new QPushButton(FromUtf8(Text(kLoadCustomBrushLine)).trimmed());
+  loadBrush_ = new QPushButton;
+  BindLine(loadBrush_, kLoadCustomBrushLine, [button = loadBrush_](const QString& text) { button->setText(text); });
   loadBrush_->setObjectName("loadBrushButton");
   connect(loadBrush_, &QPushButton::clicked, this, &ParametersWindow::ChooseCustomBrush);
-  resetBrush_ = new QPushButton(FromUtf8(Text(kResetBrushLine)).trimmed());
+  resetBrush_ = new QPushButton;
+  BindLine(resetBrush_, kResetBrushLine, [button = resetBrush_](const QString& text) { button->setText(text); });
   resetBrush_->setObjectName("resetBrushButton");
   connect(resetBrush_, &QPushButton::clicked, this, &ParametersWindow::ResetCustomBrush);
   auto* brushRow = new QHBoxLayout;
@@ -314,10 +330,10 @@ QWidget* ParametersWindow::BuildOptions() {
   auto* box = new QWidget;
   auto* layout = new QGridLayout(box);
   layout->setContentsMargins(0, 4, 0, 0);
-  soften_ = OptionButton(Pictogram::Soften, "softenButton", FromUtf8(Text(kSoftenLine)).trimmed());
-  frame_ = OptionButton(Pictogram::Frame, "frameButton", tr("Add a frame"));
-  texture_ = OptionButton(Pictogram::Texture, "textureButton", FromUtf8(Text(kTextureLine)).trimmed());
-  text_ = OptionButton(Pictogram::Text, "textButton", tr("Add text"));
+  soften_ = OptionButton(Pictogram::Soften, "softenButton", kSoftenLine);
+  frame_ = OptionButton(Pictogram::Frame, "frameButton", kAddFrameLine);
+  texture_ = OptionButton(Pictogram::Texture, "textureButton", kTextureLine);
+  text_ = OptionButton(Pictogram::Text, "textButton", kAddTextLine);
   auto* pictograms = new QHBoxLayout;
   for (QToolButton* button : {soften_, frame_, texture_, text_}) {
     pictograms->addWidget(button);
@@ -333,7 +349,7 @@ QWidget* ParametersWindow::BuildOptions() {
   textureTile_ = new QSpinBox;
   textureTile_->setObjectName("textureTile");
   textureTile_->setRange(1, kTileCount);
-  textureTile_->setPrefix(FromUtf8(Text(kTextureLine)).trimmed() + " ");
+  BindLine(textureTile_, kTextureLine, [tile = textureTile_](const QString& text) { tile->setPrefix(text + " "); });
   connect(textureTile_, &QSpinBox::valueChanged, this, [this](int number) {
     textureTileIndex_ = number - 1;
     preview_->ScheduleRetexture();
@@ -341,8 +357,11 @@ QWidget* ParametersWindow::BuildOptions() {
   connect(textureStrength_, &QSpinBox::valueChanged, this, [this] { preview_->ScheduleRetexture(); });
   textureList_ = new QComboBox;
   textureList_->setObjectName("textureList");
-  for (int entry = 0; entry < static_cast<int>(kTextureListStrengths.size()); ++entry)
-    textureList_->addItem(FromUtf8(Text(kLightTextureLine + entry)).trimmed());
+  for (int entry = 0; entry < static_cast<int>(kTextureListStrengths.size()); ++entry) {
+    textureList_->addItem(QString());
+    BindLine(textureList_, kLightTextureLine + entry,
+             [list = textureList_, entry](const QString& text) { list->setItemText(entry, text); });
+  }
   textureList_->setCurrentIndex(-1);
   connect(textureList_, &QComboBox::activated, this,
           [this](int entry) { textureStrength_->setValue(kTextureListStrengths[entry]); });

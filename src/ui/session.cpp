@@ -16,6 +16,7 @@
 #include "imageio/image_files.h"
 #include "effects/parameter_files.h"
 #include "i18n/language_table.h"
+#include "ui/interface_texts.h"
 #include "ui/main_window.h"
 #include "ui/parameters_window.h"
 
@@ -155,6 +156,8 @@ void Session::Start() {
   const Settings stored = LoadIniFile(options_.settingsPath, DefaultWindowBounds(AvailableArea()));
   window_.StoredSettings() = stored;
   window_.Parameters()->ApplySettings(stored);
+  // The stored language, or at the very first start the one the user's locale asks for.
+  if (!window_.ApplyLanguage(StartLanguage(stored.language))) window_.ApplyLanguage("English");
 
   // The millisecond of the clock: a different sequence on every start. Styles that must repeat
   // themselves set their own seed when they begin.

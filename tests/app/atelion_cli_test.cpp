@@ -40,6 +40,31 @@ TEST(CliStyles, ListsEveryStyleWithItsSliders) {
   EXPECT_NE(line.find("default 20"), std::string::npos) << line;
 }
 
+// Style names follow --language, or the locale without it; a name in English works in any language.
+TEST(CliStyles, NamesFollowTheLanguageAndEnglishNamesAlwaysWork) {
+  const auto spanish = RunProgram(CliProgram(), {"--language", "Spanish", "styles"});
+  ASSERT_EQ(spanish.exitCode, 0) << spanish.output;
+  EXPECT_NE(spanish.output.find("Boceto a lápiz 1"), std::string::npos);
+  EXPECT_NE(spanish.output.find("Umbral de bordes"), std::string::npos);
+  EXPECT_EQ(spanish.output.find("Pencil sketch 1"), std::string::npos);
+
+  const auto german = RunProgram(CliProgram(), {"styles"}, {"LANG=de_AT.UTF-8"});
+  ASSERT_EQ(german.exitCode, 0) << german.output;
+  EXPECT_NE(german.output.find("Bleistiftskizze 1"), std::string::npos);
+
+  const auto unknown = RunProgram(CliProgram(), {"--language", "Klingon", "styles"});
+  EXPECT_EQ(unknown.exitCode, kExitBadArguments);
+  EXPECT_NE(unknown.output.find("unknown language \"Klingon\""), std::string::npos) << unknown.output;
+
+  TempFolder folder;
+  ASSERT_TRUE(SaveImageFile(Photo(20, 16), folder / "in.png", ImageFormat::Png));
+  for (const char* name : {"Solo marco, textura y texto", "Frame, texture and text only"}) {
+    const auto run = RunProgram(CliProgram(), {"--language", "Español", "convert", (folder / "in.png").string(),
+                                               (folder / "out.png").string(), "--style", name});
+    EXPECT_EQ(run.exitCode, 0) << name << ": " << run.output;
+  }
+}
+
 class CliConvert : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(SaveImageFile(Photo(50, 40), folder / "in.png", ImageFormat::Png)); }

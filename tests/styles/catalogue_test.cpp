@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "i18n/language_table.h"
+#include "i18n/languages.h"
 
 namespace atelion {
 namespace {
@@ -508,6 +510,29 @@ TEST(Names, HiddenListRowsShowNamesAndHeaders) {
       {37, "Pencil sketch 6"},      {38, ""},                 {39, ""},
   };
   for (const Case& c : cases) EXPECT_EQ(CatalogueRowText(c.row, lookup), c.text) << "row " << c.row;
+}
+
+}  // namespace
+}  // namespace atelion
+
+namespace atelion {
+namespace {
+
+// Some style names are built from another style's line ("Pencil sketch 1" gives "Pencil sketch 4",
+// the "1" of "Painting 1" becomes "9"): in every language the 32 names must come out different.
+TEST(StyleNames, EveryLanguageGivesThirtyTwoDistinctNames) {
+  for (const InterfaceLanguage& language : InterfaceLanguages()) {
+    SCOPED_TRACE(std::string(language.identifier));
+    LanguageTable table;
+    ASSERT_TRUE(LanguageTable::LoadShipped(language.identifier, table));
+    const LineLookup lookup = [&table](int line) { return table.Line(line); };
+    std::set<std::string> names;
+    for (const EffectDescription& effect : Effects()) {
+      const std::string name = EffectName(effect.effectId, lookup);
+      EXPECT_FALSE(name.empty()) << effect.effectId;
+      EXPECT_TRUE(names.insert(name).second) << "style " << effect.effectId << " repeats " << name;
+    }
+  }
 }
 
 }  // namespace

@@ -84,6 +84,16 @@ ProgramRun RunProgram(const std::string& program, const std::vector<std::string>
   if (!configGiven) {
     environment.push_back("XDG_CONFIG_HOME=" + (fs::temp_directory_path() / "atelion-test-no-config").string());
   }
+  // The programs name styles in the user's language: they see English unless a test gives a locale.
+  const bool localeGiven = std::any_of(extraEnvironment.begin(), extraEnvironment.end(), [](const std::string& entry) {
+    return entry.rfind("LC_ALL=", 0) == 0 || entry.rfind("LC_MESSAGES=", 0) == 0 || entry.rfind("LANG=", 0) == 0;
+  });
+  if (!localeGiven) {
+    std::erase_if(environment, [](const std::string& entry) {
+      return entry.rfind("LC_ALL=", 0) == 0 || entry.rfind("LC_MESSAGES=", 0) == 0 || entry.rfind("LANG=", 0) == 0;
+    });
+    environment.push_back("LANG=C.UTF-8");
+  }
   environment.insert(environment.end(), extraEnvironment.begin(), extraEnvironment.end());
   std::vector<char*> envp;
   for (std::string& e : environment) envp.push_back(e.data());

@@ -194,7 +194,7 @@ TEST_F(MainWindowTest, EscAsksAndADeclinedStopLetsTheRunFinish) {
   window.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
   int questions = 0;
-  window.SetCancelQuestion([&questions] {
+  window.SetCancelQuestion([&questions](const QString&) {
     ++questions;
     return false;
   });
@@ -335,7 +335,7 @@ TEST_F(MainWindowRunTest, StopMarkerStopsTheRunAndKeepsWhatWasDrawn) {
   SetMarker(30);
   int questions = 0;
   QString shownAtQuestion;
-  window.SetCancelQuestion([&] {
+  window.SetCancelQuestion([&](const QString&) {
     ++questions;
     shownAtQuestion = Status()->PercentText();
     return true;
@@ -364,7 +364,7 @@ TEST_F(MainWindowRunTest, DecliningTheStopQuestionPutsTheMarkerBackAndTheRunFini
   const int positionBefore = window.CurrentDocument().History().Position();
   SetMarker(30);
   int questions = 0;
-  window.SetCancelQuestion([&] {
+  window.SetCancelQuestion([&](const QString&) {
     ++questions;
     return false;
   });
@@ -384,7 +384,7 @@ TEST_F(MainWindowRunTest, CancelDuringARunKeepsWhatWasDrawnAndTheRunMenuComesAnd
   const int positionBefore = document.History().Position();
   const Bitmap24 resultBefore = document.ResultPicture;
   int questions = 0;
-  window.SetCancelQuestion([&] {
+  window.SetCancelQuestion([&](const QString&) {
     ++questions;
     return true;
   });

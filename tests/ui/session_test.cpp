@@ -135,6 +135,57 @@ TEST_F(SessionSettings, WithoutAFileTheWindowTakesMostOfTheScreenCentred) {
   EXPECT_FALSE(std::filesystem::exists(SettingsPath()));
 }
 
+// The language a start shows: a stored one wins; at the very first start ("void") the user's
+// locale chooses, and Slovenian, never chosen automatically, gives English.
+class SessionLanguage : public SessionFixture {
+ protected:
+  void SetUp() override {
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+      if (const char* value = std::getenv(name)) saved_.emplace_back(name, value);
+      unsetenv(name);
+    }
+  }
+  void TearDown() override {
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) unsetenv(name);
+    for (const auto& [name, value] : saved_) setenv(name.c_str(), value.c_str(), 1);
+    window_.ApplyLanguage("English");
+  }
+  std::string Checked() {
+    for (QAction* entry : window_.findChildren<QAction*>()) {
+      if (entry->objectName().startsWith("language") && entry->isCheckable() && entry->isChecked()) return entry->text().toStdString();
+    }
+    return {};
+  }
+  std::vector<std::pair<std::string, std::string>> saved_;
+};
+
+TEST_F(SessionLanguage, AFirstStartInASpanishLocaleShowsSpanish) {
+  setenv("LANG", "es_ES.UTF-8", 1);
+  Start();
+  EXPECT_EQ(window_.StoredSettings().language, "Spanish");
+  EXPECT_EQ(Checked(), "Español");
+  window_.close();
+  EXPECT_EQ(LoadIniFile(SettingsPath()).language, "Spanish");
+}
+
+TEST_F(SessionLanguage, SlovenianIsNeverChosenFromTheLocale) {
+  setenv("LC_MESSAGES", "sl_SI.UTF-8", 1);
+  setenv("LANG", "es_ES.UTF-8", 1);
+  Start();
+  EXPECT_EQ(window_.StoredSettings().language, "English");
+  EXPECT_EQ(Checked(), "English");
+}
+
+TEST_F(SessionLanguage, AStoredLanguageWinsOverTheLocale) {
+  Settings stored;
+  stored.language = "French";
+  ASSERT_TRUE(SaveIniFile(SettingsPath(), stored));
+  setenv("LANG", "es_ES.UTF-8", 1);
+  Start();
+  EXPECT_EQ(window_.StoredSettings().language, "French");
+  EXPECT_EQ(Checked(), "Français");
+}
+
 TEST(WindowBoundsFitting, EachAxisShrinksToTheAreaAndSlidesOntoIt) {
   const QRect area(100, 50, 1600, 900);
   struct Case {
