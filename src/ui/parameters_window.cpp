@@ -145,9 +145,12 @@ ParametersWindow::ParametersWindow(QWidget* parent) : QDockWidget(parent) {
   drawRow->addWidget(drawButton_);
   layout->addLayout(drawRow);
   setWidget(body);
-  // Never narrower than its menu, so none of the three entries is pushed out of sight.
+  // Never narrower than its menu, so none of the three entries is pushed out of sight; bound after
+  // the menu's texts, so it is measured again once they change language.
   menu_->ensurePolished();
-  setMinimumWidth(std::max(kMinimumWidth, menu_->sizeHint().width() + kMenuSpacing));
+  BindText(menu_, [] { return QString(); }, [this](const QString&) {
+    setMinimumWidth(std::max(kMinimumWidth, menu_->sizeHint().width() + kMenuSpacing));
+  });
 
   const int startEffect = EffectIdForCatalogueIndex(kStartCatalogueIndex);
   if (!SelectEffect(startEffect)) SelectEffect(kNoEffectId);

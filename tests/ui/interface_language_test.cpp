@@ -107,6 +107,13 @@ TEST_F(InterfaceLanguageTest, ArabicTurnsTheWindowRightToLeftAndBackAgain) {
   EXPECT_EQ(FirstMenuTitle(), "Fichier");
 }
 
+TEST_F(InterfaceLanguageTest, TheParametersMenuStaysWholeInALongerLanguage) {
+  auto* menu = window.Parameters()->findChild<QMenuBar*>("parametersMenu");
+  ASSERT_NE(menu, nullptr);
+  LanguageEntry("Russian")->trigger();
+  EXPECT_GE(window.Parameters()->minimumWidth(), menu->sizeHint().width());
+}
+
 TEST_F(InterfaceLanguageTest, ALanguageWithoutATableChangesNothing) {
   LanguageEntry("German")->trigger();
   EXPECT_FALSE(window.ApplyLanguage("Klingon"));
