@@ -1,0 +1,107 @@
+#include "document/source_edits.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+#include "core/filters.h"
+#include "core/geometry.h"
+#include "styles/stylized/vivify.h"
+
+namespace atelion {
+namespace {
+
+Status RecordBoth(Document& document) {
+  document.RecordPictureSizes();
+  if (Status saved = document.SaveToHistory(HistoryKind::Source); !saved) return saved;
+  return document.SaveToHistory(HistoryKind::Result, document.ResultUnnamed ? "" : document.ResultStyleName);
+}
+
+}  // namespace
+
+Status RotatePictures(Document& document, int angle) {
+  RotateQuarter(document.SourcePicture, angle);
+  RotateQuarter(document.ResultPicture, angle);
+  return RecordBoth(document);
+}
+
+Status InvertPictures(Document& document) {
+  InvertColours(document.SourcePicture);
+  InvertColours(document.ResultPicture);
+  return RecordBoth(document);
+}
+
+Status AutoContrastSource(Document& document) {
+  Bitmap24& source = document.SourcePicture;
+  if (source.Empty()) return Status::Ok();
+  AutoContrast(source, 0.2f);
+  LocalSharpen5(source, 20);
+  // The boost reads a picture it does not write.
+  const Bitmap24 sharpened = source;
+  BoostVibrancy(sharpened, source);
+  document.RecordPictureSizes();
+  return document.SaveToHistory(HistoryKind::Source);
+}
+
+Point ViewToPicture(Point view, int zoom) {
+  if (zoom <= 0) return view;
+  return {view.x * 100 / zoom, view.y * 100 / zoom};
+}
+
+Rect CropSelection(Point anchor, Point release, PictureSize picture) {
+  Rect selection;
+  if (release.x + 1 >= anchor.x) {
+    selection.left = anchor.x;
+    selection.right = release.x + 1;
+  } else {
+    selection.left = release.x - 1;
+    selection.right = anchor.x;
+  }
+  if (release.y + 1 >= anchor.y) {
+    selection.top = anchor.y;
+    selection.bottom = release.y + 1;
+  } else {
+    selection.top = release.y - 1;
+    selection.bottom = anchor.y;
+  }
+  selection.left = std::clamp(selection.left, 0, picture.width);
+  selection.top = std::clamp(selection.top, 0, picture.height);
+  selection.right = std::clamp(selection.right, selection.left, picture.width);
+  selection.bottom = std::clamp(selection.bottom, selection.top, picture.height);
+  return selection;
+}
+
+void Crop(Bitmap24& picture, const Rect& selection) {
+  const int left = std::clamp(selection.left, 0, picture.Width());
+  const int top = std::clamp(selection.top, 0, picture.Height());
+  const int right = std::clamp(selection.right, left, picture.Width());
+  const int bottom = std::clamp(selection.bottom, top, picture.Height());
+  Bitmap24 block(right - left, bottom - top);
+  for (int y = top; y < bottom; ++y) {
+    std::memcpy(block.Row(y - top), picture.Row(y) + 3 * static_cast<std::size_t>(left),
+                3 * static_cast<std::size_t>(right - left));
+  }
+  picture = std::move(block);
+}
+
+Status CropSource(Document& document, const Rect& selection) {
+  if (selection.right <= selection.left || selection.bottom <= selection.top) return Status::Ok();
+  Crop(document.SourcePicture, selection);
+  document.RecordPictureSizes();
+  return document.SaveToHistory(HistoryKind::Source);
+}
+
+Status PasteSource(Document& document, Bitmap24 picture) {
+  if (picture.Empty()) return Status::Ok();
+  document.SourcePicture = std::move(picture);
+  document.SourceDisplayName = kPastedImageName;
+  document.ResultStyleName.clear();
+  if (document.ResultPicture.Width() != document.SourcePicture.Width() ||
+      document.ResultPicture.Height() != document.SourcePicture.Height()) {
+    document.ResultPicture = document.SourcePicture;
+    document.ResultUnnamed = true;
+  }
+  return RecordBoth(document);
+}
+
+}  // namespace atelion
