@@ -146,4 +146,14 @@ Point PreviewCropOrigin(PictureSize source, int limit) {
   return {axis(source.width), axis(source.height)};
 }
 
+int SteppedZoom(int zoom, int count, bool zoomIn) {
+  return ClampZoom(zoomIn ? zoom + count / 4 + zoom / 30 : zoom - count / 5 - zoom / 35);
+}
+
+int JumpedZoom(int zoom, bool zoomIn) {
+  if (zoomIn) return zoom <= kMaxZoom - 100 ? zoom + 100 : zoom;
+  if (zoom > 100) return zoom - 100;
+  return zoom > 14 ? zoom - 10 : zoom;
+}
+
 }  // namespace atelion

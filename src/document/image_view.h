@@ -40,6 +40,15 @@ inline constexpr int kWheelZoomStep = 2;
 /// Limits a zoom to kMinZoom..kMaxZoom, as the zoom slider does with any position it is given.
 int ClampZoom(int zoom);
 
+/// One tick of a zoom button held down (every 10 ms) or of a zoom key held down (every 25 ms):
+/// `count` is the number of ticks so far, from 1, so the steps grow the longer it is held. Zooming
+/// out takes count div 5 + zoom div 35 away, zooming in adds count div 4 + zoom div 30.
+int SteppedZoom(int zoom, int count, bool zoomIn);
+
+/// A right-click on the zoom buttons: 100 points at a time above 100 %, else 10 (never below 5);
+/// zooming in by 100 up to 1000 %.
+int JumpedZoom(int zoom, bool zoomIn);
+
 /// The zoom as the status label shows it: "150 %".
 std::string ZoomText(int zoom);
 

@@ -53,6 +53,33 @@ void CurvedArrow(QPainter& painter, const Ink& ink, bool mirrored) {
   ArrowHead(painter, QPointF(3, 9), QPointF(-1, 0), ink.accent);
 }
 
+// A sheet of paper with a folded corner, its top-left at (x, y).
+void Sheet(QPainter& painter, const Ink& ink, qreal x, qreal y, qreal width, qreal height, const QColor& fill) {
+  painter.setPen(Stroke(ink.line, 1.6));
+  painter.setBrush(fill);
+  painter.drawPolygon(QPolygonF{QPointF(x, y), QPointF(x + width - 4, y), QPointF(x + width, y + 4),
+                                QPointF(x + width, y + height), QPointF(x, y + height)});
+}
+
+// A magnifier: a ring with its handle, and what `sign` draws inside the ring.
+void Magnifier(QPainter& painter, const Ink& ink, int sign) {
+  painter.setPen(Stroke(ink.line, 2.0));
+  painter.setBrush(Qt::NoBrush);
+  painter.drawEllipse(QPointF(10, 10), 6.5, 6.5);
+  painter.setPen(Stroke(ink.line, 3.0));
+  painter.drawLine(QPointF(15, 15), QPointF(21, 21));
+  painter.setPen(Stroke(ink.accent, 2.0));
+  if (sign != 0) painter.drawLine(QPointF(7, 10), QPointF(13, 10));
+  if (sign > 0) painter.drawLine(QPointF(10, 7), QPointF(10, 13));
+  if (sign == 0) {
+    painter.drawLine(QPointF(8, 7.5), QPointF(8, 12.5));
+    painter.drawLine(QPointF(12.5, 7.5), QPointF(12.5, 12.5));
+    painter.setPen(Stroke(ink.accent, 1.6));
+    painter.drawPoint(QPointF(10.25, 8.8));
+    painter.drawPoint(QPointF(10.25, 11.4));
+  }
+}
+
 void DrawIcon(QPainter& painter, ToolIcon icon, const Ink& ink) {
   switch (icon) {
     case ToolIcon::Open: {
@@ -127,6 +154,52 @@ void DrawIcon(QPainter& painter, ToolIcon icon, const Ink& ink) {
       painter.drawLine(QPointF(7.5, 12), QPointF(16.5, 12));
       break;
     }
+    case ToolIcon::Copy: {
+      Sheet(painter, ink, 3, 3, 12, 14, Qt::transparent);
+      QColor front = ink.accent;
+      front.setAlpha(200);
+      Sheet(painter, ink, 9, 7, 12, 14, front);
+      break;
+    }
+    case ToolIcon::Paste: {
+      painter.setPen(Stroke(ink.line, 1.8));
+      painter.setBrush(Qt::NoBrush);
+      painter.drawRoundedRect(QRectF(4, 4, 14, 17), 1.5, 1.5);
+      painter.setBrush(ink.line);
+      painter.drawRoundedRect(QRectF(8, 2.5, 6, 3.5), 1, 1);
+      QColor sheet = ink.accent;
+      sheet.setAlpha(220);
+      Sheet(painter, ink, 11, 10, 10, 12, sheet);
+      break;
+    }
+    case ToolIcon::Crop: {
+      painter.setPen(Stroke(ink.line, 2.2));
+      painter.setBrush(Qt::NoBrush);
+      painter.drawPolyline(QPolygonF{QPointF(6, 2), QPointF(6, 18), QPointF(22, 18)});
+      painter.setPen(Stroke(ink.accent, 2.2));
+      painter.drawPolyline(QPolygonF{QPointF(2, 6), QPointF(18, 6), QPointF(18, 22)});
+      break;
+    }
+    case ToolIcon::Print: {
+      painter.setPen(Stroke(ink.line, 1.8));
+      painter.setBrush(Qt::NoBrush);
+      painter.drawRect(QRectF(7, 3, 10, 6));
+      painter.drawRoundedRect(QRectF(3, 9, 18, 8), 1.5, 1.5);
+      QColor sheet = ink.accent;
+      sheet.setAlpha(220);
+      painter.setBrush(sheet);
+      painter.drawRect(QRectF(7, 14, 10, 7));
+      break;
+    }
+    case ToolIcon::ZoomOut:
+      Magnifier(painter, ink, -1);
+      break;
+    case ToolIcon::ZoomActual:
+      Magnifier(painter, ink, 0);
+      break;
+    case ToolIcon::ZoomIn:
+      Magnifier(painter, ink, 1);
+      break;
   }
 }
 

@@ -14,6 +14,13 @@ enum class ToolIcon {
   Swap,        ///< two arrows passing each other
   Parameters,  ///< three slider rows
   Cancel,      ///< a stop sign
+  Copy,        ///< two sheets, one over the other
+  Paste,       ///< a sheet on a clipboard
+  Crop,        ///< two crossing corner brackets
+  Print,       ///< a printer with a sheet coming out
+  ZoomOut,     ///< a magnifier with a minus
+  ZoomActual,  ///< a magnifier with "1:1"
+  ZoomIn,      ///< a magnifier with a plus
 };
 
 /// The icon of a toolbar command at the usual toolbar size (and twice that for dense screens).

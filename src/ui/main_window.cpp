@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QEvent>
 #include <QFileDialog>
@@ -29,13 +30,17 @@
 #include "document/save_names.h"
 #include "i18n/language_table.h"
 #include "i18n/languages.h"
+#include "document/source_edits.h"
+#include "ui/full_screen_view.h"
 #include "ui/icons.h"
 #include "ui/interface_texts.h"
 #include "ui/panel_area.h"
 #include "ui/live_preview.h"
 #include "ui/parameters_window.h"
 #include "ui/picture_panel.h"
+#include "ui/print_window.h"
 #include "ui/status_panel.h"
+#include "ui/wallpaper.h"
 
 namespace atelion {
 namespace {
@@ -44,9 +49,27 @@ namespace {
 constexpr int kFileMenuLine = 0;
 constexpr int kOpenLine = 1;
 constexpr int kSaveAsLine = 2;
+constexpr int kWallpaperLine = 3;
+constexpr int kPrintLine = 4;
 constexpr int kQuitLine = 5;
 constexpr int kChangeLanguageLine = 6;
 constexpr int kEditMenuLine = 7;
+constexpr int kRotateRightLine = 10;
+constexpr int kRotateLeftLine = 11;
+constexpr int kCopyLine = 14;
+constexpr int kPasteLine = 15;
+constexpr int kAutoContrastLine = 17;
+constexpr int kCropLine = 28;
+constexpr int kZoomOutLine = 30;
+constexpr int kZoomActualLine = 31;
+constexpr int kZoomInLine = 32;
+constexpr int kCropQuestionLine = 167;
+constexpr int kInvertLine = 236;
+// Zoom stepping: a held toolbar button ticks every 10 ms, a held numpad key every 25 ms.
+constexpr int kZoomButtonTickMs = 10;
+constexpr int kZoomKeyTickMs = 25;
+// After the full-screen view closes, presses on the panels wait this long (the closing click).
+constexpr int kFullScreenGuardMs = 300;
 constexpr int kUndoLine = 12;
 constexpr int kRedoLine = 13;
 constexpr int kInterruptLine = 18;
@@ -195,6 +218,7 @@ MainWindow::MainWindow(QWidget* parent)
   noticeTimer_.setSingleShot(true);
   connect(&noticeTimer_, &QTimer::timeout, noticePopup_, &QWidget::hide);
 
+  connect(&zoomStepTimer_, &QTimer::timeout, this, &MainWindow::ZoomStepTick);
   glideTimer_.setInterval(PanState::kGlideTickMs);
   connect(&glideTimer_, &QTimer::timeout, this, &MainWindow::GlideTick);
 
@@ -241,6 +265,19 @@ void MainWindow::BuildActions() {
   cancelAction_ = MakeAction(kInterruptLine, QKeySequence(Qt::Key_Escape), &MainWindow::RequestCancel);
   cancelAction_->setIcon(DrawToolIcon(ToolIcon::Cancel));
   cancelAction_->setEnabled(false);
+  rotateRightAction_ = MakeAction(kRotateRightLine, QKeySequence(Qt::Key_R), &MainWindow::RotateRight);
+  rotateLeftAction_ = MakeAction(kRotateLeftLine, QKeySequence(Qt::Key_L), &MainWindow::RotateLeft);
+  cropAction_ = MakeAction(kCropLine, QKeySequence(), &MainWindow::StartCrop);
+  cropAction_->setIcon(DrawToolIcon(ToolIcon::Crop));
+  invertAction_ = MakeAction(kInvertLine, QKeySequence(Qt::CTRL | Qt::Key_I), &MainWindow::InvertColors);
+  autoContrastAction_ = MakeAction(kAutoContrastLine, QKeySequence(Qt::CTRL | Qt::Key_A), &MainWindow::AutomaticContrast);
+  copyAction_ = MakeAction(kCopyLine, QKeySequence(Qt::CTRL | Qt::Key_C), &MainWindow::CopyDrawing);
+  copyAction_->setIcon(DrawToolIcon(ToolIcon::Copy));
+  pasteAction_ = MakeAction(kPasteLine, QKeySequence(Qt::CTRL | Qt::Key_V), &MainWindow::PastePicture);
+  pasteAction_->setIcon(DrawToolIcon(ToolIcon::Paste));
+  wallpaperAction_ = MakeAction(kWallpaperLine, QKeySequence(Qt::CTRL | Qt::Key_W), &MainWindow::SetAsWallpaper);
+  printAction_ = MakeAction(kPrintLine, QKeySequence(Qt::CTRL | Qt::Key_P), &MainWindow::ShowPrintWindow);
+  printAction_->setIcon(DrawToolIcon(ToolIcon::Print));
   longFilenamesAction_ = new QAction(this);
   longFilenamesAction_->setShortcut(QKeySequence(Qt::Key_End));
   connect(longFilenamesAction_, &QAction::triggered, this, &MainWindow::ToggleLongFilenames);
@@ -270,6 +307,8 @@ void MainWindow::BuildMenus() {
   fileMenu_ = AddMenu(menuBar(), kFileMenuLine);
   fileMenu_->addAction(openAction_);
   fileMenu_->addAction(saveAction_);
+  fileMenu_->addAction(printAction_);
+  fileMenu_->addAction(wallpaperAction_);
   fileMenu_->addSeparator();
   BuildLanguageMenu();
   fileMenu_->addSeparator();
@@ -280,6 +319,15 @@ void MainWindow::BuildMenus() {
   editMenu_->addAction(undoAction_);
   editMenu_->addAction(redoAction_);
   editMenu_->addAction(swapAction_);
+  editMenu_->addSeparator();
+  editMenu_->addAction(copyAction_);
+  editMenu_->addAction(pasteAction_);
+  editMenu_->addSeparator();
+  editMenu_->addAction(rotateRightAction_);
+  editMenu_->addAction(rotateLeftAction_);
+  editMenu_->addAction(cropAction_);
+  editMenu_->addAction(invertAction_);
+  editMenu_->addAction(autoContrastAction_);
   editMenu_->addSeparator();
   editMenu_->addAction(cancelAction_);
 
@@ -343,16 +391,24 @@ void MainWindow::BuildToolBar() {
   toolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
   toolBar->addAction(openAction_);
   toolBar->addAction(saveAction_);
+  toolBar->addAction(copyAction_);
+  toolBar->addAction(pasteAction_);
   toolBar->addSeparator();
   toolBar->addAction(undoAction_);
   toolBar->addAction(redoAction_);
   toolBar->addAction(swapAction_);
   toolBar->addSeparator();
+  toolBar->addAction(cropAction_);
   toolBar->addAction(parametersAction_);
+  toolBar->addAction(printAction_);
   toolBar->addAction(cancelAction_);
   auto* spacer = new QWidget;
   spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
   toolBar->addWidget(spacer);
+  toolBar->addWidget(ZoomStepButton(ToolIcon::ZoomOut, "mainZoomOutButton", kZoomOutLine, false));
+  auto* actual = ZoomStepButton(ToolIcon::ZoomActual, "mainZoomActualButton", kZoomActualLine, false);
+  toolBar->addWidget(actual);
+  toolBar->addWidget(ZoomStepButton(ToolIcon::ZoomIn, "mainZoomInButton", kZoomInLine, true));
   BuildZoomField(toolBar);
 }
 
@@ -382,10 +438,33 @@ void MainWindow::ConnectPanels() {
   connect(sourcePanel_, &PicturePanel::fileDropped, this,
           [this](const QString& path) { LoadPicture(path, std::string(kUnnamedImageName)); });
   for (PicturePanel* panel : {sourcePanel_, resultPanel_}) {
-    connect(panel, &PicturePanel::panPressed, this, &MainWindow::StartPan);
-    connect(panel, &PicturePanel::panMoved, this, &MainWindow::ContinuePan);
-    connect(panel, &PicturePanel::panReleased, this, &MainWindow::EndPan);
+    const bool source = panel == sourcePanel_;
+    // A crop takes the photograph's drags; the drawing's panel waits meanwhile. Just after the
+    // full-screen view closed, the click that closed it must not start a pan.
+    connect(panel, &PicturePanel::panPressed, this, [this, source](QPoint position) {
+      if (fullScreenShown_) return;
+      if (cropMode_) {
+        if (source) CropPress(position);
+        return;
+      }
+      StartPan(position);
+    });
+    connect(panel, &PicturePanel::panMoved, this, [this](QPoint position) {
+      if (cropMode_) {
+        if (cropDragging_) CropMove(position);
+        return;
+      }
+      ContinuePan(position);
+    });
+    connect(panel, &PicturePanel::panReleased, this, [this] {
+      if (cropMode_) {
+        if (cropDragging_) CropRelease();
+        return;
+      }
+      EndPan();
+    });
     connect(panel, &PicturePanel::wheelTurned, this, &MainWindow::WheelZoom);
+    connect(panel, &PicturePanel::doubleClicked, this, [this, source] { ShowFullScreen(source); });
   }
   connect(resultPanel_, &PicturePanel::pointerEntered, this, &MainWindow::HideZoomField);
 }
@@ -763,7 +842,11 @@ void MainWindow::ShowRunState(bool running) {
     const bool runEntry = entry == runCancelAction_ || entry == runSaveAction_;
     entry->setVisible(runEntry == running);
   }
-  for (QAction* action : {openAction_, saveAction_, swapAction_, parametersAction_}) action->setEnabled(!running);
+  for (QAction* action : {openAction_, saveAction_, swapAction_, parametersAction_, rotateRightAction_,
+                          rotateLeftAction_, cropAction_, invertAction_, autoContrastAction_, copyAction_, pasteAction_,
+                          wallpaperAction_, printAction_}) {
+    action->setEnabled(!running);
+  }
   cancelAction_->setEnabled(running);
   longFilenamesAction_->setEnabled(!running);
   zoomButton_->setEnabled(!running);
@@ -857,6 +940,221 @@ void ApplyDarkTheme() {
       "QToolBox::tab:selected { background: #3d8ed8; color: white; }"
       "QPushButton#drawButton { background: #3d8ed8; color: white; font-weight: bold; border-radius: 4px; }"
       "QPushButton#drawButton:disabled { background: #44484e; color: #8a8d93; }");
+}
+
+// ---- Source edits ----------------------------------------------------------------------------
+
+void MainWindow::RotateRight() { RotateBy(90); }
+void MainWindow::RotateLeft() { RotateBy(-90); }
+
+void MainWindow::RotateBy(int angle) {
+  if (running_ || cropMode_) return;
+  ShowEditedPictures(RotatePictures(document_, angle));
+}
+
+void MainWindow::InvertColors() {
+  if (running_ || cropMode_) return;
+  ShowEditedPictures(InvertPictures(document_));
+}
+
+void MainWindow::AutomaticContrast() {
+  if (running_ || cropMode_) return;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  const Status edited = AutoContrastSource(document_);
+  QApplication::restoreOverrideCursor();
+  ShowEditedPictures(edited);
+}
+
+void MainWindow::ShowEditedPictures(const Status& edited) {
+  if (!edited) ShowError(QString::fromStdString(edited.message()));
+  RefreshView(true);
+  ApplyZoomToPanels(zoom_);
+  sourcePanel_->Centre();
+  resultPanel_->Centre();
+  parameters_->ResetPreviewCrop(kPreviewResetLimitAfterRedo);
+}
+
+void MainWindow::StartCrop() {
+  if (running_ || cropMode_) return;
+  cropMode_ = true;
+  cropDragging_ = false;
+  sourcePanel_->setCursor(Qt::CrossCursor);
+  resultPanel_->setCursor(Qt::CrossCursor);
+  // Nothing else may start while the rectangle is being drawn.
+  for (QAction* action : {saveAction_, openAction_, swapAction_, rotateRightAction_, rotateLeftAction_, invertAction_,
+                          autoContrastAction_, pasteAction_, undoAction_, redoAction_, cropAction_}) {
+    action->setEnabled(false);
+  }
+  parameters_->SetRunning(true);
+}
+
+void MainWindow::CropPress(QPoint globalPosition) {
+  const Point at = sourcePanel_->PictureAt(sourcePanel_->mapFromGlobal(globalPosition));
+  cropDragging_ = true;
+  cropAnchor_ = at;
+  cropEnd_ = at;
+  sourcePanel_->SetSelection(CropSelection(cropAnchor_, cropEnd_, document_.SourceSize));
+}
+
+void MainWindow::CropMove(QPoint globalPosition) {
+  const QPoint local = sourcePanel_->mapFromGlobal(globalPosition);
+  // Near an edge of the panel the pictures scroll, so a selection can grow past what is in view.
+  constexpr int kScrollMargin = 10;
+  constexpr int kScrollStep = 4;
+  Point scroll;
+  const ImagePlacement& placed = sourcePanel_->Placement();
+  if (local.x() < kScrollMargin && placed.left < 0) scroll.x = kScrollStep;
+  if (local.x() > sourcePanel_->width() - kScrollMargin && placed.left > sourcePanel_->width() - placed.width) scroll.x = -kScrollStep;
+  if (local.y() < kScrollMargin && placed.top < 0) scroll.y = kScrollStep;
+  if (local.y() > sourcePanel_->height() - kScrollMargin && placed.top > sourcePanel_->height() - placed.height) scroll.y = -kScrollStep;
+  if (scroll != Point{}) {
+    sourcePanel_->Pan(scroll);
+    resultPanel_->Pan(scroll);
+  }
+  cropEnd_ = sourcePanel_->PictureAt(local);
+  sourcePanel_->SetSelection(CropSelection(cropAnchor_, cropEnd_, document_.SourceSize));
+}
+
+void MainWindow::CropRelease() {
+  const Rect selection = CropSelection(cropAnchor_, cropEnd_, document_.SourceSize);
+  cropMode_ = false;
+  cropDragging_ = false;
+  sourcePanel_->unsetCursor();
+  resultPanel_->unsetCursor();
+  const QString question = LanguageLine(kCropQuestionLine);
+  bool crop = false;
+  if (cropQuestion_) {
+    crop = cropQuestion_(question);
+  } else {
+    crop = QMessageBox::question(this, "?", question, QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok) ==
+           QMessageBox::Ok;
+  }
+  sourcePanel_->SetSelection({});
+  parameters_->SetRunning(false);
+  ShowRunState(false);
+  if (crop) ShowEditedPictures(CropSource(document_, selection));
+}
+
+void MainWindow::CopyDrawing() {
+  if (running_ || cropMode_) return;
+  QGuiApplication::clipboard()->setImage(ToQImage(document_.ResultPicture));
+}
+
+void MainWindow::PastePicture() {
+  if (running_ || cropMode_) return;
+  const QImage image = QGuiApplication::clipboard()->image();
+  if (image.isNull()) return;
+  ShowEditedPictures(PasteSource(document_, ToBitmap24(image)));
+  SetZoom(kStartZoom);
+  if (!parameters_->isVisible()) RevealParameters();
+}
+
+void MainWindow::SetAsWallpaper() {
+  if (running_ || cropMode_) return;
+  const QString problem = SetDesktopWallpaper(document_.ResultPicture);
+  if (!problem.isEmpty()) ShowError(problem);
+}
+
+void MainWindow::ShowPrintWindow() {
+  if (running_ || cropMode_) return;
+  if (printWindow_ == nullptr) printWindow_ = new PrintWindow(this);
+  printWindow_->OpenFor(document_.ResultPicture);
+}
+
+void MainWindow::ShowFullScreen(bool source) {
+  if (running_ || cropMode_ || fullScreenShown_) return;
+  if (fullScreen_ == nullptr) {
+    fullScreen_ = new FullScreenView(this);
+    connect(fullScreen_, &FullScreenView::closed, this, [this] {
+      pan_ = PanState{};
+      QTimer::singleShot(kFullScreenGuardMs, this, [this] {
+        fullScreenShown_ = false;
+        pan_ = PanState{};
+      });
+    });
+  }
+  // The promise of the drawing's tooltip is kept; it need not be told again.
+  if (!source) resultPanel_->setToolTip(QString());
+  fullScreenShown_ = true;
+  QScreen* shownOn = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
+  fullScreen_->ShowPicture(source ? document_.SourcePicture : document_.ResultPicture, shownOn);
+}
+
+// ---- Zoom stepping ---------------------------------------------------------------------------
+
+QToolButton* MainWindow::ZoomStepButton(ToolIcon icon, const char* name, int line, bool zoomIn) {
+  auto* button = new QToolButton;
+  button->setObjectName(name);
+  button->setIcon(DrawToolIcon(icon));
+  button->setAutoRaise(true);
+  BindLine(button, line, [button](const QString& text) { button->setToolTip(text); });
+  button->setContextMenuPolicy(Qt::CustomContextMenu);
+  const bool actual = icon == ToolIcon::ZoomActual;
+  if (actual) {
+    // Left: 100 %, centred; right: the pictures fitted into their panels.
+    connect(button, &QToolButton::clicked, this, [this] {
+      if (running_) return;
+      glideTimer_.stop();
+      SetZoom(kStartZoom);
+      sourcePanel_->Centre();
+      resultPanel_->Centre();
+    });
+    connect(button, &QToolButton::customContextMenuRequested, this, [this] {
+      if (!running_) FitView();
+    });
+  } else {
+    connect(button, &QToolButton::pressed, this, [this, zoomIn] { StartZoomStepping(zoomIn, kZoomButtonTickMs); });
+    connect(button, &QToolButton::released, this, [this] { StopZoomStepping(true); });
+    connect(button, &QToolButton::customContextMenuRequested, this, [this, zoomIn] {
+      if (!running_) SetZoom(JumpedZoom(zoom_, zoomIn));
+    });
+  }
+  return button;
+}
+
+void MainWindow::StartZoomStepping(bool zoomIn, int intervalMs) {
+  if (running_) return;
+  glideTimer_.stop();
+  zoomStepIn_ = zoomIn;
+  zoomStepTimer_.start(intervalMs);
+}
+
+void MainWindow::StopZoomStepping(bool resetCount) {
+  zoomStepTimer_.stop();
+  if (resetCount) zoomStepCount_ = 1;
+}
+
+void MainWindow::ZoomStepTick() {
+  if (running_) return;
+  SetZoom(SteppedZoom(zoom_, zoomStepCount_, zoomStepIn_));
+  ++zoomStepCount_;
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+  const bool keypad = event->modifiers() & Qt::KeypadModifier;
+  if (keypad && (event->key() == Qt::Key_Plus || event->key() == Qt::Key_Minus)) {
+    // Held, the key keeps stepping; its count is not reset, so the steps grow from press to press.
+    if (!running_ && !zoomKeyHeld_) {
+      zoomKeyHeld_ = true;
+      StartZoomStepping(event->key() == Qt::Key_Plus, kZoomKeyTickMs);
+    }
+    event->accept();
+    return;
+  }
+  QMainWindow::keyPressEvent(event);
+}
+
+void MainWindow::keyReleaseEvent(QKeyEvent* event) {
+  const bool keypad = event->modifiers() & Qt::KeypadModifier;
+  if (keypad && (event->key() == Qt::Key_Plus || event->key() == Qt::Key_Minus)) {
+    if (!event->isAutoRepeat()) {
+      zoomKeyHeld_ = false;
+      StopZoomStepping(false);
+    }
+    event->accept();
+    return;
+  }
+  QMainWindow::keyReleaseEvent(event);
 }
 
 }  // namespace atelion

@@ -17,6 +17,7 @@
 #include "document/document.h"
 #include "document/settings_file.h"
 #include "effects/run_pipeline.h"
+#include "ui/icons.h"
 
 class QAction;
 class QLabel;
@@ -27,7 +28,9 @@ class QToolButton;
 
 namespace atelion {
 
+class FullScreenView;
 class PanelArea;
+class PrintWindow;
 class ParametersWindow;
 class PicturePanel;
 class StatusPanel;
@@ -87,6 +90,31 @@ class MainWindow : public QMainWindow {
   /// receives the question's text in the current language.
   void SetCancelQuestion(std::function<bool(const QString&)> question) { cancelQuestion_ = std::move(question); }
 
+  /// The source edits. Quarter turns of both pictures (R clockwise, L counter-clockwise), inverting
+  /// both (Ctrl+I), automatic contrast and sharpening of the photograph (Ctrl+A); each records
+  /// history steps. Nothing during a run or while a crop is armed.
+  void RotateRight();
+  void RotateLeft();
+  void InvertColors();
+  void AutomaticContrast();
+  /// "Crop to selection": the next drag on the photograph selects a rectangle, shown brightened,
+  /// and on release the crop question decides. Other runs and edits wait until then.
+  void StartCrop();
+  bool CropArmed() const { return cropMode_; }
+  /// Replaces the crop question (tests answer it themselves).
+  void SetCropQuestion(std::function<bool(const QString&)> question) { cropQuestion_ = std::move(question); }
+  /// The drawing to the clipboard (Ctrl+C); a picture from the clipboard as the photograph (Ctrl+V).
+  void CopyDrawing();
+  void PastePicture();
+  /// The drawing as the desktop background (Ctrl+W).
+  void SetAsWallpaper();
+  /// The print window for the drawing (Ctrl+P).
+  void ShowPrintWindow();
+  PrintWindow* PrintPreview() const { return printWindow_; }
+  /// The full-screen view of the photograph or of the drawing (a double-click on its panel).
+  void ShowFullScreen(bool source);
+  FullScreenView* FullScreen() const { return fullScreen_; }
+
   /// Shows every open window in the language `identifier` at once (the Language menu's entry is
   /// checked, Arabic turns the window right to left) and keeps it for the settings file. Pictures,
   /// parameters and history stay as they are. False, with a notice, when its table cannot be read.
@@ -101,6 +129,8 @@ class MainWindow : public QMainWindow {
  protected:
   void showEvent(QShowEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void keyReleaseEvent(QKeyEvent* event) override;
 
  private:
   friend class WindowProgressSink;
@@ -112,6 +142,17 @@ class MainWindow : public QMainWindow {
   void CheckLanguageEntry(const std::string& identifier);
   void BuildToolBar();
   void BuildZoomField(QToolBar* toolBar);
+  QToolButton* ZoomStepButton(ToolIcon icon, const char* name, int line, bool zoomIn);
+  void RotateBy(int angle);
+  /// After a source edit: the pictures, sizes and texts shown again, the preview crop reset.
+  void ShowEditedPictures(const Status& edited);
+  void CropPress(QPoint globalPosition);
+  void CropMove(QPoint globalPosition);
+  void CropRelease();
+  /// Zoom stepping while a zoom button or numpad key is held.
+  void StartZoomStepping(bool zoomIn, int intervalMs);
+  void StopZoomStepping(bool resetCount);
+  void ZoomStepTick();
   void ConnectPanels();
   void OpenStartPicture();
   bool LoadPicture(const QString& path, const std::string& displayName);
@@ -159,6 +200,19 @@ class MainWindow : public QMainWindow {
   bool running_ = false;
   bool drawPending_ = false;  ///< "Draw!" waits for the preview to give way
   std::function<bool(const QString&)> cancelQuestion_;
+  std::function<bool(const QString&)> cropQuestion_;
+
+  bool cropMode_ = false;
+  bool cropDragging_ = false;
+  Point cropAnchor_;
+  Point cropEnd_;
+  QTimer zoomStepTimer_;
+  bool zoomStepIn_ = false;
+  int zoomStepCount_ = 1;
+  bool zoomKeyHeld_ = false;
+  FullScreenView* fullScreen_ = nullptr;
+  bool fullScreenShown_ = false;  ///< until 300 ms after the view closed, presses on the panels are ignored
+  PrintWindow* printWindow_ = nullptr;
 
   int zoom_ = kStartZoom;
   int zoomBeforeRun_ = kStartZoom;
@@ -190,6 +244,15 @@ class MainWindow : public QMainWindow {
   QAction* parametersAction_ = nullptr;
   QAction* cancelAction_ = nullptr;
   QAction* longFilenamesAction_ = nullptr;
+  QAction* rotateRightAction_ = nullptr;
+  QAction* rotateLeftAction_ = nullptr;
+  QAction* cropAction_ = nullptr;
+  QAction* invertAction_ = nullptr;
+  QAction* autoContrastAction_ = nullptr;
+  QAction* copyAction_ = nullptr;
+  QAction* pasteAction_ = nullptr;
+  QAction* wallpaperAction_ = nullptr;
+  QAction* printAction_ = nullptr;
   // The run menu that replaces the normal menus while a style runs.
   QAction* runCancelAction_ = nullptr;
   QAction* runSaveAction_ = nullptr;

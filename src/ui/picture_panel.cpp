@@ -7,6 +7,7 @@
 #include <QUrl>
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace atelion {
 namespace {
@@ -104,6 +105,33 @@ void PicturePanel::paintEvent(QPaintEvent*) {
   const QRect target(placement_.left, placement_.top, placement_.width, placement_.height);
   DrawShadow(painter, target);
   DrawImage(painter, target);
+  if (selection_.right > selection_.left && selection_.bottom > selection_.top && natural_.width > 0 &&
+      natural_.height > 0) {
+    // The selection in view pixels, brightened, inside a dotted black-and-white outline.
+    const auto viewX = [&](int x) { return placement_.left + static_cast<int>(std::int64_t(x) * placement_.width / natural_.width); };
+    const auto viewY = [&](int y) { return placement_.top + static_cast<int>(std::int64_t(y) * placement_.height / natural_.height); };
+    const QRect shown(QPoint(viewX(selection_.left), viewY(selection_.top)),
+                      QPoint(viewX(selection_.right) - 1, viewY(selection_.bottom) - 1));
+    painter.fillRect(shown, QColor(255, 255, 255, 110));
+    painter.setPen(QPen(Qt::white, 1));
+    painter.drawRect(shown);
+    painter.setPen(QPen(Qt::black, 1, Qt::DotLine));
+    painter.drawRect(shown);
+  }
+}
+
+Point PicturePanel::PictureAt(QPoint position) const {
+  if (zoom_ <= 0) return {position.x() - placement_.left, position.y() - placement_.top};
+  return {(position.x() - placement_.left) * 100 / zoom_, (position.y() - placement_.top) * 100 / zoom_};
+}
+
+void PicturePanel::SetSelection(const Rect& selection) {
+  selection_ = selection;
+  update();
+}
+
+void PicturePanel::mouseDoubleClickEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton) emit doubleClicked();
 }
 
 void PicturePanel::DrawShadow(QPainter& painter, const QRect& target) const {

@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include "core/bitmap24.h"
+#include "core/canvas.h"
 #include "document/image_view.h"
 
 namespace atelion {
@@ -49,6 +50,12 @@ class PicturePanel : public QWidget {
   /// Bounds the image in the panel (after the panel changed size).
   void Bound();
 
+  /// A panel position in picture pixels at the panel's zoom: (position − image corner) × 100 div zoom.
+  Point PictureAt(QPoint position) const;
+  /// Shows `selection` (picture pixels, right and bottom excluded) brightened with a dotted outline;
+  /// an empty rectangle shows none.
+  void SetSelection(const Rect& selection);
+
  signals:
   /// A file was dropped onto the panel.
   void fileDropped(const QString& path);
@@ -61,6 +68,8 @@ class PicturePanel : public QWidget {
   void wheelTurned(int notches);
   /// The mouse pointer came onto the panel.
   void pointerEntered();
+  /// The left button was double-clicked on the panel.
+  void doubleClicked();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -68,6 +77,7 @@ class PicturePanel : public QWidget {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
   void enterEvent(QEnterEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
@@ -84,6 +94,7 @@ class PicturePanel : public QWidget {
   int zoom_ = kStartZoom;
   int wheelRemainder_ = 0;  // eighths of a degree not yet worth a notch (fine-grained wheels)
   QImage scaled_;           // the image smoothed to its drawn size, while that is below 100 %
+  Rect selection_;          // the crop selection shown, in picture pixels
 };
 
 }  // namespace atelion

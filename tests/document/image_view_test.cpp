@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include <cstdlib>
 #include <utility>
 
@@ -31,6 +33,28 @@ TEST(MainZoom, WheelChangesZoomOrBrushSizeWithinLimits) {
     EXPECT_EQ(ZoomAfterWheel(c.value, c.up), c.zoom) << c.value << (c.up ? " up" : " down");
     EXPECT_EQ(BrushSizeAfterWheel(c.value, c.up), c.brush) << c.value << (c.up ? " up" : " down");
   }
+}
+
+TEST(MainZoom, HeldZoomButtonsStepFasterTheLongerTheyAreHeld) {
+  // Zooming in from 100 %: the first ticks add 100 div 30 = 3, later ones the count's quarter too.
+  int zoom = 100;
+  std::vector<int> steps;
+  for (int count = 1; count <= 9; ++count) {
+    const int next = SteppedZoom(zoom, count, true);
+    steps.push_back(next - zoom);
+    zoom = next;
+  }
+  EXPECT_EQ(steps.front(), 3);
+  EXPECT_GT(steps.back(), steps.front());
+  EXPECT_EQ(SteppedZoom(700, 1, false), 700 - 20);
+  EXPECT_EQ(SteppedZoom(kMinZoom, 50, false), kMinZoom);
+  EXPECT_EQ(SteppedZoom(kMaxZoom, 50, true), kMaxZoom);
+  // Right-clicks jump by 100 above 100 %, by 10 below, and stop short of the limits.
+  EXPECT_EQ(JumpedZoom(250, false), 150);
+  EXPECT_EQ(JumpedZoom(100, false), 90);
+  EXPECT_EQ(JumpedZoom(14, false), 14);
+  EXPECT_EQ(JumpedZoom(900, true), 1000);
+  EXPECT_EQ(JumpedZoom(901, true), 901);
 }
 
 TEST(MainZoom, TextAndZoomedSizes) {
