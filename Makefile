@@ -3,7 +3,7 @@
 #                   sample instead (writes out/)
 #   make install    install the programs, resources, desktop entry and icons under PREFIX
 #                   (default /usr/local)
-#   make screenshot pictures of the window and the drawing-parameters window on a virtual display
+#   make screenshot pictures of the window, the drawing-parameters window and the print window on a virtual display
 #   make test       build and run the whole test suite
 #   make sanitize   the test suite under AddressSanitizer + UndefinedBehaviorSanitizer
 #   make bench      benchmarks on real 2 MP and 12 MP photographs (medians)
@@ -41,7 +41,7 @@ install: build
 	@cmake --install $(BUILD) --prefix $(PREFIX)
 
 screenshot: build
-	@bash scripts/screenshot.sh $(BUILD) atelion-window.png atelion-parameters.png
+	@bash scripts/screenshot.sh $(BUILD) atelion-window.png atelion-parameters.png atelion-print.png
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

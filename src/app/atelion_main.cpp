@@ -14,6 +14,7 @@
 #include "ui/live_preview.h"
 #include "ui/main_window.h"
 #include "ui/parameters_window.h"
+#include "ui/print_window.h"
 #include "ui/session.h"
 
 namespace {
@@ -28,11 +29,18 @@ bool WritePicture(QWidget& widget, const QString& path) {
 
 // "--screenshot FILE": draws the start picture with the chosen style, writes a picture of the
 // window once the drawing is shown (and one of the drawing-parameters window with its preview
-// when "--parameters-screenshot FILE" asks for it), and quits.
-void ScheduleScreenshot(atelion::MainWindow& window, const QString& path, const QString& parametersPath) {
-  auto grab = [&window, path, parametersPath] {
+// when "--parameters-screenshot FILE" asks for it, and one of the print window with the drawing on
+// its page for "--print-screenshot FILE"), and quits.
+void ScheduleScreenshot(atelion::MainWindow& window, const QString& path, const QString& parametersPath,
+                        const QString& printPath) {
+  auto grab = [&window, path, parametersPath, printPath] {
     bool written = WritePicture(window, path);
     if (!parametersPath.isEmpty()) written = WritePicture(*window.Parameters(), parametersPath) && written;
+    if (!printPath.isEmpty()) {
+      window.ShowPrintWindow();
+      QApplication::processEvents();
+      written = WritePicture(*window.PrintPreview(), printPath) && written;
+    }
     QApplication::exit(written ? 0 : 1);
   };
   // The preview that waited for the run follows it; the pictures are taken once it is shown (or
@@ -84,16 +92,19 @@ int RunProgram(int argc, char** argv) {
   atelion::ApplyDarkTheme();
   atelion::MainWindow window;
 
-  // "--screenshot FILE" and "--parameters-screenshot FILE" may stand anywhere; the first other
+  // "--screenshot FILE", "--parameters-screenshot FILE" and "--print-screenshot FILE" may stand anywhere; the first other
   // argument is the one the start-up opens.
   QString screenshotPath;
   QString parametersScreenshotPath;
+  QString printScreenshotPath;
   atelion::SessionOptions options;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     if (arguments[i] == "--screenshot" && i + 1 < arguments.size()) {
       screenshotPath = QString::fromStdString(arguments[++i]);
     } else if (arguments[i] == "--parameters-screenshot" && i + 1 < arguments.size()) {
       parametersScreenshotPath = QString::fromStdString(arguments[++i]);
+    } else if (arguments[i] == "--print-screenshot" && i + 1 < arguments.size()) {
+      printScreenshotPath = QString::fromStdString(arguments[++i]);
     } else if (options.argument.isEmpty()) {
       options.argument = QString::fromStdString(arguments[i]);
     }
@@ -102,9 +113,10 @@ int RunProgram(int argc, char** argv) {
   options.automaticUpdateCheck = screenshotPath.isEmpty();
   atelion::Session session(window, options);
   if (!screenshotPath.isEmpty()) {
-    QObject::connect(&session, &atelion::Session::started, &window, [&window, screenshotPath, parametersScreenshotPath] {
-      ScheduleScreenshot(window, screenshotPath, parametersScreenshotPath);
-    });
+    QObject::connect(&session, &atelion::Session::started, &window,
+                     [&window, screenshotPath, parametersScreenshotPath, printScreenshotPath] {
+                       ScheduleScreenshot(window, screenshotPath, parametersScreenshotPath, printScreenshotPath);
+                     });
   }
   return application.exec();
 }
