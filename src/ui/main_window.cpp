@@ -467,6 +467,12 @@ void MainWindow::ConnectPanels() {
     connect(panel, &PicturePanel::doubleClicked, this, [this, source] { ShowFullScreen(source); });
   }
   connect(resultPanel_, &PicturePanel::pointerEntered, this, &MainWindow::HideZoomField);
+  // The photograph's own menu: the edits that act on it, where the right button is.
+  sourcePanel_->setContextMenuPolicy(Qt::ActionsContextMenu);
+  auto* separator = new QAction(sourcePanel_);
+  separator->setSeparator(true);
+  sourcePanel_->addActions({pasteAction_, copyAction_, separator, rotateRightAction_, rotateLeftAction_, cropAction_,
+                            invertAction_, autoContrastAction_});
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
