@@ -48,27 +48,23 @@ Point ViewToPicture(Point view, int zoom) {
   return {view.x * 100 / zoom, view.y * 100 / zoom};
 }
 
+namespace {
+
+// One axis of a crop drag: from the anchor to one past the release point, or, dragged backwards,
+// from one before the release point to the anchor; kept within 0..size.
+std::pair<int, int> CropSpan(int anchor, int release, int size) {
+  const int first = release + 1 >= anchor ? anchor : release - 1;
+  const int last = release + 1 >= anchor ? release + 1 : anchor;
+  const int start = std::clamp(first, 0, size);
+  return {start, std::clamp(last, start, size)};
+}
+
+}  // namespace
+
 Rect CropSelection(Point anchor, Point release, PictureSize picture) {
-  Rect selection;
-  if (release.x + 1 >= anchor.x) {
-    selection.left = anchor.x;
-    selection.right = release.x + 1;
-  } else {
-    selection.left = release.x - 1;
-    selection.right = anchor.x;
-  }
-  if (release.y + 1 >= anchor.y) {
-    selection.top = anchor.y;
-    selection.bottom = release.y + 1;
-  } else {
-    selection.top = release.y - 1;
-    selection.bottom = anchor.y;
-  }
-  selection.left = std::clamp(selection.left, 0, picture.width);
-  selection.top = std::clamp(selection.top, 0, picture.height);
-  selection.right = std::clamp(selection.right, selection.left, picture.width);
-  selection.bottom = std::clamp(selection.bottom, selection.top, picture.height);
-  return selection;
+  const auto [left, right] = CropSpan(anchor.x, release.x, picture.width);
+  const auto [top, bottom] = CropSpan(anchor.y, release.y, picture.height);
+  return {left, top, right, bottom};
 }
 
 void Crop(Bitmap24& picture, const Rect& selection) {

@@ -352,8 +352,8 @@ void MainWindow::BuildLanguageMenu() {
   auto* group = new QActionGroup(languageMenu_);
   group->setExclusive(true);
   for (const InterfaceLanguage& language : InterfaceLanguages()) {
-    const QString identifier = QString::fromUtf8(language.identifier.data(), static_cast<qsizetype>(language.identifier.size()));
-    QAction* entry = languageMenu_->addAction(QString::fromUtf8(language.menuName.data(), static_cast<qsizetype>(language.menuName.size())));
+    const QString identifier = FromUtf8(language.identifier);
+    QAction* entry = languageMenu_->addAction(FromUtf8(language.menuName));
     entry->setObjectName("language" + identifier);
     entry->setData(identifier);
     entry->setCheckable(true);
@@ -973,10 +973,8 @@ void MainWindow::AutomaticContrast() {
 
 void MainWindow::ShowEditedPictures(const Status& edited) {
   if (!edited) ShowError(QString::fromStdString(edited.message()));
+  // The panels take a picture of a new size at their zoom; RefreshView centres both.
   RefreshView(true);
-  ApplyZoomToPanels(zoom_);
-  sourcePanel_->Centre();
-  resultPanel_->Centre();
   parameters_->ResetPreviewCrop(kPreviewResetLimitAfterRedo);
 }
 

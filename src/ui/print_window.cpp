@@ -164,8 +164,7 @@ void PrintWindow::OpenFor(const Bitmap24& picture) {
 
 PrintedPage PrintWindow::Page() const {
   const QRect page = printer_->pageLayout().fullRectPixels(printer_->resolution());
-  const QScreen* shownOn = screen() != nullptr ? screen() : nullptr;
-  const double screenPpi = shownOn != nullptr ? shownOn->logicalDotsPerInch() : 96.0;
+  const double screenPpi = screen() != nullptr ? screen()->logicalDotsPerInch() : 96.0;
   return {page.width(), page.height(), double(printer_->resolution()), double(printer_->resolution()), screenPpi};
 }
 
