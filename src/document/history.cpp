@@ -40,7 +40,7 @@ const std::string& UndoHistory::SnapshotName(HistoryKind kind, int index) const 
 std::size_t UndoHistory::StoredBytes() const {
   std::size_t bytes = 0;
   for (const KindList& list : lists_)
-    for (const Snapshot& snapshot : list.snapshots) bytes += snapshot.jpeg.size();
+    for (const Snapshot& snapshot : list.snapshots) bytes += snapshot.Bytes();
   return bytes;
 }
 
@@ -57,12 +57,8 @@ Status UndoHistory::Save(HistoryKind kind, const Bitmap24& picture, std::string 
   if (!IsPictureKind(kind)) return Status::Error("a history step holds either the source or the result picture");
   Snapshot snapshot;
   snapshot.name = std::move(name);
-  if (!picture.Empty()) {
-    if (Status encoded = EncodeImage(picture, ImageFormat::Jpeg, kDefaultDpi, snapshot.jpeg); !encoded) {
-      return Status::Error("Cannot keep an undo step: " + encoded.message());
-    }
-    snapshot.jpeg.shrink_to_fit();  // hundreds of these stay in memory
-  }
+  snapshot.exact = picture;
+  snapshot.order = ++saved_;
 
   DiscardStepsAfterPosition();
   if (position_ >= kCapacity) CleanHistory();
@@ -71,7 +67,28 @@ Status UndoHistory::Save(HistoryKind kind, const Bitmap24& picture, std::string 
   KindList& list = ListOf(kind);
   ++list.top;
   list.snapshots.push_back(std::move(snapshot));  // the list ends at its top after the discard
+  CompressOldest();
   return Status::Ok();
+}
+
+void UndoHistory::CompressOldest() {
+  for (;;) {
+    std::size_t exactBytes = 0;
+    Snapshot* oldest = nullptr;
+    for (KindList& list : lists_) {
+      for (Snapshot& snapshot : list.snapshots) {
+        if (snapshot.exact.Empty()) continue;
+        exactBytes += snapshot.Bytes();
+        if (oldest == nullptr || snapshot.order < oldest->order) oldest = &snapshot;
+      }
+    }
+    if (exactBytes <= exactBytes_ || oldest == nullptr) return;
+    std::vector<std::uint8_t> jpeg;
+    if (!EncodeImage(oldest->exact, ImageFormat::Jpeg, kDefaultDpi, jpeg)) return;
+    jpeg.shrink_to_fit();  // hundreds of these stay in memory
+    oldest->jpeg = std::move(jpeg);
+    oldest->exact = Bitmap24();
+  }
 }
 
 void UndoHistory::CleanHistory() {
@@ -90,6 +107,10 @@ HistoryRestore UndoHistory::Restore(HistoryKind kind, const Snapshot& snapshot) 
   HistoryRestore restore;
   restore.kind = kind;
   restore.name = snapshot.name;
+  if (!snapshot.exact.Empty()) {
+    restore.picture = snapshot.exact;
+    return restore;
+  }
   if (snapshot.jpeg.empty()) return restore;
   LoadedImage decoded = DecodeImage(snapshot.jpeg, "undo step");
   if (!decoded.status) {

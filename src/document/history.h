@@ -1,7 +1,8 @@
 // The undo history of the document: a line of up to 510 steps, each a snapshot of either the
-// source or the result picture. Snapshots are kept in memory as JPEG byte streams (quality 95),
-// so that hundreds of steps of photographs of many megapixels stay affordable; undo and redo
-// decode one snapshot each.
+// source or the result picture. The most recent snapshots are exact copies, so undoing a recent
+// edit gives back the very pixels it changed; once the exact copies together pass a memory budget,
+// the oldest of them are compressed to JPEG byte streams (quality 95), so that hundreds of steps
+// of photographs of many megapixels stay affordable. Undo and redo decode at most one snapshot.
 #pragma once
 
 #include <array>
@@ -40,6 +41,12 @@ class UndoHistory {
   /// Step kinds are kept for steps 0..511 (0 is never a step; 511 is always empty).
   static constexpr int kKindSlots = 512;
 
+  /// Exact copies kept by default before the oldest are compressed: about fourteen steps of a
+  /// 12-megapixel photograph, eighty of a 2-megapixel one.
+  static constexpr std::size_t kDefaultExactBytes = std::size_t{512} << 20;
+
+  explicit UndoHistory(std::size_t exactBytes = kDefaultExactBytes) : exactBytes_(exactBytes) {}
+
   /// Forgets every step: position 0, both tops −1.
   void Clear();
 
@@ -69,7 +76,7 @@ class UndoHistory {
   int SnapshotCount(HistoryKind kind) const;
   /// The name stored with snapshot `index` of a kind.
   const std::string& SnapshotName(HistoryKind kind, int index) const;
-  /// Bytes held by all snapshot streams.
+  /// Bytes held by all snapshots, exact copies and compressed streams.
   std::size_t StoredBytes() const;
 
   /// Undo is offered once a step exists beyond the two start steps.
@@ -79,8 +86,11 @@ class UndoHistory {
 
  private:
   struct Snapshot {
-    std::vector<std::uint8_t> jpeg;  ///< empty for an empty picture
+    Bitmap24 exact;                  ///< the picture itself, while it is among the recent ones
+    std::vector<std::uint8_t> jpeg;  ///< the compressed picture once it is not; both empty for an empty picture
     std::string name;
+    std::uint64_t order = 0;         ///< when it was saved: older snapshots are compressed first
+    std::size_t Bytes() const { return static_cast<std::size_t>(exact.Height()) * exact.RowBytes() + jpeg.size(); }
   };
   struct KindList {
     std::vector<Snapshot> snapshots;
@@ -90,11 +100,16 @@ class UndoHistory {
   KindList& ListOf(HistoryKind kind) { return lists_[static_cast<int>(kind) - 1]; }
   const KindList& ListOf(HistoryKind kind) const { return lists_[static_cast<int>(kind) - 1]; }
   void DiscardStepsAfterPosition();
+  /// Compresses the oldest exact copies until the exact ones fit the budget. A copy that cannot be
+  /// compressed (no memory for the stream) stays exact: it costs memory, but nothing is lost.
+  void CompressOldest();
   static HistoryRestore Restore(HistoryKind kind, const Snapshot& snapshot);
 
   std::array<HistoryKind, kKindSlots> kinds_{};
   int position_ = 0;
   std::array<KindList, 2> lists_;
+  std::size_t exactBytes_;
+  std::uint64_t saved_ = 0;
 };
 
 }  // namespace atelion

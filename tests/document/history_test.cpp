@@ -193,13 +193,41 @@ TEST(UndoHistory, CleanHistoryDropsStepOneOfEitherKind) {
   EXPECT_EQ(history.StoredBytes(), 0u);
 }
 
-TEST(UndoHistory, SnapshotsAreCloseCompressedCopies) {
-  const Bitmap24 picture = SmoothPicture(256, 192);
+// Pixel noise that JPEG cannot keep exactly: a restored copy equal to it is an exact copy.
+Bitmap24 NoisyPicture(int width, int height, unsigned seed) {
+  Bitmap24 picture(width, height);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      seed = seed * 1103515245u + 12345u;
+      picture.SetPixel(x, y, static_cast<Colour>(seed >> 8) & 0xFFFFFF);
+    }
+  return picture;
+}
+
+TEST(UndoHistory, RecentStepsComeBackByteForByte) {
+  const Bitmap24 before = NoisyPicture(64, 48, 1);
+  const Bitmap24 after = NoisyPicture(64, 48, 2);
   UndoHistory history;
-  ASSERT_TRUE(history.Save(HistoryKind::Source, picture, "photo.jpg"));
-  ASSERT_TRUE(history.Save(HistoryKind::Source, Tagged(7), "other"));
+  ASSERT_TRUE(history.Save(HistoryKind::Source, before, "photo.jpg"));
+  ASSERT_TRUE(history.Save(HistoryKind::Result, before, "drawing"));
+  ASSERT_TRUE(history.Save(HistoryKind::Source, after, "photo.jpg"));
+  const HistoryRestore undone = history.Undo();
+  ASSERT_TRUE(undone.status);
+  EXPECT_TRUE(undone.picture == before);
+  const HistoryRestore redone = history.Redo();
+  ASSERT_TRUE(redone.status);
+  EXPECT_TRUE(redone.picture == after);
+}
+
+TEST(UndoHistory, OlderStepsAreCompressedOnceTheExactCopiesPassTheirBudget) {
+  const Bitmap24 picture = SmoothPicture(256, 192);
   const std::size_t rawBytes = static_cast<std::size_t>(picture.Width()) * picture.Height() * 3;
-  // Kept compressed, not raw: that is what makes hundreds of steps of large photographs affordable.
+  UndoHistory history(rawBytes);  // room for one exact copy
+  ASSERT_TRUE(history.Save(HistoryKind::Source, picture, "photo.jpg"));
+  EXPECT_EQ(history.StoredBytes(), rawBytes);
+  ASSERT_TRUE(history.Save(HistoryKind::Source, Tagged(7), "other"));
+  // The photograph is now the older step and no longer fits beside the newer one: it is kept
+  // compressed, which is what makes hundreds of steps of large photographs affordable.
   EXPECT_LT(history.StoredBytes(), rawBytes / 4);
 
   const HistoryRestore restore = history.Undo();

@@ -43,6 +43,33 @@ TEST_F(SourceEditsTest, TurningLeftThenRightGivesThePicturesBackAndEachTurnCanBe
   EXPECT_EQ(document.SourcePicture.Width(), 7) << "undo goes back to the turned pictures";
 }
 
+// Undoing every step an edit recorded gives back both pictures byte for byte.
+TEST_F(SourceEditsTest, UndoingAnEditRestoresBothPicturesExactly) {
+  const struct {
+    const char* edit;
+    Status (*apply)(Document&);
+  } edits[] = {
+      {"turn right", [](Document& d) { return RotatePictures(d, 90); }},
+      {"turn left", [](Document& d) { return RotatePictures(d, -90); }},
+      {"invert", InvertPictures},
+      {"automatic contrast", AutoContrastSource},
+      {"crop", [](Document& d) { return CropSource(d, Rect{2, 1, 9, 5}); }},
+      {"paste", [](Document& d) { return PasteSource(d, SyntheticPhoto(5, 9)); }},
+  };
+  for (const auto& edit : edits) {
+    SCOPED_TRACE(edit.edit);
+    SetUp();
+    const Bitmap24 source = document.SourcePicture;
+    const Bitmap24 result = document.ResultPicture;
+    const int before = document.History().Position();
+    ASSERT_TRUE(edit.apply(document));
+    ASSERT_GT(document.History().Position(), before);
+    while (document.History().Position() > before) ASSERT_TRUE(document.undo(context));
+    EXPECT_EQ(document.SourcePicture, source);
+    EXPECT_EQ(document.ResultPicture, result);
+  }
+}
+
 TEST_F(SourceEditsTest, InvertAndAutomaticContrastRecordTheirSteps) {
   const int before = document.History().Position();
   const Bitmap24 source = document.SourcePicture;
