@@ -80,6 +80,25 @@ void Magnifier(QPainter& painter, const Ink& ink, int sign) {
   }
 }
 
+// A circle with a sign in it: the letter i of "about" or the question mark of help.
+void SignInCircle(QPainter& painter, const Ink& ink, bool question) {
+  painter.setPen(Stroke(ink.line, 1.8));
+  painter.setBrush(Qt::NoBrush);
+  painter.drawEllipse(QPointF(12, 12), 8.5, 8.5);
+  painter.setPen(Stroke(ink.accent, 2.2));
+  if (question) {
+    QPainterPath hook;
+    hook.moveTo(9, 9.5);
+    hook.cubicTo(9, 6.5, 15, 6.5, 15, 9.5);
+    hook.cubicTo(15, 11.5, 12, 11.5, 12, 14);
+    painter.drawPath(hook);
+    painter.drawPoint(QPointF(12, 17.2));
+  } else {
+    painter.drawPoint(QPointF(12, 7.8));
+    painter.drawLine(QPointF(12, 11), QPointF(12, 17));
+  }
+}
+
 void DrawIcon(QPainter& painter, ToolIcon icon, const Ink& ink) {
   switch (icon) {
     case ToolIcon::Open: {
@@ -199,6 +218,12 @@ void DrawIcon(QPainter& painter, ToolIcon icon, const Ink& ink) {
       break;
     case ToolIcon::ZoomIn:
       Magnifier(painter, ink, 1);
+      break;
+    case ToolIcon::About:
+      SignInCircle(painter, ink, false);
+      break;
+    case ToolIcon::Help:
+      SignInCircle(painter, ink, true);
       break;
   }
 }

@@ -21,6 +21,8 @@ enum class ToolIcon {
   ZoomOut,     ///< a magnifier with a minus
   ZoomActual,  ///< a magnifier with "1:1"
   ZoomIn,      ///< a magnifier with a plus
+  About,       ///< a letter i in a circle
+  Help,        ///< a question mark in a circle
 };
 
 /// The icon of a toolbar command at the usual toolbar size (and twice that for dense screens).

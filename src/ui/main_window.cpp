@@ -4,6 +4,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QClipboard>
+#include <QDesktopServices>
 #include <QDir>
 #include <QEvent>
 #include <QFileDialog>
@@ -21,6 +22,7 @@
 #include <QStyleFactory>
 #include <QToolBar>
 #include <QToolButton>
+#include <QUrl>
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
@@ -31,6 +33,7 @@
 #include "i18n/language_table.h"
 #include "i18n/languages.h"
 #include "document/source_edits.h"
+#include "document/update_check.h"
 #include "ui/full_screen_view.h"
 #include "ui/icons.h"
 #include "ui/interface_texts.h"
@@ -80,6 +83,11 @@ constexpr int kSwapLine = 217;
 // How often "Draw!" looks again whether the preview has finished giving way.
 constexpr int kDrawRetryMs = 20;
 constexpr int kHelpMenuLine = 22;
+constexpr int kAboutLine = 23;
+constexpr int kOnlineHelpLine = 24;
+constexpr int kOnlineHelpQuestionLine = 25;
+// Where the online help lives; the question above names the same address.
+constexpr char kOnlineHelpAddress[] = "https://www.atelion.example";
 constexpr int kFullScreenHintLine = 26;
 constexpr int kCheckForUpdateLine = 180;
 
@@ -278,6 +286,10 @@ void MainWindow::BuildActions() {
   wallpaperAction_ = MakeAction(kWallpaperLine, QKeySequence(Qt::CTRL | Qt::Key_W), &MainWindow::SetAsWallpaper);
   printAction_ = MakeAction(kPrintLine, QKeySequence(Qt::CTRL | Qt::Key_P), &MainWindow::ShowPrintWindow);
   printAction_->setIcon(DrawToolIcon(ToolIcon::Print));
+  aboutAction_ = MakeAction(kAboutLine, QKeySequence(), &MainWindow::ShowAbout);
+  aboutAction_->setIcon(DrawToolIcon(ToolIcon::About));
+  helpAction_ = MakeAction(kOnlineHelpLine, QKeySequence(Qt::Key_F1), &MainWindow::ShowOnlineHelp);
+  helpAction_->setIcon(DrawToolIcon(ToolIcon::Help));
   longFilenamesAction_ = new QAction(this);
   longFilenamesAction_->setShortcut(QKeySequence(Qt::Key_End));
   connect(longFilenamesAction_, &QAction::triggered, this, &MainWindow::ToggleLongFilenames);
@@ -335,7 +347,10 @@ void MainWindow::BuildMenus() {
   AddAction(menuBar(), kParametersLine, this, &MainWindow::ShowParameters);
 
   helpMenu_ = AddMenu(menuBar(), kHelpMenuLine);
+  helpMenu_->addAction(helpAction_);
   AddAction(helpMenu_, kCheckForUpdateLine, this, &MainWindow::updateCheckRequested);
+  helpMenu_->addSeparator();
+  helpMenu_->addAction(aboutAction_);
 
   // The run menu: only these two while a style runs.
   runCancelAction_ = AddAction(menuBar(), kInterruptLine, this, &MainWindow::RequestCancel);
@@ -402,6 +417,9 @@ void MainWindow::BuildToolBar() {
   toolBar->addAction(parametersAction_);
   toolBar->addAction(printAction_);
   toolBar->addAction(cancelAction_);
+  toolBar->addSeparator();
+  toolBar->addAction(aboutAction_);
+  toolBar->addAction(helpAction_);
   auto* spacer = new QWidget;
   spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
   toolBar->addWidget(spacer);
@@ -1057,6 +1075,23 @@ void MainWindow::SetAsWallpaper() {
   if (running_ || cropMode_) return;
   const QString problem = SetDesktopWallpaper(document_.ResultPicture);
   if (!problem.isEmpty()) ShowError(problem);
+}
+
+void MainWindow::ShowAbout() {
+  const QString version = QString::fromUtf8(ProgramVersion().data(), static_cast<qsizetype>(ProgramVersion().size()));
+  QMessageBox::about(this, LanguageLine(kAboutLine),
+                     QStringLiteral("<h3>Atelion %1</h3>"
+                                    "<p>Photographs into pencil sketches, ink drawings, pastels and paintings.</p>"
+                                    "<p>Built with Qt %2, libjpeg-turbo, libpng, giflib, FreeType, HarfBuzz, FriBidi, "
+                                    "fontconfig and libcurl.</p>")
+                         .arg(version, QString::fromLatin1(qVersion())));
+}
+
+void MainWindow::ShowOnlineHelp() {
+  if (QMessageBox::question(this, LanguageLine(kOnlineHelpLine), LanguageLine(kOnlineHelpQuestionLine),
+                            QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) == QMessageBox::Yes) {
+    QDesktopServices::openUrl(QUrl(QString::fromLatin1(kOnlineHelpAddress)));
+  }
 }
 
 void MainWindow::ShowPrintWindow() {

@@ -111,6 +111,9 @@ class MainWindow : public QMainWindow {
   /// The print window for the drawing (Ctrl+P).
   void ShowPrintWindow();
   PrintWindow* PrintPreview() const { return printWindow_; }
+  /// What Atelion is and what it is built with; the online help after asking (F1).
+  void ShowAbout();
+  void ShowOnlineHelp();
   /// The full-screen view of the photograph or of the drawing (a double-click on its panel).
   void ShowFullScreen(bool source);
   FullScreenView* FullScreen() const { return fullScreen_; }
@@ -253,6 +256,8 @@ class MainWindow : public QMainWindow {
   QAction* pasteAction_ = nullptr;
   QAction* wallpaperAction_ = nullptr;
   QAction* printAction_ = nullptr;
+  QAction* aboutAction_ = nullptr;
+  QAction* helpAction_ = nullptr;
   // The run menu that replaces the normal menus while a style runs.
   QAction* runCancelAction_ = nullptr;
   QAction* runSaveAction_ = nullptr;

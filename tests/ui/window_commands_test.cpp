@@ -63,6 +63,8 @@ TEST_F(WindowCommandsTest, KeysTurnInvertAndSharpenWithOneUndoableStepEach) {
   window.Undo();
   EXPECT_EQ(document().SourcePicture.Width(), 120);
   EXPECT_NE(document().SourcePicture.Pixel(0, 0), source.Pixel(0, 0)) << "undo went back to the inverted photograph";
+  while (document().History().Position() > before) window.Undo();
+  EXPECT_EQ(document().SourcePicture, source) << "every edit undone gives back the very pixels";
 }
 
 TEST_F(WindowCommandsTest, ACropDrawnOnThePhotographAsksAndKeepsTheSelection) {
