@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <array>
 #include <atomic>
 #include <cstdio>
@@ -15,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "automation/script.h"
 #include "document/settings_file.h"
 #include "document/silent_conversion.h"
 #include "effects/parameter_files.h"
@@ -223,6 +225,35 @@ std::string CheckParameterFile(std::span<const std::uint8_t> input) {
 
 const WindowBounds kScreenBounds{48, 27, 1824, 1026};
 
+// A script file: refused with a reason naming line 1 or 2, or read into a grid within the limits,
+// every problem naming a line of the file; a complete script is written back and read again as
+// the same grid.
+std::string CheckScriptText(std::span<const std::uint8_t> input) {
+  const std::string_view text = AsText(input);
+  const ScriptReadResult read = ReadScriptText(text);
+  Problems problems;
+  const long long lines = std::count(text.begin(), text.end(), '\n') + 1;
+  for (const std::string& problem : read.problems) {
+    long long line = -1;
+    if (problem.rfind("line ", 0) == 0) line = std::atoll(problem.c_str() + 5);
+    problems.Expect(line >= 1 && line <= lines + 1, "a problem that names no line of the file: " + problem);
+  }
+  if (!read.readable) {
+    problems.Expect(!read.problems.empty(), "a refusal without a reason");
+    problems.Expect(read.grid.Columns() == 0 && read.grid.Rows() == 0, "a refused file left a grid");
+    return problems.Text();
+  }
+  problems.Expect(read.grid.Columns() >= 1 && read.grid.Columns() <= ScriptGrid::kMaxColumns &&
+                      read.grid.Rows() >= 1 && read.grid.Rows() <= ScriptGrid::kMaxRows,
+                  "a grid of " + std::to_string(read.grid.Columns()) + " x " + std::to_string(read.grid.Rows()));
+  problems.Expect(read.complete || !read.problems.empty(), "a script cut short without a word");
+  if (read.complete) {
+    const ScriptReadResult again = ReadScriptText(WriteScriptText(read.grid));
+    problems.Expect(again.complete && again.grid == read.grid, "the grid written back reads differently");
+  }
+  return problems.Text();
+}
+
 std::string CheckSettingsText(std::span<const std::uint8_t> input) {
   const Settings read = SettingsFromText(AsText(input), kScreenBounds);
   Problems problems;
@@ -351,6 +382,7 @@ constexpr std::array kTargets = {
     FuzzTarget{"parameter_file", CheckParameterFile},
     FuzzTarget{"settings_file", CheckSettingsText},
     FuzzTarget{"silent_arguments", CheckSilentArguments},
+    FuzzTarget{"script_file", CheckScriptText},
 };
 
 }  // namespace

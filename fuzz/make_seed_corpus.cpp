@@ -19,6 +19,7 @@
 // jpeglib.h needs the standard types declared before it.
 #include <jpeglib.h>
 
+#include "automation/script.h"
 #include "document/settings_file.h"
 #include "effects/parameter_files.h"
 #include "imageio/image_files.h"
@@ -310,6 +311,19 @@ void WriteSettingsSeeds(SeedFolder& seeds) {
   seeds.Put("settings_file", "maximized-coloured-frame.ini", SettingsFileText(unusual));
 }
 
+void WriteScriptSeeds(SeedFolder& seeds) {
+  seeds.Put("script_file", "default.ats", WriteScriptText(DefaultScript()));
+  ScriptGrid actions(ScriptGrid::kColumns, 6);
+  const int codes[] = {script_action::kResizeLeft, script_action::kStopNextEffect, script_action::kInvert,
+                       script_action::kDontEraseBackground, 150};
+  for (int row = 1; row <= 5; ++row) actions.SetCell(ScriptGrid::kCodeColumn, row, std::to_string(codes[row - 1]));
+  actions.SetCell(1, 1, "640");
+  actions.SetCell(2, 1, "480");
+  actions.SetCell(1, 2, "30");
+  seeds.Put("script_file", "actions.ats", WriteScriptText(actions));
+  seeds.Put("script_file", "cut-lf.ats", std::string("7\n3\nAction\nVivify photo\n\n1\n20"));
+}
+
 void WriteSilentSeeds(SeedFolder& seeds) {
   seeds.Put("silent_arguments", "every-argument",
             Joined({"in.jpg", "out", "14", "150", "128", "50", "128", "0", "y", "n", "y", "3"}));
@@ -328,6 +342,7 @@ int main(int argc, char** argv) {
   atelion::SeedFolder seeds{std::filesystem::path(argv[1])};
   atelion::WritePictureSeeds(seeds);
   atelion::WriteParameterSeeds(seeds);
+  atelion::WriteScriptSeeds(seeds);
   atelion::WriteSettingsSeeds(seeds);
   atelion::WriteSilentSeeds(seeds);
   return 0;

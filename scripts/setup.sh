@@ -8,7 +8,7 @@ packages=(
   libjpeg62-turbo-dev libpng-dev zlib1g-dev libgif-dev libcurl4-openssl-dev libstb-dev
   libfreetype-dev libharfbuzz-dev libfontconfig-dev libfribidi-dev fonts-dejavu-core fonts-kacst fonts-wqy-microhei
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
-  qt6-base-dev appstream libxml2-utils
+  qt6-base-dev appstream libxml2-utils parallel
 )
 
 missing=()

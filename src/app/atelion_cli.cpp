@@ -3,6 +3,8 @@
 //   atelion-cli convert IN OUT --style NAME|ID [--p1..--p5 N] [--soften] [--texture TILE] [--texture-strength N]
 //                       [--frame ENTRY [--frame-margin N] [--frame-fill RRGGBB] …]
 //                       [--text TEXT [--font NAME] [--font-size N] [--font-style LIST] …]
+//   atelion-cli batch FILES…|FOLDER --style NAME|ID [the options of convert] [--out-dir DIR] [--overwrite] [--jobs N]
+//   atelion-cli script FILE.ats IN OUT [--seed N]
 // CLI11 splits the command line. Each option's reader turns its value into settings as the option
 // is met, so the first unusable value is the one reported; the checks that need every option, and
 // the conversion itself, come after the whole line was read.
@@ -22,10 +24,13 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <utility>
 #include <vector>
 
 #include "app/terminal_progress.h"
+#include "automation/batch.h"
+#include "automation/script.h"
 #include "document/conversion.h"
 #include "styles/catalogue.h"
 #include "effects/parameter_files.h"
@@ -35,6 +40,7 @@
 #include "finishing/text.h"
 #include "i18n/language_table.h"
 #include "i18n/languages.h"
+#include "imageio/user_files.h"
 #include "styles/style_list.h"
 
 namespace atelion {
@@ -254,6 +260,22 @@ struct ConvertRequest {
   std::optional<std::uint32_t> seed;
 };
 
+/// What `batch` asks for besides the conversion's own options.
+struct BatchRequest {
+  std::vector<std::string> files;  ///< files and folders, as given
+  std::string outputFolder;
+  bool overwrite = false;
+  int jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+};
+
+/// What `script` asks for.
+struct ScriptRequest {
+  std::string script;
+  std::string input;
+  std::string output;
+  std::optional<std::uint32_t> seed;
+};
+
 void ReadStyle(const OptionValue& name, ConvertRequest& request) {
   if (!name) Refuse("--style needs a style name or number");
   request.effectId = FindStyle(*name);
@@ -333,10 +355,13 @@ ConversionJob PrepareJob(ConvertRequest request) {
   ConversionJob job;
   job.input = request.input;
   job.output = request.output;
-  job.outputFormat = FormatFromExtension(job.output);
-  if (job.outputFormat != ImageFormat::Jpeg && job.outputFormat != ImageFormat::Png &&
-      job.outputFormat != ImageFormat::Bmp) {
-    Refuse("the output must end in .jpg, .jpeg, .png or .bmp: " + job.output.string());
+  // A batch names each output itself.
+  if (!request.output.empty()) {
+    job.outputFormat = FormatFromExtension(job.output);
+    if (job.outputFormat != ImageFormat::Jpeg && job.outputFormat != ImageFormat::Png &&
+        job.outputFormat != ImageFormat::Bmp) {
+      Refuse("the output must end in .jpg, .jpeg, .png or .bmp: " + job.output.string());
+    }
   }
   job.effectId = effectId;
   job.style.sliders = FactoryDefaults(effectId);
@@ -457,10 +482,13 @@ struct CommandLine {
   std::shared_ptr<HelpLayout> layout = std::make_shared<HelpLayout>();
   CLI::App* styles = nullptr;
   CLI::App* convert = nullptr;
+  CLI::App* batch = nullptr;
+  CLI::App* script = nullptr;
   CLI::App* help = nullptr;
   std::string helpTopic;
   std::map<std::string, ValueReader> valueReaders;
 
+  /// An option of convert, which batch takes too (its help lists only batch's own options).
   CLI::Option* AddValueOption(const std::string& name, const std::string& valueName, const std::string& description,
                               ValueReader read) {
     const ValueReader readInTurn = [this, read](const OptionValue& value) {
@@ -469,6 +497,7 @@ struct CommandLine {
     };
     valueReaders[name] = readInTurn;
     const auto callback = [readInTurn](const std::string& value) { readInTurn(value); };
+    batch->add_option_function<std::string>(name, callback, description)->trigger_on_parse()->group("");
     return convert->add_option_function<std::string>(name, callback, description)
         ->type_name(valueName)
         ->trigger_on_parse();
@@ -479,17 +508,20 @@ struct CommandLine {
       RefuseUnknownWords();
       set();
     };
+    batch->add_flag_callback(name, setInTurn, description)->trigger_on_parse()->group("");
     return convert->add_flag_callback(name, setInTurn, description)->trigger_on_parse();
   }
 
-  /// Refuses a word met so far that names no command, or no option of convert. CLI11 keeps such
-  /// words until the line is read; asking before each option is read reports the first problem
-  /// on the line, wherever it stands.
+  /// Refuses a word met so far that names no command, or no option of its command. CLI11 keeps
+  /// such words until the line is read; asking before each option is read reports the first
+  /// problem on the line, wherever it stands.
   void RefuseUnknownWords() const {
     const std::vector<std::string> unknown = program.remaining();
     if (!unknown.empty()) Refuse("unknown command " + unknown.front() + "\n" + ProgramHelp());
-    for (const std::string& word : convert->remaining()) {
-      if (word != kEndOfOptions && LooksLikeOption(word)) Refuse("unknown option " + word);
+    for (const CLI::App* command : {convert, batch, script}) {
+      for (const std::string& word : command->remaining()) {
+        if (word != kEndOfOptions && LooksLikeOption(word)) Refuse("unknown option " + word);
+      }
     }
   }
 
@@ -673,7 +705,36 @@ void DeclareConvertOptions(CommandLine& line, ConvertRequest& request) {
   });
 }
 
-void DeclareCommandLine(CommandLine& line, ConvertRequest& request) {
+// The options of batch and script that convert does not have.
+void DeclareBatchAndScriptOptions(CommandLine& line, BatchRequest& batch, ScriptRequest& script) {
+  line.batch->add_option("FILES", batch.files);
+  line.batch
+      ->add_option_function<std::string>(
+          "--out-dir", [&batch](const std::string& folder) { batch.outputFolder = folder; },
+          "write the results into DIR (default: beside each photograph)")
+      ->type_name("DIR");
+  line.batch->add_flag("--overwrite", batch.overwrite, "replace results that exist (default: leave them and go on)");
+  line.batch
+      ->add_option_function<std::string>(
+          "--jobs",
+          [&batch](const std::string& value) {
+            batch.jobs = ReadNumberIn(value, NumberRange{1, 256}, "--jobs needs a whole number");
+          },
+          "convert N photographs at the same time (default: the number of processors); the results are the "
+          "same for any N")
+      ->type_name("N");
+
+  line.script->add_option("FILE.ats", script.script);
+  line.script->add_option("IN", script.input);
+  line.script->add_option("OUT", script.output);
+  line.script
+      ->add_option_function<std::string>(
+          "--seed", [&script](const std::string& value) { script.seed = ReadSeed(value); },
+          "start the random generator at N (0 to 4294967295)")
+      ->type_name("N");
+}
+
+void DeclareCommandLine(CommandLine& line, ConvertRequest& request, BatchRequest& batch, ScriptRequest& script) {
   CLI::App& program = line.program;
   // Commands made after this share the layout.
   program.formatter(line.layout);
@@ -687,10 +748,19 @@ void DeclareCommandLine(CommandLine& line, ConvertRequest& request) {
   line.layout->synopsis["convert"] = "IN OUT --style NAME|ID [options]";
   line.convert->footer(
       "The output format follows OUT's extension: .jpg/.jpeg (quality 95, the source's dpi), .png, .bmp.");
+  line.batch = program.add_subcommand("batch", "Turns every photograph of FILES (or of a FOLDER) into a drawing or "
+                                               "painting named after it: beach.jpg gives beach_Atelion.jpg.");
+  line.layout->synopsis["batch"] = "FILES...|FOLDER --style NAME|ID [options of convert] [options]";
+  line.batch->footer("Takes every option of convert but IN and OUT (see atelion-cli help convert). Each result keeps "
+                     "its photograph's format (.jpg/.jpeg JPEG, .png PNG, else BMP). With --seed, each photograph's "
+                     "generator starts from the seed and the file's name.");
+  line.script = program.add_subcommand("script", "Runs the script FILE.ats (made in the script window) on the "
+                                                 "photograph IN and writes the final picture to OUT.");
+  line.layout->synopsis["script"] = "FILE.ats IN OUT [--seed N]";
   line.help = program.add_subcommand("help", "Prints the help of the program, or of COMMAND.");
   line.help->add_option("COMMAND", line.helpTopic);
   line.layout->synopsis["help"] = "[COMMAND]";
-  for (CLI::App* command : {&program, line.styles, line.convert, line.help}) {
+  for (CLI::App* command : {&program, line.styles, line.convert, line.batch, line.script, line.help}) {
     // Words CLI11 cannot place are kept, and reported in the program's own words.
     command->allow_extras();
     command->get_help_ptr()->group("");
@@ -710,6 +780,7 @@ void DeclareCommandLine(CommandLine& line, ConvertRequest& request) {
   program.footer("Exit status: 0 done, 1 other failure (such as lack of memory), 2 bad arguments,\n"
                  "3 unreadable input, 4 failed write, 5 cancelled, 6 style not available.");
   DeclareConvertOptions(line, request);
+  DeclareBatchAndScriptOptions(line, batch, script);
 }
 
 int Fail(ExitCode code, const std::string& message) {
@@ -754,8 +825,150 @@ int Convert(ConversionJob job) {
   return kExitOk;
 }
 
+// The photographs a batch names: files as given, and the pictures of a folder in the order of
+// their names (not the results of an earlier batch in that folder).
+std::vector<std::filesystem::path> BatchFiles(const std::vector<std::string>& words) {
+  std::vector<std::filesystem::path> files;
+  for (const std::string& word : words) {
+    std::error_code error;
+    if (!std::filesystem::is_directory(word, error)) {
+      files.emplace_back(word);
+      continue;
+    }
+    std::vector<std::filesystem::path> pictures;
+    for (const auto& entry : std::filesystem::directory_iterator(word, error)) {
+      const std::filesystem::path& path = entry.path();
+      const ImageFormat format = FormatFromExtension(path);
+      const bool result = path.stem().string().ends_with("_Atelion");
+      if (entry.is_regular_file(error) && format != ImageFormat::Unknown && !result) pictures.push_back(path);
+    }
+    if (error) Refuse("cannot list the folder " + word + ": " + error.message(), kExitUnreadableInput);
+    std::sort(pictures.begin(), pictures.end());
+    files.insert(files.end(), pictures.begin(), pictures.end());
+  }
+  return files;
+}
+
+int RunBatchCommand(ConversionJob conversion, const BatchRequest& request) {
+  BatchJob job;
+  job.files = BatchFiles(request.files);
+  if (job.files.empty()) Refuse("batch found no photographs to convert");
+  job.outputFolder = request.outputFolder;
+  if (!job.outputFolder.empty() && !std::filesystem::is_directory(job.outputFolder)) {
+    Refuse("--out-dir " + request.outputFolder + " is not a folder");
+  }
+  job.overwrite = request.overwrite;
+  job.jobs = request.jobs;
+  job.conversion = std::move(conversion);
+
+  StopRequest stop;
+  static StopRequest* activeStop = nullptr;
+  activeStop = &stop;
+  const auto stopOnInterrupt = [](int) {
+    if (activeStop) activeStop->Request();
+  };
+  std::signal(SIGINT, stopOnInterrupt);
+  std::signal(SIGTERM, stopOnInterrupt);
+
+  const bool terminal = isatty(STDERR_FILENO);
+  const int count = static_cast<int>(job.files.size());
+  int finished = 0;
+  BatchObserver observer;
+  observer.progress = [&](int percent) {
+    if (!terminal) return;
+    const int filled = percent / 5;
+    std::fprintf(stderr, "\r[%s%s] %3d%%  %d of %d done", std::string(static_cast<std::size_t>(filled), '#').c_str(),
+                 std::string(static_cast<std::size_t>(20 - filled), '.').c_str(), percent, finished, count);
+    std::fflush(stderr);
+  };
+  observer.fileFinished = [&](int, const BatchFileReport& report) {
+    ++finished;
+    if (terminal) std::fputs("\r\033[K", stderr);
+    switch (report.outcome) {
+      case BatchFileOutcome::Written:
+        std::printf("written  %s\n", report.output.string().c_str());
+        break;
+      case BatchFileOutcome::Skipped:
+        std::printf("skipped  %s (it exists; --overwrite replaces it)\n", report.output.string().c_str());
+        break;
+      case BatchFileOutcome::Failed:
+        std::printf("failed   %s: %s\n", report.input.string().c_str(), report.message.c_str());
+        break;
+      case BatchFileOutcome::Cancelled:
+        break;
+    }
+    std::fflush(stdout);
+  };
+  const BatchSummary summary = RunBatch(job, stop, observer);
+  activeStop = nullptr;
+  if (terminal) std::fputs("\r\033[K", stderr);
+  std::printf("%d written, %d skipped, %d failed%s\n", summary.written, summary.skipped, summary.failed,
+              summary.cancelled ? ", cancelled" : "");
+  if (summary.failed > 0) {
+    std::string names;
+    for (const BatchFileReport& report : summary.files) {
+      if (report.outcome == BatchFileOutcome::Failed) names += (names.empty() ? "" : ", ") + report.input.string();
+    }
+    return Fail(kExitFailed, std::to_string(summary.failed) + " of " + std::to_string(count) +
+                                 " photographs could not be converted: " + names);
+  }
+  if (summary.cancelled) return Fail(kExitCancelled, "cancelled; the results written so far stay");
+  return kExitOk;
+}
+
+// Tells the terminal which script lines were not run.
+class ScriptReport : public ScriptObserver {
+ public:
+  explicit ScriptReport(std::string script) : script_(std::move(script)) {}
+  void LineSkipped(int row, const std::string& reason) override {
+    std::fprintf(stderr, "atelion-cli: %s: script line %d skipped: %s\n", script_.c_str(), row, reason.c_str());
+  }
+
+ private:
+  std::string script_;
+};
+
+int RunScriptCommand(const ScriptRequest& request) {
+  const FileContents file = ReadUserFile(request.script, std::uintmax_t{64} << 20, "script file");
+  if (!file) return Fail(kExitUnreadableInput, request.script + ": " + file.reason);
+  const ScriptReadResult read =
+      ReadScriptText(std::string_view(reinterpret_cast<const char*>(file.bytes.data()), file.bytes.size()));
+  for (const std::string& problem : read.problems) {
+    std::fprintf(stderr, "atelion-cli: %s: %s\n", request.script.c_str(), problem.c_str());
+  }
+  if (!read.readable) return Fail(kExitUnreadableInput, request.script + " is not a script file");
+  if (!read.complete) return Fail(kExitUnreadableInput, request.script + " is cut short; nothing was run");
+  const ImageFormat format = FormatFromExtension(request.output);
+  if (format != ImageFormat::Jpeg && format != ImageFormat::Png && format != ImageFormat::Bmp) {
+    Refuse("the output must end in .jpg, .jpeg, .png or .bmp: " + request.output);
+  }
+  LoadedImage loaded = LoadImageFile(request.input);
+  if (!loaded.status) return Fail(kExitUnreadableInput, loaded.status.message());
+
+  RunContext context;
+  context.Rng.RandomSeed = request.seed.value_or(ClockSeed());
+  TerminalProgress progress(stderr);
+  if (isatty(STDERR_FILENO)) context.Progress = &progress;
+  activeContext = &context;
+  std::signal(SIGINT, StopOnInterrupt);
+  std::signal(SIGTERM, StopOnInterrupt);
+  ScriptPictures pictures{loaded.picture, loaded.picture};
+  StopRequest stop;
+  ScriptReport report(request.script);
+  const ScriptOutcome outcome = RunScript(read.grid, pictures, ScriptSettings{}, context, stop, &report);
+  activeContext = nullptr;
+  if (outcome == ScriptOutcome::Stopped || context.AbortRequested) {
+    return Fail(context.LackedMemory ? kExitFailed : kExitCancelled, "the script was stopped; nothing was written");
+  }
+  if (const Status saved = SaveImageFile(pictures.result, request.output, format, loaded.dpi); !saved) {
+    return Fail(kExitWriteFailed, saved.message());
+  }
+  return kExitOk;
+}
+
 // Reads the command line and runs the command it names.
-int Run(CommandLine& line, ConvertRequest& request, int argc, char** argv) {
+int Run(CommandLine& line, ConvertRequest& request, BatchRequest& batch, ScriptRequest& script, int argc,
+        char** argv) {
   try {
     line.program.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {
@@ -799,6 +1012,18 @@ int Run(CommandLine& line, ConvertRequest& request, int argc, char** argv) {
     }
     return Convert(PrepareJob(std::move(request)));
   }
+  if (line.batch->parsed()) {
+    if (batch.files.empty()) Refuse("batch needs photographs or a folder\n" + line.ProgramHelp());
+    return RunBatchCommand(PrepareJob(std::move(request)), batch);
+  }
+  if (line.script->parsed()) {
+    const std::vector<std::string> extra = line.script->remaining();
+    const auto isFile = [](const std::string& word) { return word != kEndOfOptions; };
+    if (std::any_of(extra.begin(), extra.end(), isFile) || script.output.empty()) {
+      Refuse("script needs a script file, an input and an output file\n" + line.ProgramHelp());
+    }
+    return RunScriptCommand(script);
+  }
   Refuse("no command\n" + line.ProgramHelp());
 }
 
@@ -811,9 +1036,11 @@ int main(int argc, char** argv) {
     // Names follow the user's locale unless --language says otherwise; English when its table is missing.
     ShowLanguage(std::string(DefaultLanguageFromLocale(UserMessagesLocale())));
     ConvertRequest request;
+    BatchRequest batch;
+    ScriptRequest script;
     CommandLine line;
-    DeclareCommandLine(line, request);
-    return Run(line, request, argc, argv);
+    DeclareCommandLine(line, request, batch, script);
+    return Run(line, request, batch, script, argc, argv);
   } catch (const CommandLineError& error) {
     return Fail(error.code, error.message);
   } catch (...) {

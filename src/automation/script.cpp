@@ -373,6 +373,7 @@ ScriptReadResult ReadScriptText(std::string_view text) {
       read.grid.SetCell(column, row, std::string(*line));
     }
   }
+  read.complete = true;
   return read;
 }
 

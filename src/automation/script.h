@@ -26,8 +26,8 @@ class ScriptGrid {
   static constexpr int kStartRows = 50;
   static constexpr int kCodeColumn = 6;
   /// Limits of a grid read from a file: a count beyond them is not a script.
-  static constexpr int kMaxColumns = 64;
-  static constexpr int kMaxRows = 100000;
+  static constexpr int kMaxColumns = 16;
+  static constexpr int kMaxRows = 10000;
 
   ScriptGrid(int columns = kColumns, int rows = kStartRows);
 
@@ -85,6 +85,8 @@ struct ScriptReadResult {
   /// False when the text is not a script at all (its counts are missing or absurd): the grid is
   /// then empty. A script cut short is still read, as far as it goes.
   bool readable = false;
+  /// Every cell the counts announce was there.
+  bool complete = false;
   /// What is wrong, each naming its line of the file ("line 12: ..."); the lines concerned are
   /// kept as they were read and the interpreter skips them.
   std::vector<std::string> problems;

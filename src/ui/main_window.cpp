@@ -868,7 +868,7 @@ void MainWindow::ShowRunState(bool running) {
   }
   for (QAction* action : {openAction_, saveAction_, swapAction_, parametersAction_, rotateRightAction_,
                           rotateLeftAction_, cropAction_, invertAction_, autoContrastAction_, copyAction_, pasteAction_,
-                          wallpaperAction_, printAction_}) {
+                          wallpaperAction_, printAction_, aboutAction_, helpAction_}) {
     action->setEnabled(!running);
   }
   cancelAction_->setEnabled(running);

@@ -29,6 +29,7 @@ TEST(ScriptText, TheDefaultScriptIsWrittenColumnByColumnAndReadBackTheSame) {
 
   const ScriptReadResult read = ReadScriptText(text);
   EXPECT_TRUE(read.readable);
+  EXPECT_TRUE(read.complete);
   EXPECT_TRUE(read.problems.empty());
   EXPECT_EQ(read.grid, grid);
   EXPECT_EQ(ReadScriptText("7\n50\n" + text.substr(7)).grid, grid) << "plain line feeds read the same";
@@ -43,7 +44,7 @@ TEST(ScriptText, MalformedFilesSayWhichLineIsWrong) {
   } cases[] = {
       {"not a script", "hello\r\n", false, "line 1: the number of columns"},
       {"no rows", "7\r\n", false, "line 2: the number of rows"},
-      {"absurd rows", "7\r\n999999999\r\n", false, "line 2: the number of rows"},
+      {"absurd rows", "7\r\n10001\r\n", false, "line 2: the number of rows"},
       {"cut short", "2\r\n2\r\nAction\r\n", true, "line 4: the file ends"},
       {"a code that is not a number", "7\r\n2\r\n" + std::string(12, '\n') + "\r\nabc\r\n", true, "line 16: \"abc\""},
   };
@@ -55,6 +56,7 @@ TEST(ScriptText, MalformedFilesSayWhichLineIsWrong) {
     EXPECT_EQ(read.problems.front().rfind(c.problem, 0), 0u) << read.problems.front();
   }
   const ScriptReadResult cut = ReadScriptText("2\r\n2\r\nAction\r\n");
+  EXPECT_FALSE(cut.complete);
   EXPECT_EQ(cut.grid.Cell(0, 0), "Action") << "what was read is kept";
 }
 
