@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <QPixmap>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -11,10 +12,12 @@
 #include "core/resources.h"
 #include "document/conversion.h"
 #include "document/silent_conversion.h"
+#include "ui/batch_window.h"
 #include "ui/live_preview.h"
 #include "ui/main_window.h"
 #include "ui/parameters_window.h"
 #include "ui/print_window.h"
+#include "ui/script_window.h"
 #include "ui/session.h"
 
 namespace {
@@ -27,19 +30,40 @@ bool WritePicture(QWidget& widget, const QString& path) {
   return written;
 }
 
+// Where the pictures of "--screenshot" and its companions go; empty for those not asked for.
+struct ScreenshotPaths {
+  QString window;
+  QString parameters;
+  QString print;
+  QString batch;
+  QString script;
+};
+
 // "--screenshot FILE": draws the start picture with the chosen style, writes a picture of the
 // window once the drawing is shown (and one of the drawing-parameters window with its preview
-// when "--parameters-screenshot FILE" asks for it, and one of the print window with the drawing on
-// its page for "--print-screenshot FILE"), and quits.
-void ScheduleScreenshot(atelion::MainWindow& window, const QString& path, const QString& parametersPath,
-                        const QString& printPath) {
-  auto grab = [&window, path, parametersPath, printPath] {
-    bool written = WritePicture(window, path);
-    if (!parametersPath.isEmpty()) written = WritePicture(*window.Parameters(), parametersPath) && written;
-    if (!printPath.isEmpty()) {
+// for "--parameters-screenshot FILE", of the print window with the drawing on its page for
+// "--print-screenshot FILE", of the batch window listing the sample for "--batch-screenshot FILE"
+// and of the script window with the default script for "--script-screenshot FILE"), and quits.
+void ScheduleScreenshot(atelion::MainWindow& window, const ScreenshotPaths& paths) {
+  auto grab = [&window, paths] {
+    bool written = WritePicture(window, paths.window);
+    if (!paths.parameters.isEmpty()) written = WritePicture(*window.Parameters(), paths.parameters) && written;
+    if (!paths.print.isEmpty()) {
       window.ShowPrintWindow();
       QApplication::processEvents();
-      written = WritePicture(*window.PrintPreview(), printPath) && written;
+      written = WritePicture(*window.PrintPreview(), paths.print) && written;
+    }
+    if (!paths.batch.isEmpty()) {
+      window.ShowBatchWindow();
+      const std::filesystem::path sample = atelion::FindResource(atelion::kSamplePhotoPath);
+      window.Batch()->AddFiles({QString::fromStdString(sample.string())});
+      QApplication::processEvents();
+      written = WritePicture(*window.Batch(), paths.batch) && written;
+    }
+    if (!paths.script.isEmpty()) {
+      window.ShowScriptWindow();
+      QApplication::processEvents();
+      written = WritePicture(*window.Script(), paths.script) && written;
     }
     QApplication::exit(written ? 0 : 1);
   };
@@ -92,31 +116,30 @@ int RunProgram(int argc, char** argv) {
   atelion::ApplyDarkTheme();
   atelion::MainWindow window;
 
-  // "--screenshot FILE", "--parameters-screenshot FILE" and "--print-screenshot FILE" may stand anywhere; the first other
-  // argument is the one the start-up opens.
-  QString screenshotPath;
-  QString parametersScreenshotPath;
-  QString printScreenshotPath;
+  // "--screenshot FILE" and its companions ("--parameters-screenshot FILE", …) may stand anywhere;
+  // the first other argument is the one the start-up opens.
+  ScreenshotPaths screenshots;
+  const std::pair<const char*, QString*> screenshotOptions[] = {
+      {"--screenshot", &screenshots.window},         {"--parameters-screenshot", &screenshots.parameters},
+      {"--print-screenshot", &screenshots.print},    {"--batch-screenshot", &screenshots.batch},
+      {"--script-screenshot", &screenshots.script},
+  };
   atelion::SessionOptions options;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
-    if (arguments[i] == "--screenshot" && i + 1 < arguments.size()) {
-      screenshotPath = QString::fromStdString(arguments[++i]);
-    } else if (arguments[i] == "--parameters-screenshot" && i + 1 < arguments.size()) {
-      parametersScreenshotPath = QString::fromStdString(arguments[++i]);
-    } else if (arguments[i] == "--print-screenshot" && i + 1 < arguments.size()) {
-      printScreenshotPath = QString::fromStdString(arguments[++i]);
+    const auto option = std::find_if(std::begin(screenshotOptions), std::end(screenshotOptions),
+                                     [&](const auto& entry) { return arguments[i] == entry.first; });
+    if (option != std::end(screenshotOptions) && i + 1 < arguments.size()) {
+      *option->second = QString::fromStdString(arguments[++i]);
     } else if (options.argument.isEmpty()) {
       options.argument = QString::fromStdString(arguments[i]);
     }
   }
   // A picture of the window must not show a question about a newer version.
-  options.automaticUpdateCheck = screenshotPath.isEmpty();
+  options.automaticUpdateCheck = screenshots.window.isEmpty();
   atelion::Session session(window, options);
-  if (!screenshotPath.isEmpty()) {
+  if (!screenshots.window.isEmpty()) {
     QObject::connect(&session, &atelion::Session::started, &window,
-                     [&window, screenshotPath, parametersScreenshotPath, printScreenshotPath] {
-                       ScheduleScreenshot(window, screenshotPath, parametersScreenshotPath, printScreenshotPath);
-                     });
+                     [&window, screenshots] { ScheduleScreenshot(window, screenshots); });
   }
   return application.exec();
 }

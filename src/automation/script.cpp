@@ -117,11 +117,13 @@ class ScriptRun {
       return ScriptOutcome::Stopped;
     }
     context_.StopPercentage = stopPercentage_;
+    if (observer_ && stopPercentage_ != 100) observer_->StopPercentageChanged(stopPercentage_);
     const bool cancelWithoutAsking = context_.CancelWithoutAsking;
     context_.CancelWithoutAsking = true;  // the stop marker of a script stops without a question
     const RunOutcome outcome = RunEffect(run, style, finishing, context_);
     context_.CancelWithoutAsking = cancelWithoutAsking;
     context_.StopPercentage = 100;
+    if (observer_ && stopPercentage_ != 100) observer_->StopPercentageChanged(100);
     pictures_.source = std::move(run.source);
     pictures_.result = std::move(run.result);
     stopPercentage_ = 100;

@@ -107,6 +107,9 @@ class ScriptObserver {
   /// The style `effectId` is selected (the window shows it in its list); codes of 100 and more
   /// without an action select "Vintage photo" and run nothing.
   virtual void StyleSelected(int effectId) { (void)effectId; }
+  /// The stop percentage of the next style (100 once it has run): a shell moves its marker. Called
+  /// on the thread that runs the script, before the style starts.
+  virtual void StopPercentageChanged(int percent) { (void)percent; }
   /// A picture changed and becomes a history step of that kind, named as the history names it.
   virtual void HistoryStep(HistoryKind kind, const Bitmap24& picture, const std::string& name) {
     (void)kind, (void)picture, (void)name;

@@ -34,6 +34,7 @@
 #include "i18n/languages.h"
 #include "document/source_edits.h"
 #include "document/update_check.h"
+#include "ui/batch_window.h"
 #include "ui/full_screen_view.h"
 #include "ui/icons.h"
 #include "ui/interface_texts.h"
@@ -42,6 +43,7 @@
 #include "ui/parameters_window.h"
 #include "ui/picture_panel.h"
 #include "ui/print_window.h"
+#include "ui/script_window.h"
 #include "ui/status_panel.h"
 #include "ui/wallpaper.h"
 
@@ -82,6 +84,8 @@ constexpr int kStopQuestionLine = 168;
 constexpr int kSwapLine = 217;
 // How often "Draw!" looks again whether the preview has finished giving way.
 constexpr int kDrawRetryMs = 20;
+constexpr int kBatchLine = 19;
+constexpr int kScriptLine = 208;
 constexpr int kHelpMenuLine = 22;
 constexpr int kAboutLine = 23;
 constexpr int kOnlineHelpLine = 24;
@@ -241,6 +245,7 @@ MainWindow::MainWindow(QWidget* parent)
 
 MainWindow::~MainWindow() {
   closing_ = true;
+  if (workStop_) workStop_();
   context_.AbortRequested = true;
   // The worker may be waiting on a queued call into this thread: keep serving events until it ends.
   while (!workerDone_) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
@@ -286,6 +291,8 @@ void MainWindow::BuildActions() {
   wallpaperAction_ = MakeAction(kWallpaperLine, QKeySequence(Qt::CTRL | Qt::Key_W), &MainWindow::SetAsWallpaper);
   printAction_ = MakeAction(kPrintLine, QKeySequence(Qt::CTRL | Qt::Key_P), &MainWindow::ShowPrintWindow);
   printAction_->setIcon(DrawToolIcon(ToolIcon::Print));
+  batchAction_ = MakeAction(kBatchLine, QKeySequence(Qt::CTRL | Qt::Key_B), &MainWindow::ShowBatchWindow);
+  scriptAction_ = MakeAction(kScriptLine, QKeySequence(), &MainWindow::ShowScriptWindow);
   aboutAction_ = MakeAction(kAboutLine, QKeySequence(), &MainWindow::ShowAbout);
   aboutAction_->setIcon(DrawToolIcon(ToolIcon::About));
   helpAction_ = MakeAction(kOnlineHelpLine, QKeySequence(Qt::Key_F1), &MainWindow::ShowOnlineHelp);
@@ -321,6 +328,9 @@ void MainWindow::BuildMenus() {
   fileMenu_->addAction(saveAction_);
   fileMenu_->addAction(printAction_);
   fileMenu_->addAction(wallpaperAction_);
+  fileMenu_->addSeparator();
+  fileMenu_->addAction(batchAction_);
+  fileMenu_->addAction(scriptAction_);
   fileMenu_->addSeparator();
   BuildLanguageMenu();
   fileMenu_->addSeparator();
@@ -721,6 +731,92 @@ void MainWindow::FinishRun(RunOutcome outcome, RunPictures pictures, QString sty
   emit runFinished(outcome);
 }
 
+std::optional<ConversionJob> MainWindow::CurrentConversion() {
+  ConversionJob job;
+  job.style = parameters_->CurrentStyleSettings();
+  job.effectId = job.style.effectId;
+  job.finishing = parameters_->CurrentFinishingSettings();
+  if (const Status texture = PrepareTexture(job.finishing); !texture) {
+    ShowError(QString::fromStdString(texture.message()));
+    return std::nullopt;
+  }
+  return job;
+}
+
+ScriptSettings MainWindow::CurrentScriptSettings() {
+  ScriptSettings settings;
+  settings.style = parameters_->CurrentStyleSettings();
+  settings.finishing = parameters_->CurrentFinishingSettings();
+  if (const Status texture = PrepareTexture(settings.finishing); !texture) {
+    settings.finishing.texture.enabled = false;
+    ShowError(QString::fromStdString(texture.message()));
+  }
+  settings.storedSliders = [tables = parameters_->Parameters()](int effectId) { return tables.Current(effectId); };
+  return settings;
+}
+
+bool MainWindow::StartWork(std::function<void(RunContext&)> work, std::function<void()> done,
+                           std::function<void()> stop) {
+  if (running_) return false;
+  parameters_->Preview()->Abort();
+  JoinWorker();
+  context_.ResetWhenIdle();
+  context_.StopPercentage = 100;
+  progressSink_->SetStopPercentage(100);
+  statusPanel_->SetStopPercentage(100);
+  running_ = true;
+  workerDone_ = false;
+  workStop_ = std::move(stop);
+  ShowRunState(true);
+  statusPanel_->StartRun();
+  worker_ = std::thread([this, work = std::move(work), done = std::move(done)]() mutable {
+    work(context_);
+    QMetaObject::invokeMethod(this, [this, done = std::move(done)] { FinishWork(done); }, Qt::QueuedConnection);
+    workerDone_ = true;
+  });
+  return true;
+}
+
+void MainWindow::FinishWork(const std::function<void()>& done) {
+  if (closing_) return;
+  JoinWorker();
+  running_ = false;
+  workStop_ = nullptr;
+  ShowRunState(false);
+  statusPanel_->FinishRun();
+  context_.ResetWhenIdle();
+  if (done) done();
+}
+
+void MainWindow::ShowWorkProgress(int percent, const QString& text) {
+  if (!running_) return;
+  statusPanel_->ShowProgress(percent, ProgressBarColour(percent));
+  statusPanel_->SetStyleText(text);
+}
+
+void MainWindow::StopWork() {
+  if (!running_ || !workStop_) return;
+  workStop_();
+  context_.AbortRequested = true;
+}
+
+void MainWindow::RecordScriptStep(HistoryKind kind, Bitmap24 picture, const std::string& name) {
+  if (kind == HistoryKind::Source) {
+    document_.SourcePicture = std::move(picture);
+  } else {
+    document_.ResultPicture = std::move(picture);
+    document_.ResultUnnamed = false;
+    document_.ResultStyleName = name;
+  }
+  document_.RecordPictureSizes();
+  if (const Status saved = document_.SaveToHistory(kind, name); !saved) ShowError(QString::fromStdString(saved.message()));
+}
+
+void MainWindow::SetStopMarker(int percent) {
+  progressSink_->SetStopPercentage(percent);
+  QMetaObject::invokeMethod(this, [this, percent] { statusPanel_->SetStopPercentage(percent); }, Qt::QueuedConnection);
+}
+
 void MainWindow::OpenNamedPictures(const QString& source, const QString& result) {
   if (running_ || !OpenPicture(result) || !OpenPicture(source)) return;
   Undo();
@@ -733,6 +829,7 @@ void MainWindow::ShowRunPicture(QImage picture) {
 void MainWindow::RequestCancel() {
   if (!running_) return;
   if (AskToStop()) {
+    if (workStop_) workStop_();
     context_.AbortRequested = true;
     RevealParameters();
   } else {
@@ -868,7 +965,7 @@ void MainWindow::ShowRunState(bool running) {
   }
   for (QAction* action : {openAction_, saveAction_, swapAction_, parametersAction_, rotateRightAction_,
                           rotateLeftAction_, cropAction_, invertAction_, autoContrastAction_, copyAction_, pasteAction_,
-                          wallpaperAction_, printAction_, aboutAction_, helpAction_}) {
+                          wallpaperAction_, printAction_, aboutAction_, helpAction_, batchAction_, scriptAction_}) {
     action->setEnabled(!running);
   }
   cancelAction_->setEnabled(running);
@@ -1075,6 +1172,22 @@ void MainWindow::SetAsWallpaper() {
   if (running_ || cropMode_) return;
   const QString problem = SetDesktopWallpaper(document_.ResultPicture);
   if (!problem.isEmpty()) ShowError(problem);
+}
+
+void MainWindow::ShowBatchWindow() {
+  if (running_) return;
+  if (!batchWindow_) batchWindow_ = new BatchWindow(*this, this);
+  batchWindow_->show();
+  batchWindow_->raise();
+  batchWindow_->activateWindow();
+}
+
+void MainWindow::ShowScriptWindow() {
+  if (running_) return;
+  if (!scriptWindow_) scriptWindow_ = new ScriptWindow(*this, this);
+  scriptWindow_->show();
+  scriptWindow_->raise();
+  scriptWindow_->activateWindow();
 }
 
 void MainWindow::ShowAbout() {

@@ -13,7 +13,9 @@
 #include <memory>
 #include <thread>
 
+#include "automation/script.h"
 #include "core/run_context.h"
+#include "document/conversion.h"
 #include "document/document.h"
 #include "document/settings_file.h"
 #include "effects/run_pipeline.h"
@@ -35,6 +37,8 @@ class ParametersWindow;
 class PicturePanel;
 class StatusPanel;
 class WindowProgressSink;
+class BatchWindow;
+class ScriptWindow;
 
 class MainWindow : public QMainWindow {
   Q_OBJECT
@@ -111,12 +115,40 @@ class MainWindow : public QMainWindow {
   /// The print window for the drawing (Ctrl+P).
   void ShowPrintWindow();
   PrintWindow* PrintPreview() const { return printWindow_; }
+  /// "Batch processing..." and "Script": their windows, made when first asked for.
+  void ShowBatchWindow();
+  void ShowScriptWindow();
+  BatchWindow* Batch() const { return batchWindow_; }
+  ScriptWindow* Script() const { return scriptWindow_; }
   /// What Atelion is and what it is built with; the online help after asking (F1).
   void ShowAbout();
   void ShowOnlineHelp();
   /// The full-screen view of the photograph or of the drawing (a double-click on its panel).
   void ShowFullScreen(bool source);
   FullScreenView* FullScreen() const { return fullScreen_; }
+
+  /// The style, its sliders and the finishing options the drawing-parameters window shows, as a
+  /// conversion for other pictures (the batch window's); none, after telling the user, when the
+  /// chosen texture cannot be read.
+  std::optional<ConversionJob> CurrentConversion();
+  /// The style settings and finishing options of the drawing-parameters window, and the slider
+  /// values it keeps for each style (what a script starts a style line from).
+  ScriptSettings CurrentScriptSettings();
+  /// Runs `work` on the worker thread as a run of the window (a batch, a script): the commands
+  /// rest as during "Draw!", and Esc asks "Do you really wish to stop the process?" and then calls
+  /// `stop` and sets the abort flag. `done` follows on the window's thread when the work has
+  /// ended. False when a run is under way.
+  bool StartWork(std::function<void(RunContext&)> work, std::function<void()> done, std::function<void()> stop);
+  /// The status line during such work: the progress bar at `percent` and `text` beside it.
+  void ShowWorkProgress(int percent, const QString& text);
+  /// Stops the work under way without asking (the Cancel button of its window).
+  void StopWork();
+  /// A history step made by a script: the picture becomes the source or the result, with its name.
+  void RecordScriptStep(HistoryKind kind, Bitmap24 picture, const std::string& name);
+  /// Shows the document's pictures again after a script.
+  void ShowScriptPictures() { RefreshView(true); }
+  /// Moves the stop-percentage marker (a script's "Stop next effect after X%"); any thread.
+  void SetStopMarker(int percent);
 
   /// Shows every open window in the language `identifier` at once (the Language menu's entry is
   /// checked, Arabic turns the window right to left) and keeps it for the settings file. Pictures,
@@ -170,6 +202,7 @@ class MainWindow : public QMainWindow {
   /// Shows the drawing-parameters window, also during a run (after a confirmed cancel).
   void RevealParameters();
   void FinishRun(RunOutcome outcome, RunPictures pictures, QString styleName);
+  void FinishWork(const std::function<void()>& done);
   void ShowRunPicture(QImage picture);
   void ShowRunState(bool running);
   /// "Load parameters" with Ctrl held named the pictures of a saved drawing: the result file is
@@ -203,6 +236,7 @@ class MainWindow : public QMainWindow {
   bool running_ = false;
   bool drawPending_ = false;  ///< "Draw!" waits for the preview to give way
   std::function<bool(const QString&)> cancelQuestion_;
+  std::function<void()> workStop_;  ///< stops the batch or script under way
   std::function<bool(const QString&)> cropQuestion_;
 
   bool cropMode_ = false;
@@ -216,6 +250,8 @@ class MainWindow : public QMainWindow {
   FullScreenView* fullScreen_ = nullptr;
   bool fullScreenShown_ = false;  ///< until 300 ms after the view closed, presses on the panels are ignored
   PrintWindow* printWindow_ = nullptr;
+  BatchWindow* batchWindow_ = nullptr;
+  ScriptWindow* scriptWindow_ = nullptr;
 
   int zoom_ = kStartZoom;
   int zoomBeforeRun_ = kStartZoom;
@@ -257,6 +293,8 @@ class MainWindow : public QMainWindow {
   QAction* wallpaperAction_ = nullptr;
   QAction* printAction_ = nullptr;
   QAction* aboutAction_ = nullptr;
+  QAction* batchAction_ = nullptr;
+  QAction* scriptAction_ = nullptr;
   QAction* helpAction_ = nullptr;
   // The run menu that replaces the normal menus while a style runs.
   QAction* runCancelAction_ = nullptr;
