@@ -5,6 +5,7 @@
 #include "styles/catalogue_table.h"
 #include "styles/painting/painting_7.h"
 #include "styles/painting/painting_8.h"
+#include "styles/sketch/pen_and_ink_sketch_2.h"
 #include "styles/sketch/pencil_sketch_1.h"
 #include "styles/stylized/emergence.h"
 #include "styles/stylized/no_filter.h"
@@ -38,7 +39,7 @@ constexpr std::array<StyleEntry, kEffectCount> kStyleList = {{
   NotYetBuilt(18, ProcessColourInk),               // 18 Cartoon 2
   NotYetBuilt(19, ProcessSepia),                   // 19 Vintage photo
   kExpressivePaintingStyle,                        // 20 Painting 8 (expressive brushstrokes)
-  NotYetBuilt(21, ProcessPenAndInkSketch2),        // 21 Pen & Ink sketch 2
+  kPenAndInkSketch2Style,                          // 21 Pen & Ink sketch 2
   kEmergenceStyle,                                 // 22 Emergence
   NotYetBuilt(23, ProcessNewPencilSketch),         // 23 Pencil sketch 4
   NotYetBuilt(24, ProcessPencilSketch5),           // 24 Pencil sketch 5
