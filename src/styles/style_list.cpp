@@ -6,6 +6,7 @@
 #include "styles/painting/painting_7.h"
 #include "styles/painting/painting_8.h"
 #include "styles/sketch/pencil_sketch_1.h"
+#include "styles/stylized/coloured_tiles.h"
 #include "styles/stylized/emergence.h"
 #include "styles/stylized/no_filter.h"
 #include "styles/stylized/vivify.h"
@@ -27,8 +28,8 @@ constexpr std::array<StyleEntry, kEffectCount> kStyleList = {{
   NotYetBuilt(7, ProcessPainting4),                //  7 Painting 4 (brushstrokes)
   NotYetBuilt(8, ProcessRegionGrowing),            //  8 Painting 5 (watercolor)
   NotYetBuilt(9, ProcessRegionGrowing),            //  9 Painting 6
-  NotYetBuilt(10, ProcessColouredSquares),         // 10 Pixelation
-  NotYetBuilt(11, ProcessColouredCircles),         // 11 Colored dots
+  kPixelationStyle,                                // 10 Pixelation
+  kColouredDotsStyle,                              // 11 Colored dots
   kVivifyStyle,                                    // 12 Vivify photo
   NotYetBuilt(13, ProcessAlphaBlend),              // 13 Merge source and result images
   kNoFilterStyle,                                  // 14 Frame, texture and text only
