@@ -8,6 +8,7 @@
 #include "styles/sketch/pencil_sketch_1.h"
 #include "styles/stylized/coloured_tiles.h"
 #include "styles/stylized/emergence.h"
+#include "styles/stylized/emergence_2.h"
 #include "styles/stylized/no_filter.h"
 #include "styles/stylized/vivify.h"
 
@@ -43,7 +44,7 @@ constexpr std::array<StyleEntry, kEffectCount> kStyleList = {{
   kEmergenceStyle,                                 // 22 Emergence
   NotYetBuilt(23, ProcessNewPencilSketch),         // 23 Pencil sketch 4
   NotYetBuilt(24, ProcessPencilSketch5),           // 24 Pencil sketch 5
-  NotYetBuilt(25, ProcessShadedTriangles),         // 25 Emergence 2
+  kEmergence2Style,                                // 25 Emergence 2
   NotYetBuilt(26, ProcessHalfToneLines),           // 26 Linear halftoning
   NotYetBuilt(27, ProcessPainting9),               // 27 Painting 9
   NotYetBuilt(28, ProcessPainting10),              // 28 Painting 10
