@@ -7,7 +7,9 @@
 #include "styles/painting/painting_8.h"
 #include "styles/sketch/pen_and_ink_sketch_2.h"
 #include "styles/sketch/pencil_sketch_1.h"
+#include "styles/stylized/coloured_tiles.h"
 #include "styles/stylized/emergence.h"
+#include "styles/stylized/emergence_2.h"
 #include "styles/stylized/no_filter.h"
 #include "styles/stylized/vivify.h"
 
@@ -28,8 +30,8 @@ constexpr std::array<StyleEntry, kEffectCount> kStyleList = {{
   NotYetBuilt(7, ProcessPainting4),                //  7 Painting 4 (brushstrokes)
   NotYetBuilt(8, ProcessRegionGrowing),            //  8 Painting 5 (watercolor)
   NotYetBuilt(9, ProcessRegionGrowing),            //  9 Painting 6
-  NotYetBuilt(10, ProcessColouredSquares),         // 10 Pixelation
-  NotYetBuilt(11, ProcessColouredCircles),         // 11 Colored dots
+  kPixelationStyle,                                // 10 Pixelation
+  kColouredDotsStyle,                              // 11 Colored dots
   kVivifyStyle,                                    // 12 Vivify photo
   NotYetBuilt(13, ProcessAlphaBlend),              // 13 Merge source and result images
   kNoFilterStyle,                                  // 14 Frame, texture and text only
@@ -43,7 +45,7 @@ constexpr std::array<StyleEntry, kEffectCount> kStyleList = {{
   kEmergenceStyle,                                 // 22 Emergence
   NotYetBuilt(23, ProcessNewPencilSketch),         // 23 Pencil sketch 4
   NotYetBuilt(24, ProcessPencilSketch5),           // 24 Pencil sketch 5
-  NotYetBuilt(25, ProcessShadedTriangles),         // 25 Emergence 2
+  kEmergence2Style,                                // 25 Emergence 2
   NotYetBuilt(26, ProcessHalfToneLines),           // 26 Linear halftoning
   NotYetBuilt(27, ProcessPainting9),               // 27 Painting 9
   NotYetBuilt(28, ProcessPainting10),              // 28 Painting 10

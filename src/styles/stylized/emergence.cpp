@@ -49,31 +49,6 @@ int ChannelDifference(const std::uint8_t* a, const std::uint8_t* b) {
   return sum;
 }
 
-// Per inner pixel, the mean over the channels of its distance to the floor mean of its eight
-// neighbours; the border is 0. One byte per pixel, row after row.
-std::vector<std::uint8_t> DetailMap(const Bitmap24& picture) {
-  const int width = picture.Width();
-  const int height = picture.Height();
-  std::vector<std::uint8_t> detail(static_cast<std::size_t>(width) * height, 0);
-  for (int y = 1; y <= height - 2; ++y) {
-    const std::uint8_t* above = picture.Row(y - 1);
-    const std::uint8_t* row = picture.Row(y);
-    const std::uint8_t* below = picture.Row(y + 1);
-    std::uint8_t* out = detail.data() + static_cast<std::size_t>(y) * width;
-    for (int x = 1; x <= width - 2; ++x) {
-      int sum = 0;
-      for (int c = 0; c < 3; ++c) {
-        const int left = 3 * (x - 1) + c, centre = 3 * x + c, right = 3 * (x + 1) + c;
-        const int neighbours = above[left] + above[centre] + above[right] + row[left] + row[right] +
-                               below[left] + below[centre] + below[right];
-        sum += std::abs(row[centre] - neighbours / 8);
-      }
-      out[x] = static_cast<std::uint8_t>(sum / 3);
-    }
-  }
-  return detail;
-}
-
 // The state of one run: the adjusted source, the canvas, the detail map and the counters.
 class PolygonRun {
  public:
@@ -264,6 +239,29 @@ void PolygonRun::ShowEmergingPicture(int s) {
 
 }  // namespace
 
+std::vector<std::uint8_t> EmergenceDetailMap(const Bitmap24& picture) {
+  const int width = picture.Width();
+  const int height = picture.Height();
+  std::vector<std::uint8_t> detail(static_cast<std::size_t>(width) * height, 0);
+  for (int y = 1; y <= height - 2; ++y) {
+    const std::uint8_t* above = picture.Row(y - 1);
+    const std::uint8_t* row = picture.Row(y);
+    const std::uint8_t* below = picture.Row(y + 1);
+    std::uint8_t* out = detail.data() + static_cast<std::size_t>(y) * width;
+    for (int x = 1; x <= width - 2; ++x) {
+      int sum = 0;
+      for (int c = 0; c < 3; ++c) {
+        const int left = 3 * (x - 1) + c, centre = 3 * x + c, right = 3 * (x + 1) + c;
+        const int neighbours = above[left] + above[centre] + above[right] + row[left] + row[right] +
+                               below[left] + below[centre] + below[right];
+        sum += std::abs(row[centre] - neighbours / 8);
+      }
+      out[x] = static_cast<std::uint8_t>(sum / 3);
+    }
+  }
+  return detail;
+}
+
 EmergenceParameters EmergenceParametersFrom(const StyleSettings& settings) {
   auto slider = [&](int slot) { return ClampToSlider(kEmergenceEffectId, slot, settings.sliders[slot]); };
   EmergenceParameters p{slider(kSlotTrackBar1), slider(kSlotTrackBar2), slider(kSlotTrackBar5),
@@ -283,7 +281,7 @@ RandomPolygonsEnd RandomPolygons(const Bitmap24& source, Bitmap24& destination, 
   context.Rng.RandomSeed = kStyleSeed;
   if (source.Empty()) return RandomPolygonsEnd::Completed;
 
-  std::vector<std::uint8_t> detail = DetailMap(source);
+  std::vector<std::uint8_t> detail = EmergenceDetailMap(source);
   Bitmap24 adjusted = source;
   LocalContrastOverRepeatedEdges(adjusted, 2 * parameters.contrast, settings.sourceMean, &context);
   AdjustBrightness(adjusted, parameters.contrast / 8);

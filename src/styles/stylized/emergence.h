@@ -1,6 +1,9 @@
 // Emergence: the photograph rebuilt from flat-coloured random quadrilaterals on a black canvas.
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
 #include "core/bitmap24.h"
 #include "core/run_context.h"
 #include "styles/catalogue_table.h"
@@ -25,6 +28,11 @@ struct EmergenceParameters {
 /// Reads the parameters: sliders limited to their ranges, a maximum radius below the minimum
 /// raised to it.
 EmergenceParameters EmergenceParametersFrom(const StyleSettings& settings);
+
+/// The detail map of the two Emergence styles: per inner pixel, the mean over the channels of its
+/// distance to the floor mean of its eight neighbours; the border is 0. One byte per pixel, row
+/// after row.
+std::vector<std::uint8_t> EmergenceDetailMap(const Bitmap24& picture);
 
 /// How a run of RandomPolygons ended.
 enum class RandomPolygonsEnd {
