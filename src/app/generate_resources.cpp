@@ -20,6 +20,7 @@
 #include "finishing/frame_pictures.h"
 #include "finishing/paper_tiles.h"
 #include "styles/painting/brush_sheet.h"
+#include "styles/painting/paper_tables.h"
 #include "styles/sketch/pencil_sketch_1.h"
 #include "styles/sketch/hatching_picture.h"
 
@@ -60,6 +61,8 @@ const GeneratedPicture kPictures[] = {
      [] { return atelion::TransparentFrameColour(atelion::TransparentFrameShape::Square); }},
     {atelion::kTransparentFrames[2].mattePath,
      [] { return atelion::TransparentFrameMatte(atelion::TransparentFrameShape::Square); }},
+    {atelion::kWatercolourPaperPath, atelion::GenerateWatercolourPaper},
+    {atelion::kImpastoPaperPath, atelion::GenerateImpastoPaper},
 };
 
 // The application icon: a sheet of paper on a blue tile, its left part a small coloured landscape
