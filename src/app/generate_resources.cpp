@@ -21,6 +21,7 @@
 #include "finishing/paper_tiles.h"
 #include "styles/painting/brush_sheet.h"
 #include "styles/painting/flow_brushes.h"
+#include "styles/painting/paper_tables.h"
 #include "styles/sketch/pencil_sketch_1.h"
 #include "styles/sketch/hatching_picture.h"
 
@@ -67,6 +68,8 @@ const GeneratedPicture kPictures[] = {
     {atelion::kFlowBrushes[1].mattePath, [] { return atelion::FlowBrushMatte(atelion::FlowBrush::Medium); }},
     {atelion::kFlowBrushes[2].colourPath, [] { return atelion::FlowBrushColour(atelion::FlowBrush::Small); }},
     {atelion::kFlowBrushes[2].mattePath, [] { return atelion::FlowBrushMatte(atelion::FlowBrush::Small); }},
+    {atelion::kWatercolourPaperPath, atelion::GenerateWatercolourPaper},
+    {atelion::kImpastoPaperPath, atelion::GenerateImpastoPaper},
 };
 
 // The application icon: a sheet of paper on a blue tile, its left part a small coloured landscape
