@@ -8,6 +8,7 @@
 #include "styles/painting/painting_8.h"
 #include "styles/sketch/pencil_sketch_1.h"
 #include "styles/stylized/emergence.h"
+#include "styles/stylized/region_growing.h"
 #include "styles/stylized/no_filter.h"
 #include "styles/stylized/vivify.h"
 
@@ -26,8 +27,8 @@ constexpr std::array<StyleEntry, kEffectCount> kStyleList = {{
   kFlowStrokesStyle,                               //  5 Painting 2 (brushstrokes)
   NotYetBuilt(6, ProcessPainting3),                //  6 Painting 3
   NotYetBuilt(7, ProcessPainting4),                //  7 Painting 4 (brushstrokes)
-  NotYetBuilt(8, ProcessRegionGrowing),            //  8 Painting 5 (watercolor)
-  NotYetBuilt(9, ProcessRegionGrowing),            //  9 Painting 6
+  kRegionWatercolourStyle,                         //  8 Painting 5 (watercolor)
+  kRegionImpastoStyle,                             //  9 Painting 6
   NotYetBuilt(10, ProcessColouredSquares),         // 10 Pixelation
   NotYetBuilt(11, ProcessColouredCircles),         // 11 Colored dots
   kVivifyStyle,                                    // 12 Vivify photo
