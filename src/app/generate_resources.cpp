@@ -20,6 +20,7 @@
 #include "finishing/frame_pictures.h"
 #include "finishing/paper_tiles.h"
 #include "styles/painting/brush_sheet.h"
+#include "styles/painting/flow_brushes.h"
 #include "styles/painting/paper_tables.h"
 #include "styles/sketch/pencil_sketch_1.h"
 #include "styles/sketch/hatching_picture.h"
@@ -61,6 +62,12 @@ const GeneratedPicture kPictures[] = {
      [] { return atelion::TransparentFrameColour(atelion::TransparentFrameShape::Square); }},
     {atelion::kTransparentFrames[2].mattePath,
      [] { return atelion::TransparentFrameMatte(atelion::TransparentFrameShape::Square); }},
+    {atelion::kFlowBrushes[0].colourPath, [] { return atelion::FlowBrushColour(atelion::FlowBrush::Large); }},
+    {atelion::kFlowBrushes[0].mattePath, [] { return atelion::FlowBrushMatte(atelion::FlowBrush::Large); }},
+    {atelion::kFlowBrushes[1].colourPath, [] { return atelion::FlowBrushColour(atelion::FlowBrush::Medium); }},
+    {atelion::kFlowBrushes[1].mattePath, [] { return atelion::FlowBrushMatte(atelion::FlowBrush::Medium); }},
+    {atelion::kFlowBrushes[2].colourPath, [] { return atelion::FlowBrushColour(atelion::FlowBrush::Small); }},
+    {atelion::kFlowBrushes[2].mattePath, [] { return atelion::FlowBrushMatte(atelion::FlowBrush::Small); }},
     {atelion::kWatercolourPaperPath, atelion::GenerateWatercolourPaper},
     {atelion::kImpastoPaperPath, atelion::GenerateImpastoPaper},
 };

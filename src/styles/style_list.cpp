@@ -4,6 +4,7 @@
 
 #include "styles/catalogue_table.h"
 #include "styles/painting/painting_1.h"
+#include "styles/painting/painting_2.h"
 #include "styles/painting/painting_7.h"
 #include "styles/painting/painting_8.h"
 #include "styles/sketch/pen_and_ink_sketch_2.h"
@@ -11,6 +12,7 @@
 #include "styles/stylized/coloured_tiles.h"
 #include "styles/stylized/emergence.h"
 #include "styles/stylized/emergence_2.h"
+#include "styles/stylized/region_growing.h"
 #include "styles/stylized/no_filter.h"
 #include "styles/stylized/vivify.h"
 
@@ -26,11 +28,11 @@ constexpr std::array<StyleEntry, kEffectCount> kStyleList = {{
   NotYetBuilt(2, ProcessColourSobel),              //  2 Pencil sketch 3 (color)
   NotYetBuilt(3, ProcessPenandInkSketch),          //  3 Pen & Ink sketch 1
   kWatercolourStyle,                               //  4 Painting 1 (watercolor)
-  NotYetBuilt(5, ProcessPainting2),                //  5 Painting 2 (brushstrokes)
+  kFlowStrokesStyle,                               //  5 Painting 2 (brushstrokes)
   NotYetBuilt(6, ProcessPainting3),                //  6 Painting 3
   NotYetBuilt(7, ProcessPainting4),                //  7 Painting 4 (brushstrokes)
-  NotYetBuilt(8, ProcessRegionGrowing),            //  8 Painting 5 (watercolor)
-  NotYetBuilt(9, ProcessRegionGrowing),            //  9 Painting 6
+  kRegionWatercolourStyle,                         //  8 Painting 5 (watercolor)
+  kRegionImpastoStyle,                             //  9 Painting 6
   kPixelationStyle,                                // 10 Pixelation
   kColouredDotsStyle,                              // 11 Colored dots
   kVivifyStyle,                                    // 12 Vivify photo
