@@ -25,6 +25,8 @@
 #include <QUrl>
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <cstdlib>
 
 #include "core/resources.h"
@@ -121,6 +123,19 @@ class WindowProgressSink : public ProgressSink {
 
   /// Window thread: the marker moved.
   void SetStopPercentage(int percent) { stopPercentage_ = percent; }
+  /// Window thread: the run waits at its next report or check until `Resume` (while the stop
+  /// question is open, so nothing is drawn behind it).
+  void Pause() {
+    std::lock_guard lock(pauseMutex_);
+    paused_ = true;
+  }
+  void Resume() {
+    {
+      std::lock_guard lock(pauseMutex_);
+      paused_ = false;
+    }
+    pauseChanged_.notify_all();
+  }
   /// Worker thread: the pictures of the run now computing (nullptr when it is over), whose result
   /// is shown from time to time while the style draws into it.
   void WatchPictures(const RunPictures* pictures) {
@@ -137,6 +152,7 @@ class WindowProgressSink : public ProgressSink {
     SendPicture(true);
   }
   void ShowProgress(int percent, Colour barColour) override {
+    WaitWhilePaused();
     SyncStopPercentage();
     // Styles report every row or stroke batch; the window needs to hear only of a new percentage.
     if (percent == lastPercent_) return;
@@ -168,6 +184,12 @@ class WindowProgressSink : public ProgressSink {
   // The picture being drawn is sent at most this often: copying a large picture costs time.
   static constexpr std::chrono::milliseconds kPictureInterval{400};
 
+  void PumpEvents() override { WaitWhilePaused(); }
+  void WaitWhilePaused() {
+    std::unique_lock lock(pauseMutex_);
+    pauseChanged_.wait(lock, [this] { return !paused_; });
+  }
+
   template <typename Call>
   void Queue(Call call) {
     QMetaObject::invokeMethod(window_, std::move(call), Qt::QueuedConnection);
@@ -189,6 +211,9 @@ class WindowProgressSink : public ProgressSink {
 
   MainWindow* window_;
   std::atomic<int> stopPercentage_{100};
+  std::mutex pauseMutex_;
+  std::condition_variable pauseChanged_;
+  bool paused_ = false;
   // Worker thread only:
   const RunPictures* pictures_ = nullptr;
   const Bitmap24* output_ = nullptr;
@@ -247,6 +272,7 @@ MainWindow::~MainWindow() {
   closing_ = true;
   if (workStop_) workStop_();
   context_.AbortRequested = true;
+  progressSink_->Resume();
   // The worker may be waiting on a queued call into this thread: keep serving events until it ends.
   while (!workerDone_) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
   JoinWorker();
@@ -712,6 +738,7 @@ bool MainWindow::StartDrawing() {
 
 void MainWindow::FinishRun(RunOutcome outcome, RunPictures pictures, QString styleName) {
   if (closing_) return;
+  CloseStopQuestion();
   JoinWorker();
   running_ = false;
   ShowRunState(false);
@@ -779,6 +806,7 @@ bool MainWindow::StartWork(std::function<void(RunContext&)> work, std::function<
 
 void MainWindow::FinishWork(const std::function<void()>& done) {
   if (closing_) return;
+  CloseStopQuestion();
   JoinWorker();
   running_ = false;
   workStop_ = nullptr;
@@ -828,9 +856,16 @@ void MainWindow::ShowRunPicture(QImage picture) {
 
 void MainWindow::RequestCancel() {
   if (!running_) return;
-  if (AskToStop()) {
+  // The run waits while the question is open; it goes on (or stops) once it is answered.
+  progressSink_->Pause();
+  const bool stop = AskToStop();
+  if (stop) {
     if (workStop_) workStop_();
     context_.AbortRequested = true;
+  }
+  progressSink_->Resume();
+  if (!running_) return;  // the run ended without reaching a check; the answer no longer matters
+  if (stop) {
     RevealParameters();
   } else {
     // The run goes on, and the marker that may have stopped it is put back at the end.
@@ -841,8 +876,18 @@ void MainWindow::RequestCancel() {
 
 bool MainWindow::AskToStop() {
   if (cancelQuestion_) return cancelQuestion_(LanguageLine(kStopQuestionLine));
-  return QMessageBox::question(this, LanguageLine(kInterruptLine), LanguageLine(kStopQuestionLine),
-                               QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel) == QMessageBox::Ok;
+  QMessageBox question(QMessageBox::Question, LanguageLine(kInterruptLine), LanguageLine(kStopQuestionLine),
+                       QMessageBox::Ok | QMessageBox::Cancel, this);
+  question.setDefaultButton(QMessageBox::Cancel);
+  // A run that ends while the question is open closes it (see CloseStopQuestion).
+  stopQuestion_ = &question;
+  const bool stop = question.exec() == QMessageBox::Ok;
+  stopQuestion_ = nullptr;
+  return stop;
+}
+
+void MainWindow::CloseStopQuestion() {
+  if (stopQuestion_) stopQuestion_->reject();
 }
 
 bool MainWindow::AskToOverwrite(const QString& path) {

@@ -7,6 +7,8 @@
 
 #include <QImage>
 #include <QMainWindow>
+#include <QMessageBox>
+#include <QPointer>
 #include <QTimer>
 #include <atomic>
 #include <functional>
@@ -223,6 +225,8 @@ class MainWindow : public QMainWindow {
   void ShowError(const QString& message);
   void ShowCentredMessage(const QString& message);
   bool AskToStop();
+  /// Closes the stop question when it is open, as a Cancel would.
+  void CloseStopQuestion();
   bool AskToOverwrite(const QString& path);
   void JoinWorker();
 
@@ -237,6 +241,7 @@ class MainWindow : public QMainWindow {
   bool drawPending_ = false;  ///< "Draw!" waits for the preview to give way
   std::function<bool(const QString&)> cancelQuestion_;
   std::function<void()> workStop_;  ///< stops the batch or script under way
+  QPointer<QMessageBox> stopQuestion_;  ///< the open stop question, if any
   std::function<bool(const QString&)> cropQuestion_;
 
   bool cropMode_ = false;

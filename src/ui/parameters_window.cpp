@@ -569,6 +569,13 @@ void ParametersWindow::SetRunning(bool running) {
   drawButton_->setEnabled(!running);
   loadBrush_->setEnabled(!running);
   resetBrush_->setEnabled(!running);
+  // What the run draws with stays as it was when it started: the saved file's long name records
+  // these values, so they are locked until the run ends.
+  for (QListWidget* list : lists_) list->setEnabled(!running);
+  for (const SliderRow& row : rows_) row.slider->setEnabled(!running);
+  doubled_->setEnabled(!running);
+  dontErase_->setEnabled(!running);
+  menu_->setEnabled(!running);
   preview_->SetRunning(running);
 }
 

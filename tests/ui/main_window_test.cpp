@@ -406,6 +406,39 @@ TEST_F(MainWindowRunTest, CancelDuringARunKeepsWhatWasDrawnAndTheRunMenuComesAnd
   EXPECT_TRUE(window.Parameters()->isVisible());
 }
 
+// Nothing is drawn behind the stop question: the run waits until it is answered, then goes on.
+TEST_F(MainWindowRunTest, TheStopQuestionHoldsTheRunWhileItIsOpen) {
+  QSignalSpy finished(&window, &MainWindow::runFinished);
+  bool held = false;
+  window.SetCancelQuestion([&](const QString&) {
+    QTest::qWait(100);  // the run reaches its next check and waits there
+    const int bar = Status()->BarWidth();
+    QTest::qWait(400);
+    held = Status()->BarWidth() == bar && finished.isEmpty();
+    return false;
+  });
+  ASSERT_TRUE(window.StartDrawing());
+  QTest::qWait(50);
+  window.RequestCancel();
+  EXPECT_TRUE(held);
+  ASSERT_TRUE(finished.wait(kRunWaitMs));
+  EXPECT_EQ(finished.first().first().value<RunOutcome>(), RunOutcome::Finished);
+}
+
+// What the run draws with cannot change under it, so the saved name records what was drawn.
+TEST_F(MainWindowRunTest, StylesAndSlidersRestDuringARun) {
+  ParametersWindow* parameters = window.Parameters();
+  QSignalSpy finished(&window, &MainWindow::runFinished);
+  ASSERT_TRUE(window.StartDrawing());
+  EXPECT_FALSE(parameters->Slider(0)->isEnabled());
+  EXPECT_FALSE(parameters->Menu()->isEnabled());
+  const int effect = parameters->CurrentEffect();
+  ASSERT_TRUE(finished.wait(kRunWaitMs));
+  EXPECT_EQ(parameters->CurrentEffect(), effect);
+  EXPECT_TRUE(parameters->Slider(0)->isEnabled());
+  EXPECT_TRUE(parameters->Menu()->isEnabled());
+}
+
 TEST_F(MainWindowRunTest, EndTogglesLongFilenamesButNotDuringARun) {
   window.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
