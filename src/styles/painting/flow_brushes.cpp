@@ -90,7 +90,7 @@ Bitmap32 GenerateFlowBrush(FlowBrush brush) {
     for (int x = 0; x < width; ++x) {
       const double u = (x - cx) / rx, v = (y - cy) / ry;
       const double rho = std::sqrt(u * u + v * v);
-      const double shape = 1.0 - SmoothStep(0.45, 1.0, rho);
+      const double shape = 1.0 - SmoothStep(0.2, 1.0, rho);
       double load = 1.0;
       for (const Load& l : loads) {
         const double d2 = ((x - l.x) * (x - l.x) + (y - l.y) * (y - l.y)) / (l.radius * l.radius);
