@@ -43,9 +43,12 @@ UpdateCheckResult Failure(std::string reason) {
 
 std::string_view ProgramVersion() { return ATELION_VERSION; }
 
+std::string_view BuiltInUpdateAddress() { return ATELION_UPDATE_SITE; }
+
 std::string UpdateBaseAddress() {
   const char* configured = std::getenv(kUpdateAddressVariable);
-  std::string address = configured != nullptr && configured[0] != '\0' ? configured : std::string(kProductWebSite);
+  std::string address =
+      configured != nullptr && configured[0] != '\0' ? configured : std::string(BuiltInUpdateAddress());
   while (!address.empty() && address.back() == '/') address.pop_back();
   return address;
 }

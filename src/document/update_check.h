@@ -8,19 +8,25 @@
 
 namespace atelion {
 
-/// The product's web site when ATELION_UPDATE_ADDRESS does not name another one.
-inline constexpr std::string_view kProductWebSite = "https://atelion.example";
+/// The web site this build asks, set when it is built (CMake's ATELION_UPDATE_ADDRESS); empty in a
+/// build from source, which then checks nothing unless the environment names a site.
+std::string_view BuiltInUpdateAddress();
 /// The environment variable that replaces the web site (tests, mirrors, a company's own server).
 inline constexpr const char* kUpdateAddressVariable = "ATELION_UPDATE_ADDRESS";
 /// The file on the web site that holds the latest version, and the page that offers it.
 inline constexpr std::string_view kVersionFileName = "currentversion.txt";
 inline constexpr std::string_view kDownloadPagePath = "/download-atelion/";
 
+/// What the menu's check says when no web site is configured, and when the site cannot be reached.
+inline constexpr std::string_view kUpdatesNotConfiguredMessage = "Update checks are not configured for this build.";
+inline constexpr std::string_view kUpdateServerUnreachableMessage = "Could not reach the update server.";
+
 /// The program's own version ("major.minor.patch", from the build).
 std::string_view ProgramVersion();
 
 /// The web site to ask: the value of ATELION_UPDATE_ADDRESS when it is set and not empty, else
-/// `kProductWebSite`; a trailing "/" is dropped.
+/// the build's own; a trailing "/" is dropped. Empty when neither names one: update checks are
+/// then not configured.
 std::string UpdateBaseAddress();
 /// The address of the download page on that web site.
 std::string DownloadPageAddress(std::string_view baseAddress);

@@ -239,6 +239,12 @@ void Session::OpenParameterFile(const QString& path) {
 
 void Session::CheckForUpdate(UpdateCheckTrigger trigger) {
   const std::string baseAddress = UpdateBaseAddress();
+  if (baseAddress.empty()) {
+    // No web site to ask: the automatic check does nothing, the menu's says why.
+    if (trigger == UpdateCheckTrigger::Menu) dialogs_.showMessage(FromUtf8(kUpdatesNotConfiguredMessage));
+    emit updateCheckFinished(UpdateReaction::Nothing);
+    return;
+  }
   RunInBackground<UpdateCheckResult>(
       [baseAddress] { return atelion::CheckForUpdate(baseAddress, ProgramVersion()); },
       [this, trigger, baseAddress](UpdateCheckResult result) { ReactToUpdate(result, trigger, baseAddress); });
@@ -257,7 +263,8 @@ void Session::ReactToUpdate(const UpdateCheckResult& result, UpdateCheckTrigger 
       dialogs_.showMessage(FromUtf8(Text(kUpToDateLine)));
       break;
     case UpdateReaction::SayCheckFailed:
-      dialogs_.showMessage("The check for a newer version failed: " + QString::fromStdString(result.reason));
+      qWarning("atelion: the check for a newer version at %s failed: %s", baseAddress.c_str(), result.reason.c_str());
+      dialogs_.showMessage(FromUtf8(kUpdateServerUnreachableMessage));
       break;
     case UpdateReaction::Nothing:
       break;

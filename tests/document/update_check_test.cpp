@@ -91,9 +91,10 @@ TEST(UpdateVersions, FourCharactersOfAVersionAreCompared) {
 
 TEST(UpdateVersions, TheWebSiteCanBeReplacedFromTheEnvironment) {
   ::unsetenv(kUpdateAddressVariable);
-  EXPECT_EQ(UpdateBaseAddress(), kProductWebSite);
+  EXPECT_EQ(UpdateBaseAddress(), BuiltInUpdateAddress());
+  EXPECT_EQ(BuiltInUpdateAddress(), "") << "a build from source asks no web site";
   ::setenv(kUpdateAddressVariable, "", 1);
-  EXPECT_EQ(UpdateBaseAddress(), kProductWebSite);
+  EXPECT_EQ(UpdateBaseAddress(), BuiltInUpdateAddress());
   ::setenv(kUpdateAddressVariable, "http://mirror.test/atelion/", 1);
   EXPECT_EQ(UpdateBaseAddress(), "http://mirror.test/atelion");
   EXPECT_EQ(DownloadPageAddress(UpdateBaseAddress()), "http://mirror.test/atelion/download-atelion/");

@@ -398,8 +398,16 @@ TEST_F(SessionUpdateCheck, WhatTheUserSeesFollowsTheAnswerAndWhoAsked) {
   menuEntry->trigger();
   ASSERT_TRUE(finished.wait(kWaitMs));
   EXPECT_EQ(finished.front().front().value<UpdateReaction>(), UpdateReaction::SayCheckFailed);
-  EXPECT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(messages_, std::vector<std::string>{std::string(kUpdateServerUnreachableMessage)});
+
+  // A build that names no web site checks nothing, and the menu says so.
   ::unsetenv(kUpdateAddressVariable);
+  messages_.clear();
+  QSignalSpy unconfigured(&*session_, &Session::updateCheckFinished);
+  menuEntry->trigger();
+  ASSERT_EQ(unconfigured.count(), 1);
+  EXPECT_EQ(unconfigured.front().front().value<UpdateReaction>(), UpdateReaction::Nothing);
+  EXPECT_EQ(messages_, std::vector<std::string>{std::string(kUpdatesNotConfiguredMessage)});
 }
 
 }  // namespace
