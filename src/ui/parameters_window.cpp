@@ -58,6 +58,17 @@ constexpr int kResetParametersLine = 113;
 constexpr int kTileCount = 10;
 // The strength each entry of the texture list sets; the spin box refines it.
 constexpr std::array<int, 3> kTextureListStrengths = {15, 25, 40};
+
+// The light, normal or strong entry nearest to a texture strength.
+int NearestTextureEntry(int strength) {
+  int nearest = 0;
+  for (int entry = 1; entry < static_cast<int>(kTextureListStrengths.size()); ++entry) {
+    if (std::abs(kTextureListStrengths[entry] - strength) < std::abs(kTextureListStrengths[nearest] - strength)) {
+      nearest = entry;
+    }
+  }
+  return nearest;
+}
 // The strength offered before the user picks one: a tile laid at this strength is mild.
 constexpr int kDefaultTextureStrength = 25;
 // The zoom slider's positions: its left end shows the crop 1:1.
@@ -116,6 +127,10 @@ ParametersWindow::ParametersWindow(QWidget* parent) : QDockWidget(parent) {
   styleName_ = new QLineEdit;
   styleName_->setReadOnly(true);
   styleName_->setObjectName("styleName");
+  // A caption, not a field: it shows the chosen style and takes no typing.
+  styleName_->setFrame(false);
+  styleName_->setFocusPolicy(Qt::NoFocus);
+  styleName_->setStyleSheet("QLineEdit { background: transparent; font-weight: bold; }");
   BindText(styleName_, [this] { return QString::fromStdString(EffectName(effectId_)); },
            [this](const QString& text) { styleName_->setText(text); });
   controlsLayout->addWidget(styleName_);
@@ -183,8 +198,7 @@ QWidget* ParametersWindow::BuildStyleGroups() {
       if (catalogueIndex < 0) continue;
       const int effectId = EffectIdForCatalogueIndex(catalogueIndex);
       auto* entry = new QListWidgetItem(list);
-      BindText(list, [effectId] { return QString::fromStdString(EffectName(effectId)); },
-               [entry](const QString& text) { entry->setText(text); });
+      BindText(list, [this, effectId] { return EntryText(effectId); }, [entry](const QString& text) { entry->setText(text); });
       entry->setData(kEffectIdRole, effectId);
       if (!StyleAvailable(effectId)) {
         entry->setFlags(entry->flags() & ~(Qt::ItemIsEnabled | Qt::ItemIsSelectable));
@@ -365,9 +379,12 @@ QWidget* ParametersWindow::BuildOptions() {
     BindLine(textureList_, kLightTextureLine + entry,
              [list = textureList_, entry](const QString& text) { list->setItemText(entry, text); });
   }
-  textureList_->setCurrentIndex(-1);
+  textureList_->setCurrentIndex(NearestTextureEntry(textureStrength_->value()));
   connect(textureList_, &QComboBox::activated, this,
-          [this](int entry) { textureStrength_->setValue(kTextureListStrengths[entry]); });
+          [this](int entry) {
+            textureEntryChosen_ = true;
+            textureStrength_->setValue(kTextureListStrengths[entry]);
+          });
   for (QWidget* control : {static_cast<QWidget*>(textureStrength_), static_cast<QWidget*>(textureTile_),
                            static_cast<QWidget*>(textureList_)}) {
     control->setEnabled(false);
@@ -381,10 +398,23 @@ QWidget* ParametersWindow::BuildOptions() {
   return box;
 }
 
+QString ParametersWindow::EntryText(int effectId) const {
+  // The style chosen last is marked in its list, also while another group is open.
+  return QString::fromStdString(EffectName(effectId)) + (effectId == effectId_ ? QStringLiteral(" \u221A") : QString());
+}
+
 bool ParametersWindow::SelectEffect(int effectId) {
   if (!IsEffectId(effectId) || !StyleAvailable(effectId)) return false;
   if (effectId == effectId_) return true;
+  const int previous = effectId_;
   effectId_ = effectId;
+  for (QListWidget* list : lists_) {
+    for (int row = 0; row < list->count(); ++row) {
+      QListWidgetItem* entry = list->item(row);
+      const int id = entry->data(kEffectIdRole).toInt();
+      if (id == previous || id == effectId) entry->setText(EntryText(id));
+    }
+  }
   const auto position = ListPositionForCatalogueIndex(CatalogueIndexForEffectId(effectId));
   for (QListWidget* list : lists_) list->clearSelection();
   if (position) {
@@ -420,6 +450,8 @@ void ParametersWindow::ShowEffect() {
     const bool maxRow = slot == effect.extras.maxSlot;
     row.value->setCursor(maxRow ? Qt::PointingHandCursor : Qt::ArrowCursor);
     row.value->setToolTip(maxRow ? FromUtf8(kMaxValueText) : QString());
+    // The value that a click sends to "MAX" looks like what it is: a link.
+    row.value->setStyleSheet(maxRow ? "QLabel { color: #4fa3e8; text-decoration: underline; }" : QString());
     row.label->setVisible(description.visible);
     row.slider->setVisible(description.visible);
     row.value->setVisible(description.visible);
@@ -552,8 +584,10 @@ void ParametersWindow::ApplySettings(const Settings& settings) {
   }
   textureTileIndex_ = std::clamp(settings.textureTileIndex, -1, kTileCount - 1);
   const int entry = std::clamp(settings.textureListIndex, -1, static_cast<int>(kTextureListStrengths.size()) - 1);
-  textureList_->setCurrentIndex(entry);
   if (entry >= 0) textureStrength_->setValue(kTextureListStrengths[entry]);
+  textureEntryChosen_ = entry >= 0;
+  // Without a stored entry the list shows the one nearest to the strength, never a blank.
+  textureList_->setCurrentIndex(entry >= 0 ? entry : NearestTextureEntry(textureStrength_->value()));
 }
 
 void ParametersWindow::CollectSettings(Settings& settings) const {
@@ -561,7 +595,8 @@ void ParametersWindow::CollectSettings(Settings& settings) const {
   settings.text = textSettings_;
   settings.addFrame = frame_->isChecked();
   settings.textureTileIndex = textureTileIndex_;
-  settings.textureListIndex = textureList_->currentIndex();
+  // An entry the list only shows as the nearest one was never chosen, and is not kept.
+  settings.textureListIndex = textureEntryChosen_ ? textureList_->currentIndex() : -1;
 }
 
 void ParametersWindow::SetRunning(bool running) {

@@ -136,6 +136,8 @@ class ParametersWindow : public QDockWidget {
     QLabel* value = nullptr;
   };
 
+  /// A style's entry in its group list: its name, marked " √" when it is the chosen style.
+  QString EntryText(int effectId) const;
   QWidget* BuildStyleGroups();
   QWidget* BuildSliderRows();
   QWidget* BuildPreview();
@@ -178,6 +180,7 @@ class ParametersWindow : public QDockWidget {
   QSpinBox* textureTile_ = nullptr;     ///< shows the tile number from 1
   QComboBox* textureList_ = nullptr;    ///< light, normal or strong texture
   int textureTileIndex_ = -1;           ///< −1 until a tile is chosen (tile 0 is used)
+  bool textureEntryChosen_ = false;     ///< the user or the settings chose a texture list entry
   FrameSettings frameSettings_;
   TextSettings textSettings_;
   PreviewBox* box_ = nullptr;
