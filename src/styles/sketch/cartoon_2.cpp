@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "core/canvas.h"
@@ -29,15 +30,22 @@ constexpr int kNeighbourCount = 14;
 std::uint8_t Clamp255(int value) { return static_cast<std::uint8_t>(std::clamp(value, 0, 255)); }
 
 // One flattening pass over rows 2 .. H − 2 and columns 2 .. W − 3, reading `work` and `original`
-// and writing `destination`; the other pixels of `destination` keep their values.
+// and writing every pixel of `destination` (of the same size): the pixels outside those rows and
+// columns are never flattened and keep the original colour.
 void FlattenPass(const Bitmap24& work, const Bitmap24& original, Bitmap24& destination, int tolerance) {
   const int width = work.Width();
   const int height = work.Height();
-  if (width < 5 || height < 4) return;
   const std::size_t rowBytes = work.RowBytes();
+  const bool flattens = width >= 5 && height >= 4;
   std::vector<int> columnSums(rowBytes);  // per channel byte, the sum over rows y − 1 .. y + 1
   std::vector<int> means(rowBytes);
-  for (int y = 2; y <= height - 2; ++y) {
+  for (int y = 0; y < height; ++y) {
+    const std::uint8_t* kept = original.Row(y);
+    std::uint8_t* out = destination.Row(y);
+    if (!flattens || y < 2 || y > height - 2) {
+      std::memcpy(out, kept, rowBytes);
+      continue;
+    }
     const std::uint8_t* above = work.Row(y - 1);
     const std::uint8_t* here = work.Row(y);
     const std::uint8_t* below = work.Row(y + 1);
@@ -47,8 +55,8 @@ void FlattenPass(const Bitmap24& work, const Bitmap24& original, Bitmap24& desti
       const int box = columnSums[i - 6] + columnSums[i - 3] + columnSums[i] + columnSums[i + 3] + columnSums[i + 6];
       means[i] = (box - here[i]) / kNeighbourCount;
     }
-    const std::uint8_t* kept = original.Row(y);
-    std::uint8_t* out = destination.Row(y);
+    std::memcpy(out, kept, 6);
+    std::memcpy(out + rowBytes - 6, kept + rowBytes - 6, 6);
     for (int x = 2; x <= width - 3; ++x) {
       const int i = 3 * x;
       const int e = std::max({std::abs(means[i] - here[i]), std::abs(means[i + 1] - here[i + 1]),
@@ -181,14 +189,17 @@ void FlattenColours(Bitmap24& work, Bitmap24& destination, const StyleSettings& 
   LocalContrast(work, 100, settings.sourceMean, &context);
   AdjustBrightness(work, 25);
 
+  // Each later pass reads the flat colours of the one before, which `destination` holds: the pass
+  // writes a second picture and the two swap places instead of being copied.
+  Bitmap24 next(work.Width(), work.Height());
   for (int pass = 0; pass <= p.strength; ++pass) {
     if (!settings.preview) {
       context.ReportProgress(pass, p.strength, 1, 1);
       context.CheckAbort();
     }
     if (context.AbortRequested) return;
-    FlattenPass(work, original, destination, p.colourBlending / 2);
-    work = destination;
+    FlattenPass(pass == 0 ? work : destination, original, next, p.colourBlending / 2);
+    std::swap(destination, next);
   }
 
   work = original;
