@@ -7,6 +7,8 @@
 #include "styles/painting/painting_2.h"
 #include "styles/painting/painting_7.h"
 #include "styles/painting/painting_8.h"
+#include "styles/sketch/cartoon_2.h"
+#include "styles/sketch/linear_halftoning.h"
 #include "styles/sketch/pen_and_ink_sketch_2.h"
 #include "styles/sketch/pencil_sketch_1.h"
 #include "styles/stylized/coloured_tiles.h"
@@ -41,7 +43,7 @@ constexpr std::array<StyleEntry, kEffectCount> kStyleList = {{
   kRandomStrokesStyle,                             // 15 Painting 7 (brushstrokes)
   NotYetBuilt(16, ProcessPencilStrokes),           // 16 Oil pastel sketch (color)
   NotYetBuilt(17, ProcessCartoonify),              // 17 Cartoon 1
-  NotYetBuilt(18, ProcessColourInk),               // 18 Cartoon 2
+  kCartoon2Style,                                  // 18 Cartoon 2
   NotYetBuilt(19, ProcessSepia),                   // 19 Vintage photo
   kExpressivePaintingStyle,                        // 20 Painting 8 (expressive brushstrokes)
   kPenAndInkSketch2Style,                          // 21 Pen & Ink sketch 2
@@ -49,7 +51,7 @@ constexpr std::array<StyleEntry, kEffectCount> kStyleList = {{
   NotYetBuilt(23, ProcessNewPencilSketch),         // 23 Pencil sketch 4
   NotYetBuilt(24, ProcessPencilSketch5),           // 24 Pencil sketch 5
   kEmergence2Style,                                // 25 Emergence 2
-  NotYetBuilt(26, ProcessHalfToneLines),           // 26 Linear halftoning
+  kLinearHalftoningStyle,                          // 26 Linear halftoning
   NotYetBuilt(27, ProcessPainting9),               // 27 Painting 9
   NotYetBuilt(28, ProcessPainting10),              // 28 Painting 10
   NotYetBuilt(29, ProcessAbstract),                // 29 Abstract

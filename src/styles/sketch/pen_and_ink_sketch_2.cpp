@@ -12,6 +12,7 @@
 
 #include "core/canvas.h"
 #include "core/filters.h"
+#include "styles/sketch/detail_kernel.h"
 
 namespace atelion {
 
@@ -103,45 +104,13 @@ bool ThresholdPass(Bitmap24& picture, const Bitmap24& padded, const Parameters& 
   return false;
 }
 
-// The detail kernel: −1 everywhere in the 5 × 5 square, 30 at the centre and −5 two rows below
-// it, applied to R + G + B of the softened copy. A sum below 5·(Level of details − 15) blackens
-// the pixel. Written as 31·centre − 4·below − (the 5 × 5 sum), with running sums.
+// Pixels that the detail kernel finds darker than their surroundings, by more than
+// 5·(Level of details − 15), turn black.
 void DetailPass(Bitmap24& picture, const Bitmap24& softened, int levelOfDetails) {
-  const int width = picture.Width();
-  const int height = picture.Height();
-  if (width < 5 || height < 5) return;
   const int limit = 5 * (levelOfDetails - 15);
-  // Channel sums of five consecutive rows, indexed by row mod 5.
-  std::array<std::vector<int>, 5> rowValues;
-  auto fillValues = [&](int y) {
-    std::vector<int>& values = rowValues[y % 5];
-    values.resize(width);
-    const std::uint8_t* row = softened.Row(y);
-    for (int x = 0; x < width; ++x) values[x] = row[3 * x] + row[3 * x + 1] + row[3 * x + 2];
-  };
-  std::vector<int> columnSums(width, 0);
-  for (int y = 0; y < 5; ++y) {
-    fillValues(y);
-    for (int x = 0; x < width; ++x) columnSums[x] += rowValues[y][x];
-  }
-  for (int y = 2; y <= height - 3; ++y) {
-    if (y > 2) {
-      const std::vector<int>& leaving = rowValues[(y - 3) % 5];
-      for (int x = 0; x < width; ++x) columnSums[x] -= leaving[x];
-      fillValues(y + 2);
-      const std::vector<int>& entering = rowValues[(y + 2) % 5];
-      for (int x = 0; x < width; ++x) columnSums[x] += entering[x];
-    }
-    const std::vector<int>& here = rowValues[y % 5];
-    const std::vector<int>& twoBelow = rowValues[(y + 2) % 5];
-    std::uint8_t* out = picture.Row(y);
-    int square = columnSums[0] + columnSums[1] + columnSums[2] + columnSums[3] + columnSums[4];
-    for (int x = 2; x <= width - 3; ++x) {
-      if (x > 2) square += columnSums[x + 2] - columnSums[x - 3];
-      const int s = 31 * here[x] - 4 * twoBelow[x] - square;
-      if (s < limit) std::memset(out + 3 * x, 0x00, 3);
-    }
-  }
+  ForEachDetailSum(softened, [&](int x, int y, int s) {
+    if (s < limit) std::memset(picture.Row(y) + 3 * x, 0x00, 3);
+  });
 }
 
 }  // namespace

@@ -1,0 +1,208 @@
+// Linear halftoning: an engraving-like screen of parallel lines. The photograph gets a 25-pixel
+// margin filled from its own edge strips (so the lines run on past the picture's edges), is turned
+// by the chosen angle, drawn as rows of cells of short vertical segments whose thickness follows
+// the cell's darkness a step at a time, turned back and cut to its size.
+#include "styles/sketch/linear_halftoning.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+#include "core/canvas.h"
+#include "core/filters.h"
+#include "core/rotate_bitmap.h"
+
+namespace atelion {
+
+namespace {
+
+using Parameters = LinearHalftoningParameters;
+
+// The margin laid round the photograph before it is turned.
+constexpr int kMargin = 25;
+
+// The photograph drawn at (25, 25) into a white canvas 50 pixels wider and higher; the left and top
+// margins repeat the 25 columns and rows next to them, the right and bottom margins squeeze the
+// 25 columns and rows before them into 24 (merged pixels combined by a bitwise AND, as the
+// platform's shrinking copy does). The last column and row stay white.
+Bitmap24 FramedWithMargins(const Bitmap24& picture) {
+  const int width = picture.Width() + 2 * kMargin;
+  const int height = picture.Height() + 2 * kMargin;
+  Bitmap24 framed(width, height);
+  DrawPicture(framed, kMargin, kMargin, picture);
+  CopyRect(framed, 0, 0, framed, {kMargin, 0, 2 * kMargin, height - 1});
+  CopyRect(framed, 0, 0, framed, {0, kMargin, width - 1, 2 * kMargin});
+  Bitmap24 strip(kMargin, height - 1);
+  CopyRect(strip, 0, 0, framed, {width - 2 * kMargin, 0, width - kMargin, height - 1});
+  StretchCopy(framed, {width - kMargin, 0, width - 1, height - 1}, strip, {0, 0, kMargin, height - 1});
+  strip = Bitmap24(width - 1, kMargin);
+  CopyRect(strip, 0, 0, framed, {0, height - 2 * kMargin, width - 1, height - kMargin});
+  StretchCopy(framed, {0, height - kMargin, width - 1, height - 1}, strip, {0, 0, width - 1, kMargin});
+  return framed;
+}
+
+// The chain shared by the full-size drawing and the preview: frame, turn, line screen, turn back,
+// cut to the picture's size, soften and sharpen twice. `fullSize` adds the progress reports of a
+// full-size run.
+Bitmap24 LineScreen(const Bitmap24& picture, const StyleSettings& settings, RunContext& context, bool fullSize) {
+  const Parameters p = LinearHalftoningParametersFrom(settings.sliders);
+  const int width = picture.Width(), height = picture.Height();
+  if (picture.Empty()) return picture;
+  Bitmap24 framed = FramedWithMargins(picture);
+  // The turned canvas is drawn over a copy of the picture at the framed size: a stopped turn
+  // leaves the rows it did not reach showing that.
+  Bitmap24 turned = picture;
+  turned.Resize(framed.Width(), framed.Height());
+  if (fullSize) {
+    context.ReportProgress(0, 100, 1, 3);
+    context.CheckAbort();
+  }
+  RotateExpanded(framed, turned, p.angle, settings, context);
+  framed = Bitmap24(turned.Width(), turned.Height());
+  HalfToneLines(turned, framed, settings, context);
+  RotateExpanded(framed, turned, -p.angle, settings, context);
+  framed = Bitmap24();
+  context.CheckAbort();
+
+  Bitmap24 cut(width, height);
+  const int left = (turned.Width() - width) / 2, top = (turned.Height() - height) / 2;
+  CopyRect(cut, 0, 0, turned, {left, top, left + width, top + height});
+  turned = Bitmap24();
+  auto report = [&](int step) {
+    if (!fullSize) return;
+    context.ReportProgress(step, 100, 3, 3);
+    context.CheckAbort();
+  };
+  report(95);
+  Soften(cut);
+  report(97);
+  Sharpen3(cut);
+  report(99);
+  Sharpen3(cut);
+  report(100);
+  return cut;
+}
+
+}  // namespace
+
+LinearHalftoningParameters LinearHalftoningParametersFrom(const ParameterSet& sliders) {
+  auto slider = [&](int slot) { return ClampToSlider(kLinearHalftoningEffectId, slot, sliders[slot]); };
+  return {slider(kSlotTrackBar1), slider(kSlotTrackBar2), slider(kSlotTrackBar5)};
+}
+
+void RotateExpanded(const Bitmap24& source, Bitmap24& destination, int angle, const StyleSettings& settings,
+                    RunContext& context) {
+  const TurnGeometry turn(source.Width(), source.Height(), angle, true);
+  const int turnedHeight = turn.TurnedHeight();
+  destination.Resize(turn.TurnedWidth(), turnedHeight);
+  constexpr std::uint8_t kWhite[3] = {255, 255, 255};
+  for (int r = turnedHeight - 1; r >= 0; --r) {
+    if (r % 50 == 0) {
+      context.CheckAbort();
+      if (!settings.preview) {
+        const int done = turnedHeight - r - 1;
+        if (angle > 0) context.ReportProgress(done, turnedHeight - 1, 1, 3);
+        else context.ReportProgress((done * 95) / 100, turnedHeight - 1, 3, 3);
+      }
+    }
+    if (context.AbortRequested) return;
+    turn.TurnRow(source, destination, r, kWhite);
+  }
+}
+
+void HalfToneLines(const Bitmap24& source, Bitmap24& destination, const StyleSettings& settings,
+                   RunContext& context) {
+  const Parameters p = LinearHalftoningParametersFrom(settings.sliders);
+  const int n = p.abstraction / 2 + 4;
+  const int half = n / 2;
+  const int ci = p.colourIntensity;
+  const int width = source.Width();
+  // The two pictures have the same size; the smaller height keeps every read and write inside both.
+  const int height = std::min(source.Height(), destination.Height());
+  const int targetStep = 255 / n;  // at least 1: n is at most 131
+  if (!settings.preview) context.ReportProgress(0, destination.Height(), 2, 3);
+  if (width <= 0 || height <= 0) return;
+  // A cell reaches n + n div 2 columns past its left edge; where that lies past the right edge
+  // (a canvas narrower than one cell) the last column is read again instead of the next row.
+  auto pixelAt = [&](int x, int y) { return source.Row(y) + 3 * std::min(x, width - 1); };
+  auto setPixel = [&](int x, int y, const int colour[3]) {
+    if (x < 0 || y < 0 || x >= destination.Width() || y >= destination.Height()) return;
+    std::uint8_t* pixel = destination.Row(y) + 3 * x;
+    for (int c = 0; c < 3; ++c) pixel[c] = static_cast<std::uint8_t>(colour[c]);
+  };
+
+  double w = 0.0;  // the line thickness in pixels
+  double d = 0.2;  // the thickness step
+  int previousFaded[3] = {255, 255, 255};
+  int x0 = 0, y0 = 0;
+  while (y0 < height - n - half - 1) {
+    // Darkness of the n × n square half a cell below and right of the origin.
+    std::int64_t s = 0;
+    for (int y = y0 + half; y < y0 + half + n; ++y)
+      for (int x = x0 + half; x < x0 + half + n; ++x) {
+        const std::uint8_t* pixel = pixelAt(x, y);
+        s += 2 * pixel[2] + pixel[1] + pixel[0];
+      }
+    const int f = static_cast<int>(s / (4 * n * n));
+    const int k = 255 - f;
+    // The photograph's colour at (x0 + n, y0 + n), mixed with a grey of about 0.6·f.
+    const std::uint8_t* sample = pixelAt(x0 + n, y0 + n);
+    int line[3];
+    for (int c = 0; c < 3; ++c) line[c] = (ci * sample[c]) / 100 + (f * (100 - ci)) / 165;
+    const int yc = y0 + n + half;
+    const int target = k / targetStep;
+
+    for (int X = x0; X < x0 + n; ++X) {
+      const int halfDown = static_cast<int>(std::floor(w / 2));
+      for (int y = yc - halfDown; y < yc + halfDown; ++y) setPixel(X, y, line);
+      // The fraction of the thickness fades the line colour towards white for the edge pixels.
+      const int e = static_cast<int>(std::floor(255 * w - 255 * std::floor(w)));
+      int faded[3], edge[3];
+      for (int c = 0; c < 3; ++c) {
+        faded[c] = (line[c] * e + (255 - e) * 255) / 255;
+        edge[c] = (line[c] + faded[c] + previousFaded[c]) / 3;
+      }
+      const int halfUp = static_cast<int>(std::ceil(w / 2));
+      setPixel(X, yc - halfUp, edge);
+      setPixel(X, yc + halfUp - 1, edge);
+      std::copy(faded, faded + 3, previousFaded);
+
+      // The thickness moves towards the target, faster while it is far from it.
+      const double whole = std::floor(w);
+      if (target - d > whole) {
+        w += d;
+        d += 0.07;
+      } else if (whole > target + d) {
+        w -= d;
+        d += 0.07;
+      } else {
+        d = 0.2;
+      }
+      d = std::min(d, 2.5);
+      if (n > 15) w = std::min(w, n - 1.5);
+      w = std::max(w, 1.1);
+    }
+
+    x0 += n;
+    if (x0 > width - n - half) {
+      x0 = 0;
+      y0 += n;
+      w = 0.0;
+      d = 0.2;
+    }
+    if (y0 % 50 == 0 && !settings.preview) context.ReportProgress(y0, destination.Height(), 2, 3);
+    if (y0 % 100 == 0) context.CheckAbort();
+  }
+}
+
+StyleOutput PreviewHalfToneLines(const Bitmap24& crop, const StyleSettings& settings, const SurfaceSettings&,
+                                 RunContext& context) {
+  return {.picture = LineScreen(crop, settings, context, false), .sliders = settings.sliders};
+}
+
+StyleOutput ProcessHalfToneLines(Bitmap24& source, Bitmap24&, const StyleSettings& settings, const SurfaceSettings&,
+                                 RunContext& context) {
+  return {.picture = LineScreen(source, settings, context, true), .sliders = settings.sliders};
+}
+
+}  // namespace atelion
