@@ -32,9 +32,9 @@ run: build
 	else \
 	  echo "No display: converting the built-in sample instead"; \
 	  mkdir -p out; \
-	  $(BUILD)/atelion-cli convert resources/sample/coffee.png out/coffee_Atelion.jpg \
+	  $(BUILD)/atelion-cli convert $(BUILD)/resources/sample/lakeside.png out/lakeside_Atelion.jpg \
 	    --style "Frame, texture and text only" --p2 175 --p4 150 --p5 120 --soften --texture 2 --texture-strength 30 && \
-	  echo "Wrote out/coffee_Atelion.jpg"; \
+	  echo "Wrote out/lakeside_Atelion.jpg"; \
 	fi
 
 install: build

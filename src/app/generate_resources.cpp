@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "app/sample_photo.h"
 #include "core/bitmap24.h"
 #include "core/resources.h"
 #include "imageio/image_files.h"
@@ -191,10 +192,19 @@ bool WriteIcon(int size, const std::filesystem::path& path) {
 
 }  // namespace
 
+// The sample photograph, rendered by our own code.
+bool WriteSamplePhoto(const std::filesystem::path& root) {
+  const std::filesystem::path path = root / atelion::kSamplePhotoPath;
+  std::filesystem::create_directories(path.parent_path());
+  const atelion::Status status = atelion::SaveImageFile(atelion::RenderSamplePhoto(), path, atelion::ImageFormat::Png);
+  if (!status) std::fprintf(stderr, "atelion-resources: %s\n", status.message().c_str());
+  return static_cast<bool>(status);
+}
+
 // The drawing the desktop program starts with beside the sample photograph: the photograph drawn
 // with Pencil sketch 1 at its usual values, so the window opens on a photo and its drawing.
 bool WriteStartDrawing(const std::filesystem::path& root) {
-  const std::filesystem::path photo = atelion::FindResource(atelion::kSamplePhotoPath);
+  const std::filesystem::path photo = root / atelion::kSamplePhotoPath;
   atelion::LoadedImage loaded = photo.empty() ? atelion::LoadedImage{} : atelion::LoadImageFile(photo);
   if (photo.empty() || !loaded.status) {
     std::fprintf(stderr, "atelion-resources: the sample photograph %s cannot be read\n", atelion::kSamplePhotoPath);
@@ -235,7 +245,7 @@ bool GenerateResources(const std::filesystem::path& root) {
     std::filesystem::create_directories(path.parent_path());
     if (!WriteIcon(size, path)) return false;
   }
-  return WriteStartDrawing(root);
+  return WriteSamplePhoto(root) && WriteStartDrawing(root);
 }
 
 int main(int argc, char** argv) {

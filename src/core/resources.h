@@ -13,8 +13,8 @@ std::filesystem::path FindResource(const std::filesystem::path& relative);
 
 /// The sample photograph the desktop program starts with, and the drawing made of it at build
 /// time.
-inline constexpr const char* kSamplePhotoPath = "sample/coffee.png";
-inline constexpr const char* kStartDrawingPath = "sample/coffee_drawing.png";
+inline constexpr const char* kSamplePhotoPath = "sample/lakeside.png";
+inline constexpr const char* kStartDrawingPath = "sample/lakeside_drawing.png";
 
 /// The application icon of `size` × `size` pixels (48, 128 or 256), drawn at build time.
 std::filesystem::path ApplicationIconPath(int size);

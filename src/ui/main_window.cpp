@@ -17,6 +17,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPalette>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QStatusBar>
 #include <QStyleFactory>
@@ -280,7 +281,10 @@ MainWindow::~MainWindow() {
 
 QAction* MainWindow::MakeAction(int textLine, const QKeySequence& shortcut, void (MainWindow::*slot)()) {
   auto* action = new QAction(this);
-  BindLine(action, textLine, [action](const QString& text) { action->setText(text); });
+  // A menu shows the shortcut beside the entry, so a key named in the text itself ("(ESC)") goes.
+  BindLine(action, textLine, [action, keyed = !shortcut.isEmpty()](const QString& text) {
+    action->setText(keyed ? QString(text).remove(QRegularExpression("\\s*\\((ESC|Esc|Échap|Escape)\\)")) : text);
+  });
   action->setShortcut(shortcut);
   connect(action, &QAction::triggered, this, slot);
   // Held by the window itself, so the shortcut works while the menus are replaced by the run menu.
@@ -676,6 +680,9 @@ void MainWindow::ShowParameters() {
 void MainWindow::RevealParameters() {
   parameters_->show();
   parameters_->raise();
+  // Shown again, the preview follows the pictures as they are now.
+  parameters_->Preview()->ShowRawCrop();
+  parameters_->Preview()->SchedulePreview(LivePreview::kShowDelay);
 }
 
 bool MainWindow::StartDrawing() {
@@ -932,7 +939,14 @@ void MainWindow::SetZoom(int zoom) {
   HideZoomField();
   if (running_) return;
   zoom_ = ClampZoom(zoom);
+  fitted_ = false;
   ApplyZoomToPanels(zoom_);
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  // Pictures fitted to their panels stay fitted; a zoom the user chose stays as it is.
+  if (fitted_ && !running_) QTimer::singleShot(0, this, [this] { if (fitted_ && !running_) FitView(); });
 }
 
 void MainWindow::ApplyZoomToPanels(int zoom) {
@@ -948,6 +962,7 @@ void MainWindow::FitView() {
   // its shadow shows.
   const PictureSize room{panel->width() - 2 * kFitMargin, panel->height() - 2 * kFitMargin};
   SetZoom(FitZoom(panel->NaturalSize(), room));
+  fitted_ = true;
   sourcePanel_->Centre();
   resultPanel_->Centre();
 }

@@ -168,6 +168,7 @@ class MainWindow : public QMainWindow {
   bool eventFilter(QObject* watched, QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void keyReleaseEvent(QKeyEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   friend class WindowProgressSink;
@@ -261,6 +262,7 @@ class MainWindow : public QMainWindow {
   int zoom_ = kStartZoom;
   int zoomBeforeRun_ = kStartZoom;
   bool fittedAtStart_ = false;
+  bool fitted_ = false;  ///< the zoom is the one that fits the pictures (kept when the window resizes)
   PanState pan_;
   QTimer glideTimer_;
   QString lastSaveFolder_;

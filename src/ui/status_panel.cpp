@@ -140,8 +140,13 @@ void StatusPanel::paintEvent(QPaintEvent*) {
     painter.setPen(kTextColour);
     const QString& left = noticeText_.isEmpty() ? sourceText_ : noticeText_;
     const QString style = styleText_.trimmed();
-    // The style name keeps clear of the marker's place at the right end.
-    const QRect styleArea = textArea.adjusted(0, 0, -(kMarkerWidth - 4), 0);
+    // The style name keeps clear of the marker's place at the right end, and of its percentage
+    // when that shows beside a marker in the right half.
+    QRect styleArea = textArea.adjusted(0, 0, -(kMarkerWidth - 4), 0);
+    if (MarkerShown() && MarkerLabelShown()) {
+      const QRect label = MarkerLabelRect();
+      if (label.left() > width() / 2) styleArea.setRight(std::min(styleArea.right(), std::min(label.left(), markerLeft_) - 6));
+    }
     const int styleWidth = style.isEmpty() ? 0 : painter.fontMetrics().horizontalAdvance(style) + 16;
     painter.drawText(textArea.adjusted(0, 0, -styleWidth, 0), Qt::AlignLeft | Qt::AlignVCenter,
                      painter.fontMetrics().elidedText(left, Qt::ElideMiddle, styleArea.width() - styleWidth));
@@ -164,20 +169,30 @@ void StatusPanel::DrawMarker(QPainter& painter) {
   painter.setBrush(kMarkerColour);
   painter.drawPath(head);
 
-  // At 100 % the marker never stops a run; its number shows only when the pointer is on the panel.
-  if (stopPercentage_ >= 100 && !hovered_ && !dragging_) return;
+  if (!MarkerLabelShown()) return;
   QFont bold = painter.font();
   bold.setBold(true);
   painter.setFont(bold);
-  const QString label = QString::number(stopPercentage_) + "%";
-  const int labelWidth = painter.fontMetrics().horizontalAdvance(label);
+  const QRect label = MarkerLabelRect();
+  // A dark backing keeps the label readable over the texts and the bar.
+  painter.fillRect(label.adjusted(-2, 3, 2, -3), QColor(0x10, 0x11, 0x13, 210));
+  painter.setPen(kMarkerColour);
+  painter.drawText(label, Qt::AlignLeft | Qt::AlignVCenter, QString::number(stopPercentage_) + "%");
+}
+
+bool StatusPanel::MarkerLabelShown() const {
+  // At 100 % the marker never stops a run; its number shows only when the pointer is on the panel.
+  return stopPercentage_ < 100 || hovered_ || dragging_;
+}
+
+QRect StatusPanel::MarkerLabelRect() const {
+  QFont bold = font();
+  bold.setBold(true);
+  const int labelWidth = QFontMetrics(bold).horizontalAdvance(QString::number(stopPercentage_) + "%");
   // The label sits right of the marker, or left of it where the panel ends.
   int labelLeft = markerLeft_ + kMarkerWidth;
   if (labelLeft + labelWidth > width() - 2) labelLeft = markerLeft_ - labelWidth - 2;
-  // A dark backing keeps the label readable over the texts and the bar.
-  painter.fillRect(QRect(labelLeft - 2, 3, labelWidth + 4, kHeight - 6), QColor(0x10, 0x11, 0x13, 210));
-  painter.setPen(kMarkerColour);
-  painter.drawText(QRect(labelLeft, 0, labelWidth, kHeight), Qt::AlignLeft | Qt::AlignVCenter, label);
+  return QRect(labelLeft, 0, labelWidth, kHeight);
 }
 
 }  // namespace atelion

@@ -64,6 +64,9 @@ class StatusPanel : public QWidget {
 
  private:
   void DrawMarker(QPainter& painter);
+  bool MarkerLabelShown() const;
+  /// Where the marker's percentage is written.
+  QRect MarkerLabelRect() const;
   /// The marker's left edge for a percentage: width · percent div 100 − 10, at most width − 15.
   int MarkerLeftFor(int percent) const;
 

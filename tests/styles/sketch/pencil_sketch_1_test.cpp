@@ -7,6 +7,7 @@
 #include <set>
 #include <tuple>
 
+#include "core/resources.h"
 #include "core/canvas.h"
 #include "core/filters.h"
 #include "core/rotate_bitmap.h"
@@ -457,7 +458,7 @@ TEST(ProcessPencilSketch, AStoppedRunEndsWithThePictureAtSourceSizeAndNoFinishin
 }
 
 TEST(ProcessPencilSketch, TheSamplePhotographLooksDrawn) {
-  const LoadedImage sample = LoadImageFile(std::string(ATELION_SOURCE_RESOURCES) + "/sample/coffee.png");
+  const LoadedImage sample = LoadImageFile(FindResource(kSamplePhotoPath));
   ASSERT_TRUE(sample.status) << sample.status.message();
   RunPictures pictures;
   pictures.source = sample.picture;
