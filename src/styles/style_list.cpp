@@ -5,6 +5,7 @@
 #include "styles/catalogue_table.h"
 #include "styles/painting/painting_7.h"
 #include "styles/painting/painting_8.h"
+#include "styles/sketch/cartoon_1.h"
 #include "styles/sketch/pen_and_ink_sketch_1.h"
 #include "styles/sketch/pencil_sketch_1.h"
 #include "styles/stylized/emergence.h"
@@ -35,7 +36,7 @@ constexpr std::array<StyleEntry, kEffectCount> kStyleList = {{
   kNoFilterStyle,                                  // 14 Frame, texture and text only
   kRandomStrokesStyle,                             // 15 Painting 7 (brushstrokes)
   NotYetBuilt(16, ProcessPencilStrokes),           // 16 Oil pastel sketch (color)
-  NotYetBuilt(17, ProcessCartoonify),              // 17 Cartoon 1
+  kCartoonifyStyle,                                // 17 Cartoon 1
   NotYetBuilt(18, ProcessColourInk),               // 18 Cartoon 2
   NotYetBuilt(19, ProcessSepia),                   // 19 Vintage photo
   kExpressivePaintingStyle,                        // 20 Painting 8 (expressive brushstrokes)
