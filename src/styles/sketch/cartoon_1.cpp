@@ -164,6 +164,12 @@ bool PaintRegions(const Bitmap24& S, Bitmap24& D, Bitmap24& M, const CartoonPara
 // difference counts double. Returns false when a stop was requested.
 bool MergeBlocks(Bitmap24& D, RunContext& context, const Flags& flags) {
   const int W = D.Width(), H = D.Height();
+  // The rounded mean of 2, 3 or 4 values from their sum: sum div n, plus 1 when the remainder is
+  // above n shr 1, at most 255.
+  std::array<std::array<std::uint8_t, 4 * 255 + 1>, 3> roundedMean{};
+  for (int n = 2; n <= 4; ++n)
+    for (int sum = 0; sum <= n * 255; ++sum)
+      roundedMean[n - 2][sum] = static_cast<std::uint8_t>(std::min(255, sum / n + (sum % n > (n >> 1) ? 1 : 0)));
   if (flags.hidden) context.ReportProgress(0, 35, 2, 3);
   if (context.AbortRequested) return false;
   for (int pass = 0; pass <= 35; ++pass) {
@@ -191,8 +197,8 @@ bool MergeBlocks(Bitmap24& D, RunContext& context, const Flags& flags) {
           }
         }
         if (n < 2) continue;
-        std::uint8_t value[3];
-        for (int c = 0; c < 3; ++c) value[c] = static_cast<std::uint8_t>(std::min(255, sum[c] / n + (sum[c] % n > (n >> 1) ? 1 : 0)));
+        const std::uint8_t* rounded = roundedMean[n - 2].data();
+        const std::uint8_t value[3] = {rounded[sum[0]], rounded[sum[1]], rounded[sum[2]]};
         std::memcpy(TL, value, 3);
         for (int i = 0; i < 3; ++i)
           if (marked[i]) std::memcpy(others[i], value, 3);
