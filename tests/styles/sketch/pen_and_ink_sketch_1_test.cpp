@@ -304,6 +304,35 @@ TEST(ProcessPenandInkSketch, DrawsTinyPictures) {
   }
 }
 
+// The full-size run lays "Soften edges" itself, once, and leaves the untextured copy of the
+// result as it was; the preview's caller softens once more, as every preview is finished.
+TEST(ProcessPenandInkSketch, SoftensTheDrawingItselfAndKeepsTheOldUntexturedCopy) {
+  const Bitmap24 photo = NoisySyntheticPhoto(50, 40);
+  const PenandInkParameters factory = PenandInkParametersFrom(FactoryDefaults(kPenAndInkSketch1EffectId));
+  Bitmap24 softened = LiteralSketch(photo, factory, InkHatchSheet());
+  Soften(softened);
+
+  RunPictures pictures;
+  pictures.source = photo;
+  pictures.result = photo;
+  pictures.untexturedCopy = Bitmap24(3, 3, 0x123456);
+  StyleSettings settings;
+  settings.effectId = kPenAndInkSketch1EffectId;
+  settings.sliders = FactoryDefaults(kPenAndInkSketch1EffectId);
+  FinishingSettings finishing;
+  finishing.softenEdges = true;
+  RunContext context;
+  ASSERT_EQ(RunEffect(pictures, settings, finishing, context), RunOutcome::Finished);
+  EXPECT_EQ(Fnv1a(pictures.result), Fnv1a(softened));
+  EXPECT_EQ(pictures.untexturedCopy.Width(), 3);
+
+  settings.preview = true;
+  RunContext previewContext;
+  const StyleOutput preview = PreviewPenandInkSketch(photo, settings, finishing, previewContext);
+  EXPECT_FALSE(preview.surfaceApplied);
+  EXPECT_EQ(Fnv1a(preview.picture), Fnv1a(softened));
+}
+
 // Stops the run at the n-th time the shell is asked to handle its events.
 class AbortAfterPumps : public ProgressSink {
  public:
