@@ -153,13 +153,13 @@ void DrawFamily(const Family& family, double scale, const PatternDesign& design,
     RandomGenerator rng;
     rng.RandomSeed = seed ^ (static_cast<std::uint32_t>(k + 1000) * 2654435761u);
     rng.Random();
-    const double offset = k * spacing + (rng.Random() - 0.5) * 0.15 * spacing;
+    const double offset = k * spacing + (rng.Random() - 0.5) * 0.06 * spacing;
     const double start = rng.Random() * closedLength;
     double along = start;
     const double end = start + closedLength;
     while (along < end - 4) {
       double length = design.strokeLength * (0.6 + 0.8 * rng.Random());
-      const double gap = design.gap * (0.4 + 1.2 * rng.Random());
+      const double gap = design.gap * (0.6 + 0.8 * rng.Random());
       // The last stroke of the round ends a gap before the first one began.
       if (along + length + gap > end) length = std::max(3.0, end - along - gap);
       const double middle = along + length / 2;
