@@ -25,6 +25,7 @@
 #include "styles/painting/paper_tables.h"
 #include "styles/sketch/pencil_sketch_1.h"
 #include "styles/sketch/hatching_picture.h"
+#include "styles/sketch/ink_hatching_sheet.h"
 
 namespace {
 
@@ -71,6 +72,7 @@ const GeneratedPicture kPictures[] = {
     {atelion::kFlowBrushes[2].mattePath, [] { return atelion::FlowBrushMatte(atelion::FlowBrush::Small); }},
     {atelion::kWatercolourPaperPath, atelion::GenerateWatercolourPaper},
     {atelion::kImpastoPaperPath, atelion::GenerateImpastoPaper},
+    {atelion::kInkHatchSheetPath, atelion::GenerateInkHatchSheet},
 };
 
 // The application icon: a sheet of paper on a blue tile, its left part a small coloured landscape

@@ -7,8 +7,10 @@
 #include "styles/painting/painting_2.h"
 #include "styles/painting/painting_7.h"
 #include "styles/painting/painting_8.h"
+#include "styles/sketch/cartoon_1.h"
 #include "styles/sketch/cartoon_2.h"
 #include "styles/sketch/linear_halftoning.h"
+#include "styles/sketch/pen_and_ink_sketch_1.h"
 #include "styles/sketch/pen_and_ink_sketch_2.h"
 #include "styles/sketch/pencil_sketch_1.h"
 #include "styles/stylized/coloured_tiles.h"
@@ -28,7 +30,7 @@ constexpr std::array<StyleEntry, kEffectCount> kStyleList = {{
   kPencilSketchStyle,                              //  0 Pencil sketch 1
   NotYetBuilt(1, ProcessSobelFilter),              //  1 Pencil sketch 2 (b&w)
   NotYetBuilt(2, ProcessColourSobel),              //  2 Pencil sketch 3 (color)
-  NotYetBuilt(3, ProcessPenandInkSketch),          //  3 Pen & Ink sketch 1
+  kPenandInkSketchStyle,                           //  3 Pen & Ink sketch 1
   kWatercolourStyle,                               //  4 Painting 1 (watercolor)
   kFlowStrokesStyle,                               //  5 Painting 2 (brushstrokes)
   NotYetBuilt(6, ProcessPainting3),                //  6 Painting 3
@@ -42,7 +44,7 @@ constexpr std::array<StyleEntry, kEffectCount> kStyleList = {{
   kNoFilterStyle,                                  // 14 Frame, texture and text only
   kRandomStrokesStyle,                             // 15 Painting 7 (brushstrokes)
   NotYetBuilt(16, ProcessPencilStrokes),           // 16 Oil pastel sketch (color)
-  NotYetBuilt(17, ProcessCartoonify),              // 17 Cartoon 1
+  kCartoonifyStyle,                                // 17 Cartoon 1
   kCartoon2Style,                                  // 18 Cartoon 2
   NotYetBuilt(19, ProcessSepia),                   // 19 Vintage photo
   kExpressivePaintingStyle,                        // 20 Painting 8 (expressive brushstrokes)
