@@ -5,6 +5,7 @@
 #include "styles/catalogue_table.h"
 #include "styles/painting/painting_7.h"
 #include "styles/painting/painting_8.h"
+#include "styles/sketch/gradient_strokes.h"
 #include "styles/sketch/pencil_sketch_1.h"
 #include "styles/stylized/emergence.h"
 #include "styles/stylized/no_filter.h"
@@ -18,8 +19,8 @@ using enum FullSizeMethod;
 // clang-format off
 constexpr std::array<StyleEntry, kEffectCount> kStyleList = {{
   kPencilSketchStyle,                              //  0 Pencil sketch 1
-  NotYetBuilt(1, ProcessSobelFilter),              //  1 Pencil sketch 2 (b&w)
-  NotYetBuilt(2, ProcessColourSobel),              //  2 Pencil sketch 3 (color)
+  kSobelFilterStyle,                               //  1 Pencil sketch 2 (b&w)
+  kColourSobelStyle,                               //  2 Pencil sketch 3 (color)
   NotYetBuilt(3, ProcessPenandInkSketch),          //  3 Pen & Ink sketch 1
   NotYetBuilt(4, ProcessPainting),                 //  4 Painting 1 (watercolor)
   NotYetBuilt(5, ProcessPainting2),                //  5 Painting 2 (brushstrokes)
