@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "core/filters.h"
@@ -92,6 +93,22 @@ void BlendColours(const Bitmap24& source, Bitmap24& destination, int K) {
   }
 }
 
+// The strokes never reach the last row and column, and the colour pass leaves the outermost rows
+// and columns grey: a white or grey frame line the photograph does not have. Those rows and
+// columns take the drawing of their inner neighbours instead (the grey sketch keeps its first
+// row and column, which strokes do reach).
+void RepeatInnerEdges(Bitmap24& drawing, bool colour) {
+  const int width = drawing.Width(), height = drawing.Height();
+  if (width < 3 || height < 3) return;
+  for (int y = 0; y < height; ++y) {
+    std::uint8_t* row = drawing.Row(y);
+    std::memcpy(row + 3 * (width - 1), row + 3 * (width - 2), 3);
+    if (colour) std::memcpy(row, row + 3, 3);
+  }
+  std::memcpy(drawing.Row(height - 1), drawing.Row(height - 2), drawing.RowBytes());
+  if (colour) std::memcpy(drawing.Row(0), drawing.Row(1), drawing.RowBytes());
+}
+
 void GradientStrokes(Variant variant, const Bitmap24& source, Bitmap24& destination, const GradientStrokeParameters& p,
                      const SurfaceSettings& surface, const GradientStrokeRun& run, RunContext& context) {
   if (&source == &destination) {
@@ -150,6 +167,7 @@ void GradientStrokes(Variant variant, const Bitmap24& source, Bitmap24& destinat
     BlendColours(source, destination, p.colourIntensity);
     AdjustSaturation(destination, kColourSaturation, context);
   }
+  RepeatInnerEdges(destination, colour);
   if (surface.softenEdges) Soften(destination);
   if (surface.texture.enabled) {
     ApplyTexture(destination, surface.textureTile, surface.texture.strength, TileRepeat::WithoutLastRowAndColumn);
