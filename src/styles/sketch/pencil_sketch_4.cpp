@@ -33,29 +33,30 @@ constexpr int kPaperLevel = 240;
 constexpr int kSizeSteps = 20;
 constexpr int kSmallestShrinkingSize = 10;
 
-// The 360 turned strokes, built together on first use.
+// The 360 turned strokes. Each is built the first time a stroke needs it and kept for the rest
+// of the program; nothing in them depends on the random generator, so the order in which they
+// are built changes no picture.
+Bitmap24 BuildTurnedStroke(int g) {
+  RunContext quiet;  // the turn neither reports progress nor can be stopped
+  const Bitmap24& picture = g % 3 == 0 ? PencilStroke2() : PencilStroke();
+  Bitmap24 B(kSide, kSide);
+  Resample(picture, B);
+  Bitmap24 turned;
+  RotateBitmap(B, turned, g, quiet);
+  if (g % 2 == 0) BoxBlur3(turned);
+  // Only the turn by 30 degrees enlarges the picture: its centre is kept.
+  B.Fill(0xFFFFFF);
+  DrawPicture(B, (kSide - turned.Width()) / 2, (kSide - turned.Height()) / 2, turned);
+  return B;
+}
+
 struct TurnedStrokes {
   std::array<Bitmap24, kTurns> entries;
-
-  TurnedStrokes() {
-    RunContext quiet;  // the turns neither report progress nor can be stopped
-    for (int g = 0; g < kTurns; ++g) {
-      const Bitmap24& picture = g % 3 == 0 ? PencilStroke2() : PencilStroke();
-      Bitmap24 B(kSide, kSide);
-      Resample(picture, B);
-      Bitmap24 turned;
-      RotateBitmap(B, turned, g, quiet);
-      if (g % 2 == 0) BoxBlur3(turned);
-      // Only the turn by 30 degrees enlarges the picture: its centre is kept.
-      B.Fill(0xFFFFFF);
-      DrawPicture(B, (kSide - turned.Width()) / 2, (kSide - turned.Height()) / 2, turned);
-      entries[static_cast<std::size_t>(g)] = std::move(B);
-    }
-  }
+  std::array<std::once_flag, kTurns> built;
 };
 
-const TurnedStrokes& Strokes() {
-  static const TurnedStrokes strokes;
+TurnedStrokes& Strokes() {
+  static TurnedStrokes strokes;
   return strokes;
 }
 
@@ -128,7 +129,11 @@ void ReportAttempt(RunContext& context, std::int64_t i, std::int64_t total) {
 }  // namespace
 
 const Bitmap24& TurnedPencilStroke(int degrees) {
-  return Strokes().entries[static_cast<std::size_t>(((degrees % kTurns) + kTurns) % kTurns)];
+  const int g = ((degrees % kTurns) + kTurns) % kTurns;
+  TurnedStrokes& strokes = Strokes();
+  const auto index = static_cast<std::size_t>(g);
+  std::call_once(strokes.built[index], [&] { strokes.entries[index] = BuildTurnedStroke(g); });
+  return strokes.entries[index];
 }
 
 NewPencilSketchParameters NewPencilSketchParametersFrom(const ParameterSet& sliders) {
@@ -149,7 +154,6 @@ void NewPencilSketch(const Bitmap24& source, Bitmap24& destination, int T, int N
   rng.RandomSeed = kStyleSeed;
   const std::int64_t reportTotal = (std::int64_t{W} * H / 200) * N;
   if (!preview) ReportAttempt(context, 0, reportTotal);
-  Strokes();  // the turned strokes, built on the first run
 
   // A stroke needs a pixel with neighbours on every side.
   if (W < 3 || H < 3 || destination.Width() != W || destination.Height() != H) {

@@ -31,8 +31,8 @@ NewPencilSketchParameters NewPencilSketchParametersFrom(const ParameterSet& slid
 
 /// The stroke picture turned by `degrees` (0..359) as the sketch stamps it: 100 × 100, white
 /// around the stroke; the straight stroke, or the curved one for multiples of 3 degrees, turned
-/// and, for even angles, blurred once. Built once per program run, on first use (safe from any
-/// thread), and kept.
+/// and, for even angles, blurred once. Each turn is built once per program run, on its first use
+/// (safe from any thread), and kept.
 const Bitmap24& TurnedPencilStroke(int degrees);
 
 /// Stamps the strokes of `source` (W × H) onto `destination`, which must have the source's size
