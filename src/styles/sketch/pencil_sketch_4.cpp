@@ -66,36 +66,60 @@ struct StampPixel {
   std::uint8_t bgr[3];
 };
 
-// Stamps are scaled on first use in a run and kept for the rest of it, per turn and size.
+// The graphite pixels of turn `turn` scaled to z × z, rows then columns.
+std::vector<StampPixel> ScaleStamp(int turn, int z) {
+  Bitmap24 scaled(z, z);
+  Resample(TurnedPencilStroke(turn), scaled);
+  std::vector<StampPixel> stamp;
+  for (int sy = 0; sy < z; ++sy) {
+    const std::uint8_t* row = scaled.Row(sy);
+    for (int sx = 0; sx < z; ++sx) {
+      const std::uint8_t* p = row + 3 * sx;
+      if (p[0] > kPaperLevel || p[1] > kPaperLevel || p[2] > kPaperLevel) continue;
+      stamp.push_back({static_cast<std::int16_t>(sx), static_cast<std::int16_t>(sy), {p[0], p[1], p[2]}});
+    }
+  }
+  return stamp;
+}
+
+// Stamps up to this side, the hatching and most edge strokes, are scaled once per program run
+// and kept (about 11 MB if every turn and size were used); larger ones are kept for one run.
+constexpr int kLargestKeptSide = 64;
+
+struct KeptStamps {
+  std::array<std::vector<StampPixel>, kTurns * (kLargestKeptSide + 1)> stamps;
+  std::array<std::once_flag, kTurns * (kLargestKeptSide + 1)> built;
+};
+
+const std::vector<StampPixel>& KeptStamp(int turn, int z) {
+  static KeptStamps* const kept = new KeptStamps;  // kept until the program ends
+  const std::size_t index = static_cast<std::size_t>(turn) * (kLargestKeptSide + 1) + z;
+  std::call_once(kept->built[index], [&] { kept->stamps[index] = ScaleStamp(turn, z); });
+  return kept->stamps[index];
+}
+
+// The stamps of one run: the kept ones, and the larger ones scaled on first use in the run.
 class StampCache {
  public:
-  explicit StampCache(int largestSide)
-      : largest_(largestSide),
-        stamps_(static_cast<std::size_t>(kTurns) * (largestSide + 1)),
-        built_(stamps_.size(), false) {}
+  explicit StampCache(int largestSide) : largest_(std::max(largestSide, kLargestKeptSide)) {}
 
   const std::vector<StampPixel>& Stamp(int turn, int z) {
+    if (z <= kLargestKeptSide) return KeptStamp(turn, z);
+    if (large_.empty()) {
+      large_.resize(static_cast<std::size_t>(kTurns) * (largest_ + 1));
+      built_.assign(large_.size(), false);
+    }
     const std::size_t index = static_cast<std::size_t>(turn) * (largest_ + 1) + z;
     if (!built_[index]) {
-      Bitmap24 scaled(z, z);
-      Resample(TurnedPencilStroke(turn), scaled);
-      std::vector<StampPixel>& stamp = stamps_[index];
-      for (int sy = 0; sy < z; ++sy) {
-        const std::uint8_t* row = scaled.Row(sy);
-        for (int sx = 0; sx < z; ++sx) {
-          const std::uint8_t* p = row + 3 * sx;
-          if (p[0] > kPaperLevel || p[1] > kPaperLevel || p[2] > kPaperLevel) continue;
-          stamp.push_back({static_cast<std::int16_t>(sx), static_cast<std::int16_t>(sy), {p[0], p[1], p[2]}});
-        }
-      }
+      large_[index] = ScaleStamp(turn, z);
       built_[index] = true;
     }
-    return stamps_[index];
+    return large_[index];
   }
 
  private:
   int largest_;
-  std::vector<std::vector<StampPixel>> stamps_;
+  std::vector<std::vector<StampPixel>> large_;
   std::vector<bool> built_;
 };
 
