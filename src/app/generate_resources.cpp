@@ -26,6 +26,7 @@
 #include "styles/sketch/pencil_sketch_1.h"
 #include "styles/sketch/hatching_picture.h"
 #include "styles/sketch/ink_hatching_sheet.h"
+#include "styles/sketch/pencil_stroke_pictures.h"
 
 namespace {
 
@@ -73,6 +74,8 @@ const GeneratedPicture kPictures[] = {
     {atelion::kWatercolourPaperPath, atelion::GenerateWatercolourPaper},
     {atelion::kImpastoPaperPath, atelion::GenerateImpastoPaper},
     {atelion::kInkHatchSheetPath, atelion::GenerateInkHatchSheet},
+    {atelion::kPencilStrokePath, atelion::GeneratePencilStroke},
+    {atelion::kPencilStroke2Path, atelion::GeneratePencilStroke2},
 };
 
 // The application icon: a sheet of paper on a blue tile, its left part a small coloured landscape

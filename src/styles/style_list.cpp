@@ -9,10 +9,12 @@
 #include "styles/painting/painting_8.h"
 #include "styles/sketch/cartoon_1.h"
 #include "styles/sketch/cartoon_2.h"
+#include "styles/sketch/gradient_strokes.h"
 #include "styles/sketch/linear_halftoning.h"
 #include "styles/sketch/pen_and_ink_sketch_1.h"
 #include "styles/sketch/pen_and_ink_sketch_2.h"
 #include "styles/sketch/pencil_sketch_1.h"
+#include "styles/sketch/pencil_sketch_4.h"
 #include "styles/stylized/coloured_tiles.h"
 #include "styles/stylized/emergence.h"
 #include "styles/stylized/emergence_2.h"
@@ -28,8 +30,8 @@ using enum FullSizeMethod;
 // clang-format off
 constexpr std::array<StyleEntry, kEffectCount> kStyleList = {{
   kPencilSketchStyle,                              //  0 Pencil sketch 1
-  NotYetBuilt(1, ProcessSobelFilter),              //  1 Pencil sketch 2 (b&w)
-  NotYetBuilt(2, ProcessColourSobel),              //  2 Pencil sketch 3 (color)
+  kSobelFilterStyle,                               //  1 Pencil sketch 2 (b&w)
+  kColourSobelStyle,                               //  2 Pencil sketch 3 (color)
   kPenandInkSketchStyle,                           //  3 Pen & Ink sketch 1
   kWatercolourStyle,                               //  4 Painting 1 (watercolor)
   kFlowStrokesStyle,                               //  5 Painting 2 (brushstrokes)
@@ -50,7 +52,7 @@ constexpr std::array<StyleEntry, kEffectCount> kStyleList = {{
   kExpressivePaintingStyle,                        // 20 Painting 8 (expressive brushstrokes)
   kPenAndInkSketch2Style,                          // 21 Pen & Ink sketch 2
   kEmergenceStyle,                                 // 22 Emergence
-  NotYetBuilt(23, ProcessNewPencilSketch),         // 23 Pencil sketch 4
+  kNewPencilSketchStyle,                           // 23 Pencil sketch 4
   NotYetBuilt(24, ProcessPencilSketch5),           // 24 Pencil sketch 5
   kEmergence2Style,                                // 25 Emergence 2
   kLinearHalftoningStyle,                          // 26 Linear halftoning
