@@ -6,6 +6,7 @@
 #include "styles/painting/painting_7.h"
 #include "styles/painting/painting_8.h"
 #include "styles/sketch/pencil_sketch_1.h"
+#include "styles/stylized/abstract.h"
 #include "styles/stylized/coloured_tiles.h"
 #include "styles/stylized/emergence.h"
 #include "styles/stylized/emergence_2.h"
@@ -48,7 +49,7 @@ constexpr std::array<StyleEntry, kEffectCount> kStyleList = {{
   NotYetBuilt(26, ProcessHalfToneLines),           // 26 Linear halftoning
   NotYetBuilt(27, ProcessPainting9),               // 27 Painting 9
   NotYetBuilt(28, ProcessPainting10),              // 28 Painting 10
-  NotYetBuilt(29, ProcessAbstract),                // 29 Abstract
+  kAbstractStyle,                                  // 29 Abstract
   NotYetBuilt(30, ProcessPainting11),              // 30 Painting 11
   NotYetBuilt(31, ProcessPencilSketch6),           // 31 Pencil sketch 6
 }};
