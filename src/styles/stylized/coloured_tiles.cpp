@@ -47,15 +47,15 @@ constexpr std::chrono::milliseconds kPumpInterval{4};
 // The widest window: tile size 255 div 5 + 3, half of it on either side of the centre.
 constexpr int kWidestWindow = 2 * ((255 / 5 + 3) / 2) + 1;
 
-// Room before the byte masks and the mean colour run: the last 16-byte block of a row run ends
-// at the run's last byte and may start before the run.
+// Room before the byte masks and the mean colour run: the last 16- or 32-byte block of a row run
+// ends at the run's last byte and may start before the run.
 constexpr int kLead = 32;
 
 // The bytes of each channel over a row of pixels: 255 at the channel's bytes, 0 elsewhere, so a
-// channel's sum over a run of pixels is a sum over the run's bytes, masked, 16 bytes at a time.
+// channel's sum over a run of pixels is a sum over the run's bytes, masked, a block at a time.
 // Byte j of a run (j ≥ −kLead) has its masks at kLead + j.
 struct ChannelMasks {
-  static constexpr int kLength = kLead + 3 * 64 + 32;
+  static constexpr int kLength = kLead + 3 * 64;
   static_assert(kLength >= kLead + 3 * kWidestWindow);
   alignas(16) std::array<std::array<std::uint8_t, kLength>, 3> masks{};
   constexpr ChannelMasks() {
