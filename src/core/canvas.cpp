@@ -128,6 +128,7 @@ class EllipseRows {
   // False when row y holds no pixel of the ellipse.
   bool Span(Int64 y, Int64& x0, Int64& x1) const {
     if (box_.Empty() || y < box_.top || y >= box_.bottom) return false;
+    if (box_.Width() < kSmallEllipseSide && box_.Height() < kSmallEllipseSide) return SmallSpan(y, x0, x1);
     const Int128 width = box_.Width();
     const Int128 height = box_.Height();
     const Int128 dy = 2 * Int128{y} + 1 - (Int128{box_.top} + box_.bottom);
@@ -147,6 +148,29 @@ class EllipseRows {
   }
 
  private:
+  // Every ellipse of a picture: the same rule in 64-bit arithmetic, which the products of sides
+  // below kSmallEllipseSide cannot overflow.
+  static constexpr Int64 kSmallEllipseSide = Int64{1} << 15;
+  bool SmallSpan(Int64 y, Int64& x0, Int64& x1) const {
+    const Int64 width = box_.Width();
+    const Int64 height = box_.Height();
+    const Int64 dy = 2 * y + 1 - (box_.top + box_.bottom);
+    const Int64 value = width * width * (height * height - dy * dy);
+    Int64 root = value <= 0 ? 0 : static_cast<Int64>(std::sqrt(static_cast<double>(value)));
+    while (root * root > value) --root;
+    while (value > 0 && (root + 1) * (root + 1) <= value) ++root;
+    Int64 reach = root / height;
+    if (dy * dy <= 1) {
+      reach = std::max(reach, width - 1);
+    } else if (width % 2 == 0) {
+      reach = std::max<Int64>(reach, 1);
+    }
+    const Int64 doubledCentre = box_.left + box_.right - 1;
+    x0 = -((reach - doubledCentre) >> 1);  // ceil((centre − reach) / 2)
+    x1 = (doubledCentre + reach) >> 1;     // floor((centre + reach) / 2)
+    return x0 <= x1;
+  }
+
   Box box_;
 };
 

@@ -22,6 +22,10 @@ struct StyleSettings {
   bool manualBrushMode = false;      ///< the manual brush paints the style onto parts of the result
   bool eraseBackground = true;       ///< false while "Don't erase background" is checked
   MeanColour sourceMean{};           ///< of the whole source, also when working on a crop
+  /// The whole source's size, also when working on a crop; 0 when unknown (the picture drawn
+  /// from is then the whole source).
+  int sourceWidth = 0;
+  int sourceHeight = 0;
   std::array<bool, kSlotCount> maxShown{};  ///< a row's value label shows "MAX"
   bool doubled = false;              ///< the "x 2" box of the style
   Colour paperColour = 0xFFFFFF;     ///< the ground colour of the styles that paint on one

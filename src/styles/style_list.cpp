@@ -15,6 +15,7 @@
 #include "styles/sketch/pen_and_ink_sketch_2.h"
 #include "styles/sketch/pencil_sketch_1.h"
 #include "styles/sketch/pencil_sketch_4.h"
+#include "styles/stylized/abstract.h"
 #include "styles/stylized/coloured_tiles.h"
 #include "styles/stylized/emergence.h"
 #include "styles/stylized/emergence_2.h"
@@ -58,7 +59,7 @@ constexpr std::array<StyleEntry, kEffectCount> kStyleList = {{
   kLinearHalftoningStyle,                          // 26 Linear halftoning
   NotYetBuilt(27, ProcessPainting9),               // 27 Painting 9
   NotYetBuilt(28, ProcessPainting10),              // 28 Painting 10
-  NotYetBuilt(29, ProcessAbstract),                // 29 Abstract
+  kAbstractStyle,                                  // 29 Abstract
   NotYetBuilt(30, ProcessPainting11),              // 30 Painting 11
   NotYetBuilt(31, ProcessPencilSketch6),           // 31 Pencil sketch 6
 }};

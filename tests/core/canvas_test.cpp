@@ -263,6 +263,31 @@ TEST(CanvasEllipses, InscribedCircleFilledAndOutlined) {
                             "..####.."}));
 }
 
+// The filled area pixel by pixel: the centres inside or on the ellipse through the box's outer
+// edges, the middle row(s) across the whole box and the centre pixel(s) of every row; for boxes
+// on both sides of the size from which the sums need more than 64 bits.
+TEST(CanvasEllipses, TheFilledAreaIsTheCentreTestAndTheTouchRules) {
+  const Rect boxes[] = {{0, 0, 300, 200},           {-5, -7, 293, 190},          {3, 2, 250, 171},
+                        {-16000, -15000, 16300, 15200}, {-20000, -15000, 20300, 15200}, {100, -30000, 107, 30200}};
+  for (const Rect& box : boxes) {
+    SCOPED_TRACE(std::to_string(box.right - box.left) + " x " + std::to_string(box.bottom - box.top));
+    Bitmap24 filled(300, 200);
+    DrawEllipse(filled, box, std::nullopt, kBlack);
+    const __int128 w = box.right - box.left, h = box.bottom - box.top;
+    int wrong = 0;
+    for (int y = 0; y < 200; ++y) {
+      for (int x = 0; x < 300; ++x) {
+        const __int128 dx = 2 * x + 1 - (box.left + box.right), dy = 2 * y + 1 - (box.top + box.bottom);
+        const bool inBox = x >= box.left && x < box.right && y >= box.top && y < box.bottom;
+        const bool inside = inBox && (dx * dx * h * h + dy * dy * w * w <= w * w * h * h || dy * dy <= 1 ||
+                                      (w % 2 == 0 && dx * dx <= 1));
+        wrong += inside != (filled.Pixel(x, y) == kBlack);
+      }
+    }
+    EXPECT_EQ(wrong, 0);
+  }
+}
+
 // For every small box: the ellipse stays inside it, touches all four of its sides and is
 // symmetric about both of its axes; its outline lies within the filled area.
 TEST(CanvasEllipses, SymmetricAndInscribedForEverySmallBox) {
