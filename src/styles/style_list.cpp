@@ -6,6 +6,7 @@
 #include "styles/painting/painting_1.h"
 #include "styles/painting/painting_7.h"
 #include "styles/painting/painting_8.h"
+#include "styles/painting/painting_9.h"
 #include "styles/sketch/pencil_sketch_1.h"
 #include "styles/stylized/emergence.h"
 #include "styles/stylized/no_filter.h"
@@ -45,7 +46,7 @@ constexpr std::array<StyleEntry, kEffectCount> kStyleList = {{
   NotYetBuilt(24, ProcessPencilSketch5),           // 24 Pencil sketch 5
   NotYetBuilt(25, ProcessShadedTriangles),         // 25 Emergence 2
   NotYetBuilt(26, ProcessHalfToneLines),           // 26 Linear halftoning
-  NotYetBuilt(27, ProcessPainting9),               // 27 Painting 9
+  kBlobPaintingStyle,                              // 27 Painting 9
   NotYetBuilt(28, ProcessPainting10),              // 28 Painting 10
   NotYetBuilt(29, ProcessAbstract),                // 29 Abstract
   NotYetBuilt(30, ProcessPainting11),              // 30 Painting 11
