@@ -121,6 +121,17 @@ bool Walk(Bitmap24& painting, const WatercolourParameters& p, const StyleSetting
                          3 * kNeighbourColumn[k];
   }
 
+  // Fetches the 3 × 3 pixels around the jump target drawn from `first` (x) and the draw after it.
+  auto prefetchJump = [&](std::uint32_t first) {
+    const int jumpX = DrawFrom(first, width - 2) + 1;
+    const int jumpY = DrawFrom(kOneDraw.Apply(first), height - 2) + 1;
+    const std::uint8_t* target = pixels + static_cast<std::size_t>(jumpY) * stride + 3 * static_cast<std::size_t>(jumpX);
+    for (const std::ptrdiff_t row : {-static_cast<std::ptrdiff_t>(stride), std::ptrdiff_t{0}, static_cast<std::ptrdiff_t>(stride)}) {
+      __builtin_prefetch(target + row - 3);
+      __builtin_prefetch(target + row + 5);
+    }
+  };
+
   int x = 0, y = 0, dx = kNoDirection, dy = 0;
   int best = 10000;
   for (int pass = 0; pass <= n; ++pass) {
@@ -165,20 +176,13 @@ bool Walk(Bitmap24& painting, const WatercolourParameters& p, const StyleSetting
       best = kNoNeighbour;
       const std::uint32_t before = seed;
       seed = kNeighbourDraws[7].Apply(before);
-      {
-        // Should the next step jump, its pixel is already known from the generator: fetch its
-        // rows now, while this step works, since a jump lands far from anything in the cache.
-        const std::uint32_t first = kOneDraw.Apply(seed);
-        const int nextX = DrawFrom(first, width - 2) + 1;
-        const int nextY = DrawFrom(kOneDraw.Apply(first), height - 2) + 1;
-        const std::uint8_t* target = pixels + static_cast<std::size_t>(nextY) * stride + 3 * static_cast<std::size_t>(nextX);
-        __builtin_prefetch(target - stride - 3);
-        __builtin_prefetch(target - 3);
-        __builtin_prefetch(target + stride - 3);
-        __builtin_prefetch(target - stride + 5);
-        __builtin_prefetch(target + 5);
-        __builtin_prefetch(target + stride + 5);
-      }
+      // Should a coming step jump, its pixel is already known from the generator: fetch its rows
+      // now, since a jump lands far from anything in the cache. The next step's jump draws follow
+      // this step's draws; the step after it draws its jump after eight more neighbour draws, or
+      // after ten when the next step jumps too.
+      prefetchJump(kOneDraw.Apply(seed));
+      prefetchJump(kNeighbourDraws[7].Apply(kOneDraw.Apply(seed)));
+      prefetchJump(kNeighbourDraws[7].Apply(kNeighbourDraws[2].Apply(seed)));
       int winner = -1;
       for (int k = 0; k < 8; ++k) {
         const std::uint8_t* q = here + neighbourOffset[k];
