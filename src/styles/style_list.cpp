@@ -7,6 +7,7 @@
 #include "styles/painting/painting_2.h"
 #include "styles/painting/painting_7.h"
 #include "styles/painting/painting_8.h"
+#include "styles/painting/painting_9.h"
 #include "styles/sketch/cartoon_1.h"
 #include "styles/sketch/cartoon_2.h"
 #include "styles/sketch/gradient_strokes.h"
@@ -57,7 +58,7 @@ constexpr std::array<StyleEntry, kEffectCount> kStyleList = {{
   NotYetBuilt(24, ProcessPencilSketch5),           // 24 Pencil sketch 5
   kEmergence2Style,                                // 25 Emergence 2
   kLinearHalftoningStyle,                          // 26 Linear halftoning
-  NotYetBuilt(27, ProcessPainting9),               // 27 Painting 9
+  kBlobPaintingStyle,                              // 27 Painting 9
   NotYetBuilt(28, ProcessPainting10),              // 28 Painting 10
   kAbstractStyle,                                  // 29 Abstract
   NotYetBuilt(30, ProcessPainting11),              // 30 Painting 11

@@ -1,4 +1,5 @@
 #include "document/silent_conversion.h"
+#include "styles/painting/painting_1.h"
 #include "styles/style_list.h"
 
 #include <gtest/gtest.h>
@@ -152,6 +153,26 @@ TEST_F(SilentProgram, StyleZeroWritesTheSourceUnchanged) {
   const LoadedImage source = LoadImageFile(folder / "in.jpg");
   std::vector<std::uint8_t> expected;
   ASSERT_TRUE(EncodeImage(source.picture, ImageFormat::Jpeg, source.dpi, expected));
+  EXPECT_EQ(ReadBytes(folder / "out.jpg"), expected);
+}
+
+TEST_F(SilentProgram, NumberNineIsThePaintingOneWatercolourWithTheGivenSliders) {
+  const auto run = RunProgram(DesktopProgram(), {"-silent", (folder / "in.jpg").string(), (folder / "out").string(),
+                                                 "9", "90", "110", "25", "140", "50", "n", "n", "n", "1"});
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  // The watercolour with colour blending 90, edge intensity 110, strength 25, darken/lighten 140
+  // and paper 50; the contour strokes make it repeatable. No soften, frame or texture.
+  const LoadedImage source = LoadImageFile(folder / "in.jpg");
+  StyleSettings settings;
+  settings.effectId = kPainting1EffectId;
+  settings.sourceMean = ComputeMeanColour(source.picture);
+  RunContext context;
+  Bitmap24 painted;
+  WatercolourPainting(source.picture, painted, {.colourBlending = 90, .edgeIntensity = 110, .strength = 25,
+                                                .darkenLighten = 140, .paperIntensity = 50},
+                      settings, SurfaceSettings{}, context);
+  std::vector<std::uint8_t> expected;
+  ASSERT_TRUE(EncodeImage(painted, ImageFormat::Jpeg, source.dpi, expected));
   EXPECT_EQ(ReadBytes(folder / "out.jpg"), expected);
 }
 

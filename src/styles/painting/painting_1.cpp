@@ -66,6 +66,9 @@ constexpr LcgMap Draws(std::uint64_t steps) {
 constexpr std::array<LcgMap, 8> kNeighbourDraws = {Draws(1), Draws(2), Draws(3), Draws(4),
                                                    Draws(5), Draws(6), Draws(7), Draws(8)};
 
+constexpr std::array<int, 8> kNeighbourColumn = {-1, -1, -1, 0, 0, 1, 1, 1};
+constexpr std::array<int, 8> kNeighbourRow = {-1, 0, 1, -1, 1, -1, 0, 1};
+
 inline int DrawFrom(std::uint32_t seed, int n) {
   return static_cast<int>((static_cast<std::int64_t>(seed) * n) >> 32);
 }
@@ -111,6 +114,24 @@ bool Walk(Bitmap24& painting, const WatercolourParameters& p, const StyleSetting
     return DrawFrom(seed, range);
   };
 
+  // The eight neighbours in the order they are looked at: column offset outer, row offset inner.
+  std::array<std::ptrdiff_t, 8> neighbourOffset{};
+  for (int k = 0; k < 8; ++k) {
+    neighbourOffset[k] = static_cast<std::ptrdiff_t>(kNeighbourRow[k]) * static_cast<std::ptrdiff_t>(stride) +
+                         3 * kNeighbourColumn[k];
+  }
+
+  // Fetches the 3 × 3 pixels around the jump target drawn from `first` (x) and the draw after it.
+  auto prefetchJump = [&](std::uint32_t first) {
+    const int jumpX = DrawFrom(first, width - 2) + 1;
+    const int jumpY = DrawFrom(kOneDraw.Apply(first), height - 2) + 1;
+    const std::uint8_t* target = pixels + static_cast<std::size_t>(jumpY) * stride + 3 * static_cast<std::size_t>(jumpX);
+    for (const std::ptrdiff_t row : {-static_cast<std::ptrdiff_t>(stride), std::ptrdiff_t{0}, static_cast<std::ptrdiff_t>(stride)}) {
+      __builtin_prefetch(target + row - 3);
+      __builtin_prefetch(target + row + 5);
+    }
+  };
+
   int x = 0, y = 0, dx = kNoDirection, dy = 0;
   int best = 10000;
   for (int pass = 0; pass <= n; ++pass) {
@@ -149,24 +170,33 @@ bool Walk(Bitmap24& painting, const WatercolourParameters& p, const StyleSetting
       }
       --liftCountdown;
 
-      // The closest neighbour, columns outer and rows inner, one draw Random(3) for each.
+      // The closest neighbour, columns outer and rows inner, one draw Random(3) for each. The
+      // choice is made without branches (it is as good as random which neighbour wins), with the
+      // winner's number 0..7 standing for its offsets.
       best = kNoNeighbour;
-      dx = kNoDirection;
       const std::uint32_t before = seed;
       seed = kNeighbourDraws[7].Apply(before);
-      int draw = 0;
-      for (int l = -1; l <= 1; ++l) {
-        for (int m = -1; m <= 1; ++m) {
-          if (l == 0 && m == 0) continue;
-          const std::uint8_t* q = here + static_cast<std::ptrdiff_t>(m) * static_cast<std::ptrdiff_t>(stride) + 3 * l;
-          const int distance = std::abs(q[2] - here[2]) + std::abs(q[1] - here[1]) + std::abs(q[0] - here[0]);
-          const int allowance = DrawFrom(kNeighbourDraws[draw++].Apply(before), 3);
-          if (distance <= best - allowance && distance > 3) {
-            best = distance;
-            dx = l;
-            dy = m;
-          }
-        }
+      // Should a coming step jump, its pixel is already known from the generator: fetch its rows
+      // now, since a jump lands far from anything in the cache. The next step's jump draws follow
+      // this step's draws; the step after it draws its jump after eight more neighbour draws, or
+      // after ten when the next step jumps too.
+      prefetchJump(kOneDraw.Apply(seed));
+      prefetchJump(kNeighbourDraws[7].Apply(kOneDraw.Apply(seed)));
+      prefetchJump(kNeighbourDraws[7].Apply(kNeighbourDraws[2].Apply(seed)));
+      int winner = -1;
+      for (int k = 0; k < 8; ++k) {
+        const std::uint8_t* q = here + neighbourOffset[k];
+        const int distance = std::abs(q[2] - here[2]) + std::abs(q[1] - here[1]) + std::abs(q[0] - here[0]);
+        const int allowance = DrawFrom(kNeighbourDraws[k].Apply(before), 3);
+        const int take = -static_cast<int>((distance <= best - allowance) & (distance > 3));
+        best = (distance & take) | (best & ~take);
+        winner = (k & take) | (winner & ~take);
+      }
+      if (winner >= 0) {
+        dx = kNeighbourColumn[winner];
+        dy = kNeighbourRow[winner];
+      } else {
+        dx = kNoDirection;  // dy keeps its value; it is not used before a jump
       }
 
       if (best <= a + 15) {

@@ -48,27 +48,43 @@ struct Stamp {
 };
 
 // What one call works on; every buffer lives for one call only.
+//
+// Only the error of each pixel's best stroke is kept for the whole picture (4 bytes a pixel
+// rather than a whole cell: at 12 megapixels the difference is almost 100 MB). The orientation
+// and colour of a stroke laid again in the second phase are found again from the unchanged
+// source, which gives the same cell.
 struct Canvas {
   int width = 0, height = 0;
   int size = 0, half = 0;
-  std::vector<std::uint8_t> source;  // the source, packed row after row (blue, green, red)
-  std::vector<std::uint8_t> detail;  // the detail map E, one value per pixel
-  std::vector<StrokeCell> cells;
+  const std::uint8_t* source = nullptr;  // the source's pixels, row after row (blue, green, red)
+  std::vector<std::uint8_t> ownSource;   // a copy, when the source is also the destination
+  std::vector<std::uint8_t> detail;      // the detail map E, one value per pixel
+  std::vector<std::int32_t> errors;      // the error of each pixel's best stroke
   std::array<Stamp, kOrientations> stamps;
 
   const std::uint8_t* SourcePixel(int x, int y) const {
-    return source.data() + 3 * (static_cast<std::size_t>(y) * width + x);
+    return source + 3 * (static_cast<std::size_t>(y) * width + x);
   }
   int Detail(int x, int y) const { return detail[static_cast<std::size_t>(y) * width + x]; }
-  StrokeCell& Cell(int x, int y) { return cells[static_cast<std::size_t>(y) * width + x]; }
+  std::int32_t& Error(int x, int y) { return errors[static_cast<std::size_t>(y) * width + x]; }
 };
 
-void PackSource(const Bitmap24& picture, Canvas& canvas) {
-  canvas.source.resize(3 * static_cast<std::size_t>(canvas.width) * canvas.height);
-  for (int y = 0; y < canvas.height; ++y) {
-    std::copy_n(picture.Row(y), picture.RowBytes(), canvas.source.data() + y * picture.RowBytes());
+// The rows of a picture follow each other without gaps, so the source is read in place; a source
+// that is also the painted destination is copied first, since the strokes would change it.
+void UseSource(const Bitmap24& picture, const Bitmap24& destination, Canvas& canvas) {
+  if (&picture != &destination) {
+    canvas.source = picture.Row(0);
+    return;
   }
+  canvas.ownSource.resize(3 * static_cast<std::size_t>(canvas.width) * canvas.height);
+  for (int y = 0; y < canvas.height; ++y) {
+    std::copy_n(picture.Row(y), picture.RowBytes(), canvas.ownSource.data() + y * picture.RowBytes());
+  }
+  canvas.source = canvas.ownSource.data();
 }
+
+// The best of the ten orientations at (x, y).
+StrokeCell BestStroke(Canvas& canvas, int x, int y);
 
 // E(x, y): how far each channel lies from the mean of its eight neighbours, averaged over the
 // channels. Border pixels have no detail.
@@ -194,6 +210,12 @@ void TryOrientation(Canvas& canvas, int t, int x, int y, StrokeCell& cell) {
   }
 }
 
+StrokeCell BestStroke(Canvas& canvas, int x, int y) {
+  StrokeCell cell;
+  for (int t = 0; t < kOrientations; ++t) TryOrientation(canvas, t, x, y, cell);
+  return cell;
+}
+
 // Lays the cell's stamp centred on (x, y) shifted by (ox, oy), clipped to the stamp's own square.
 void LayShiftedStroke(Bitmap24& D, const Canvas& canvas, const StrokeCell& cell, int x, int y, int ox, int oy) {
   const int h = canvas.half;
@@ -283,8 +305,8 @@ void BrushStampPainting(const Bitmap24& source, Bitmap24& destination, int size,
   canvas.height = H;
   canvas.size = size;
   canvas.half = h;
-  canvas.cells.assign(static_cast<std::size_t>(W) * H, StrokeCell{});
-  PackSource(source, canvas);
+  canvas.errors.assign(static_cast<std::size_t>(W) * H, kNoStroke);
+  if (W > 0 && H > 0) UseSource(source, destination, canvas);
   BuildDetailMap(canvas);
   KeepAlive(context);
   BuildStamps(StampBrushPicture(brushChoice, settings), canvas, context);
@@ -309,8 +331,8 @@ void BrushStampPainting(const Bitmap24& source, Bitmap24& destination, int size,
       if (draw < 97 - detail || pause != 0) continue;
       if (context.CheckAbort()) return;
 
-      StrokeCell& cell = canvas.Cell(x, y);
-      for (int t = 0; t < kOrientations; ++t) TryOrientation(canvas, t, x, y, cell);
+      const StrokeCell cell = BestStroke(canvas, x, y);
+      canvas.Error(x, y) = cell.error;
       if (cell.error > threshold) continue;
       if (cell.error <= (threshold >> 3)) pause = 33 - (pauseSlider >> 3);
       // The less detail, the further the stroke may wander from its pixel.
@@ -346,7 +368,7 @@ void BrushStampPainting(const Bitmap24& source, Bitmap24& destination, int size,
       candidates.clear();
       for (int i = 0; i < size; ++i) {
         for (int j = 0; j < size; ++j) {
-          const std::int32_t error = canvas.Cell(left + i, top + j).error;
+          const std::int32_t error = canvas.Error(left + i, top + j);
           if (error < kNoStroke && error <= limit) candidates.push_back({error, i * size + j});
         }
       }
@@ -357,7 +379,7 @@ void BrushStampPainting(const Bitmap24& source, Bitmap24& destination, int size,
       for (std::size_t rank = chosen; rank-- > 0;) {
         const int X = left + candidates[rank].order / size;
         const int Y = top + candidates[rank].order % size;
-        const StrokeCell& cell = canvas.Cell(X, Y);
+        const StrokeCell cell = BestStroke(canvas, X, Y);
         const bool textured = rank <= 2 && canvas.Detail(X, Y) >= 10;
         LayBlockStroke(destination, canvas, cell, X - h, Y - h, static_cast<int>(rank), textured);
       }
