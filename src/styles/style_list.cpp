@@ -6,6 +6,7 @@
 #include "styles/painting/painting_7.h"
 #include "styles/painting/painting_8.h"
 #include "styles/sketch/pencil_sketch_1.h"
+#include "styles/sketch/pencil_sketch_5.h"
 #include "styles/stylized/emergence.h"
 #include "styles/stylized/no_filter.h"
 #include "styles/stylized/vivify.h"
@@ -41,7 +42,7 @@ constexpr std::array<StyleEntry, kEffectCount> kStyleList = {{
   NotYetBuilt(21, ProcessPenAndInkSketch2),        // 21 Pen & Ink sketch 2
   kEmergenceStyle,                                 // 22 Emergence
   NotYetBuilt(23, ProcessNewPencilSketch),         // 23 Pencil sketch 4
-  NotYetBuilt(24, ProcessPencilSketch5),           // 24 Pencil sketch 5
+  kPencilSketch5Style,                             // 24 Pencil sketch 5
   NotYetBuilt(25, ProcessShadedTriangles),         // 25 Emergence 2
   NotYetBuilt(26, ProcessHalfToneLines),           // 26 Linear halftoning
   NotYetBuilt(27, ProcessPainting9),               // 27 Painting 9
