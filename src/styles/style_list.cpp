@@ -5,6 +5,7 @@
 #include "styles/catalogue_table.h"
 #include "styles/painting/painting_7.h"
 #include "styles/painting/painting_8.h"
+#include "styles/sketch/oil_pastel.h"
 #include "styles/sketch/pencil_sketch_1.h"
 #include "styles/sketch/pencil_sketch_5.h"
 #include "styles/stylized/emergence.h"
@@ -34,7 +35,7 @@ constexpr std::array<StyleEntry, kEffectCount> kStyleList = {{
   NotYetBuilt(13, ProcessAlphaBlend),              // 13 Merge source and result images
   kNoFilterStyle,                                  // 14 Frame, texture and text only
   kRandomStrokesStyle,                             // 15 Painting 7 (brushstrokes)
-  NotYetBuilt(16, ProcessPencilStrokes),           // 16 Oil pastel sketch (color)
+  kOilPastelStyle,                                 // 16 Oil pastel sketch (color)
   NotYetBuilt(17, ProcessCartoonify),              // 17 Cartoon 1
   NotYetBuilt(18, ProcessColourInk),               // 18 Cartoon 2
   NotYetBuilt(19, ProcessSepia),                   // 19 Vintage photo
