@@ -18,6 +18,8 @@ void BM_Preview(benchmark::State& state, int effectId) {
   input.style.effectId = effectId;
   input.style.sliders = FactoryDefaults(effectId);
   input.style.sourceMean = ComputeMeanColour(photo);
+  input.style.sourceWidth = photo.Width();
+  input.style.sourceHeight = photo.Height();
   for (auto _ : state) {
     RunContext context;
     const PreviewOutput output = RunStylePreview(input, context);

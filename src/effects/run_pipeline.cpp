@@ -23,6 +23,8 @@ RunOutcome RunEffect(RunPictures& pictures, StyleSettings& settings, const Finis
   if (style == nullptr || style->fullSize == nullptr) return RunOutcome::Unavailable;
   const ProcessingScope processing(context);
   settings.preview = false;  // the style's own steps read which of the two it runs
+  settings.sourceWidth = pictures.source.Width();
+  settings.sourceHeight = pictures.source.Height();
   try {
     if (StartsFromSource(settings)) pictures.result = pictures.source;
     StyleOutput output = style->fullSize(pictures.source, pictures.result, settings, finishing, context);

@@ -25,6 +25,9 @@ struct StyleSettings {
   std::array<bool, kSlotCount> maxShown{};  ///< a row's value label shows "MAX"
   bool doubled = false;              ///< the "x 2" box of the style
   Colour paperColour = 0xFFFFFF;     ///< the ground colour of the styles that paint on one
+  /// The size of the whole source, also when working on a preview crop (0 when not known).
+  int sourceWidth = 0;
+  int sourceHeight = 0;
   bool scriptRunning = false;        ///< the script's final finishing pass
   /// The custom brush is in use (the hidden `CheckBox5`): Paintings 7 and 8 paint with
   /// `customBrush` instead of the shipped brush sheet.

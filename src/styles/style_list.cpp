@@ -8,6 +8,7 @@
 #include "styles/sketch/oil_pastel.h"
 #include "styles/sketch/pencil_sketch_1.h"
 #include "styles/sketch/pencil_sketch_5.h"
+#include "styles/sketch/pencil_sketch_6.h"
 #include "styles/stylized/emergence.h"
 #include "styles/stylized/no_filter.h"
 #include "styles/stylized/vivify.h"
@@ -50,7 +51,7 @@ constexpr std::array<StyleEntry, kEffectCount> kStyleList = {{
   NotYetBuilt(28, ProcessPainting10),              // 28 Painting 10
   NotYetBuilt(29, ProcessAbstract),                // 29 Abstract
   NotYetBuilt(30, ProcessPainting11),              // 30 Painting 11
-  NotYetBuilt(31, ProcessPencilSketch6),           // 31 Pencil sketch 6
+  kPencilSketch6Style,                             // 31 Pencil sketch 6
 }};
 // clang-format on
 

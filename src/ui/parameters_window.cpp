@@ -302,6 +302,8 @@ QWidget* ParametersWindow::BuildPreview() {
       [this] {
         LivePreview::Request request{CurrentStyleSettings(), CurrentFinishingSettings(), customBrush_};
         request.style.sourceMean = sourceMean_;
+        request.style.sourceWidth = sourceWidth_;
+        request.style.sourceHeight = sourceHeight_;
         if (request.finishing.texture.enabled) {
           if (const Bitmap24* sheet = TextureSheet()) {
             request.finishing.textureTile = SelectTextureTile(*sheet, request.finishing.texture.tileIndex);
@@ -576,6 +578,8 @@ void ParametersWindow::SetPictures(const Bitmap24& source, const Bitmap24& resul
   if (!(result == result_)) result_ = result;
   if (!preview_->SetSource(source)) return;
   sourceMean_ = ComputeMeanColour(source);
+  sourceWidth_ = source.Width();
+  sourceHeight_ = source.Height();
   if (!isVisible()) return;
   preview_->Abort();
   preview_->ShowRawCrop();

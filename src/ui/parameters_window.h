@@ -189,6 +189,8 @@ class ParametersWindow : public QDockWidget {
   bool activated_ = false;
   Bitmap24 result_;
   MeanColour sourceMean_ = kInitialSourceMeanColour;
+  int sourceWidth_ = 0;
+  int sourceHeight_ = 0;
   Colour paperColour_ = 0xFFFFFF;
   std::shared_ptr<const Bitmap24> customBrush_;
   std::vector<std::string> customBrushPaths_;  ///< Painting 4's brushes, kept from the last load
