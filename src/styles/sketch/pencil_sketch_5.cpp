@@ -63,6 +63,49 @@ const ProbeDeviations& Deviations() {
   return deviations;
 }
 
+// cos and sin of θ + t for the sixteen probe deviations t, and of θ itself.
+struct ProbeDirections {
+  std::array<double, kProbeCount> cos{}, sin{};
+  double straightCos = 0, straightSin = 0;
+
+  explicit ProbeDirections(double theta = 0) {
+    const ProbeDeviations& probes = Deviations();
+    for (int k = 0; k < kProbeCount; ++k) {
+      cos[k] = std::cos(theta + probes.t[k]);
+      sin[k] = std::sin(theta + probes.t[k]);
+    }
+    straightCos = std::cos(theta + 0.0);
+    straightSin = std::sin(theta + 0.0);
+  }
+};
+
+// The four hatching directions.
+constexpr std::array<double, 4> kHatchingDirections = {3.812385, 0.670795, 2.74159, -0.4};
+
+// The directions of a line going at θ: shared tables for the hatching directions, `own` (filled
+// here) for any other.
+const ProbeDirections& DirectionsFor(double theta, ProbeDirections& own) {
+  static const std::array<ProbeDirections, 4> hatching = {ProbeDirections(kHatchingDirections[0]),
+                                                          ProbeDirections(kHatchingDirections[1]),
+                                                          ProbeDirections(kHatchingDirections[2]),
+                                                          ProbeDirections(kHatchingDirections[3])};
+  for (std::size_t h = 0; h < kHatchingDirections.size(); ++h) {
+    if (theta == kHatchingDirections[h]) return hatching[h];
+  }
+  own = ProbeDirections(theta);
+  return own;
+}
+
+// The step (1, 2, ...) after which ink multiplied by `kept` on every step falls below 0.01, by
+// the same multiplications as the line makes; kMaxSteps + 1 when it never does within the limit.
+int StepsOfInk(double ink, double kept) {
+  for (int k = 1; k <= kMaxSteps; ++k) {
+    ink *= kept;
+    if (ink < 0.01) return k;
+  }
+  return kMaxSteps + 1;
+}
+
 // R + G + B of every source pixel, row by row.
 std::vector<std::uint16_t> ChannelSums(const Bitmap24& source) {
   const int width = source.Width(), height = source.Height();
@@ -166,11 +209,12 @@ bool TraceLines(const Bitmap24& photo, Bitmap24& canvas, std::int64_t lines, con
                 const StyleSettings& settings, Bitmap24& shown, RunContext& context) {
   const int width = photo.Width(), height = photo.Height();
   const int blending = parameters.blending;
+  const int third = blending / 3;
   const int divisor = (255 - parameters.strokeLength) / 8 + 8;
   const double inkKept = parameters.strokeLength / 2000.0 + 0.7;
   const std::vector<std::uint16_t> sums = ChannelSums(photo);
   auto sumAt = [&](int x, int y) { return sums[static_cast<std::size_t>(y) * width + x]; };
-  const ProbeDeviations& probes = Deviations();
+  ProbeDirections lineDirections;
   std::int64_t startDrawsLeft = kStartDrawsPerLine * (lines + 1);
   const bool showGrowth = settings.preview ? !settings.manualBrushMode : context.Progress != nullptr;
 
@@ -208,14 +252,15 @@ bool TraceLines(const Bitmap24& photo, Bitmap24& canvas, std::int64_t lines, con
       (void)context.CheckAbort();
     }
 
-    // The sixteen probe directions and the line's own direction do not change along the line.
-    std::array<double, kProbeCount> probeCos{}, probeSin{};
-    for (int k = 0; k < kProbeCount; ++k) {
-      probeCos[k] = std::cos(theta + probes.t[k]);
-      probeSin[k] = std::sin(theta + probes.t[k]);
-    }
-    const double straightCos = std::cos(theta + 0.0), straightSin = std::sin(theta + 0.0);
+    // The sixteen probe directions and the line's own direction do not change along the line; the
+    // four hatching directions share theirs between lines.
+    // A wobbling line (a weak gradient) takes a random deviation on every step instead, so its
+    // probes would decide nothing and are not made.
     const bool wobbles = strength < blending + 1;
+    const ProbeDirections& directions = wobbles ? lineDirections : DirectionsFor(theta, lineDirections);
+    // The ink left after each step is known in advance: the step after which it falls below 0.01
+    // ends the line whatever its direction, so that step needs no probing.
+    const int lastStep = StepsOfInk(ink, inkKept);
 
     for (int k = 0; k < kMaxSteps;) {
       if (context.AbortRequested) {
@@ -225,19 +270,33 @@ bool TraceLines(const Bitmap24& photo, Bitmap24& canvas, std::int64_t lines, con
       DarkenPaper(canvas.Row(y) + 3 * x, photo.Row(y) + 3 * x, divisor);
 
       (void)context.Random();
-      double stepCos = straightCos, stepSin = straightSin;
-      if (context.Random(100) >= 25) {
-        int best = 768;
+      double stepCos = directions.straightCos, stepSin = directions.straightSin;
+      if (context.Random(100) >= 25 && !wobbles && k + 1 < lastStep) {
+        // Probe positions first (independent of each other), then the darkest one in turn.
+        std::array<int, kProbeCount> px{}, py{};
         for (int p = 0; p < kProbeCount; ++p) {
-          const int px = RoundHalfEvenToInt(fx + probeCos[p]);
-          const int py = RoundHalfEvenToInt(fy + probeSin[p]);
-          if (px <= 0 || px >= width - 1 || py <= 0 || py >= height - 1) continue;
-          const int sum = sumAt(px, py);
-          if (sum - best < blending / 3) {
-            best = sum;
-            stepCos = probeCos[p];
-            stepSin = probeSin[p];
+          px[p] = static_cast<int>(RoundHalfEven(fx + directions.cos[p]));
+          py[p] = static_cast<int>(RoundHalfEven(fy + directions.sin[p]));
+        }
+        int best = 768, chosen = -1;
+        if (fx > 2 && fy > 2 && fx < width - 3 && fy < height - 3) {
+          // Every probe lies within one pixel of (fx, fy), so all of them are inside.
+          std::array<int, kProbeCount> at{};
+          for (int p = 0; p < kProbeCount; ++p) at[p] = py[p] * width + px[p];
+          for (int p = 0; p < kProbeCount; ++p) {
+            const int sum = sums[static_cast<std::size_t>(at[p])];
+            if (sum - best < third) best = sum, chosen = p;
           }
+        } else {
+          for (int p = 0; p < kProbeCount; ++p) {
+            if (px[p] <= 0 || px[p] >= width - 1 || py[p] <= 0 || py[p] >= height - 1) continue;
+            const int sum = sumAt(px[p], py[p]);
+            if (sum - best < third) best = sum, chosen = p;
+          }
+        }
+        if (chosen >= 0) {
+          stepCos = directions.cos[chosen];
+          stepSin = directions.sin[chosen];
         }
       }
       if (wobbles) {
