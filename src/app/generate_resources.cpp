@@ -27,6 +27,7 @@
 #include "styles/sketch/hatching_picture.h"
 #include "styles/sketch/ink_hatching_sheet.h"
 #include "styles/sketch/pencil_stroke_pictures.h"
+#include "styles/sketch/pastel_scribble.h"
 
 namespace {
 
@@ -76,6 +77,7 @@ const GeneratedPicture kPictures[] = {
     {atelion::kInkHatchSheetPath, atelion::GenerateInkHatchSheet},
     {atelion::kPencilStrokePath, atelion::GeneratePencilStroke},
     {atelion::kPencilStroke2Path, atelion::GeneratePencilStroke2},
+    {atelion::kPastelScribblePath, atelion::GeneratePastelScribble},
 };
 
 // The application icon: a sheet of paper on a blue tile, its left part a small coloured landscape

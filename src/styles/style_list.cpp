@@ -12,10 +12,13 @@
 #include "styles/sketch/cartoon_2.h"
 #include "styles/sketch/gradient_strokes.h"
 #include "styles/sketch/linear_halftoning.h"
+#include "styles/sketch/oil_pastel.h"
 #include "styles/sketch/pen_and_ink_sketch_1.h"
 #include "styles/sketch/pen_and_ink_sketch_2.h"
 #include "styles/sketch/pencil_sketch_1.h"
 #include "styles/sketch/pencil_sketch_4.h"
+#include "styles/sketch/pencil_sketch_5.h"
+#include "styles/sketch/pencil_sketch_6.h"
 #include "styles/stylized/abstract.h"
 #include "styles/stylized/coloured_tiles.h"
 #include "styles/stylized/emergence.h"
@@ -47,7 +50,7 @@ constexpr std::array<StyleEntry, kEffectCount> kStyleList = {{
   NotYetBuilt(13, ProcessAlphaBlend),              // 13 Merge source and result images
   kNoFilterStyle,                                  // 14 Frame, texture and text only
   kRandomStrokesStyle,                             // 15 Painting 7 (brushstrokes)
-  NotYetBuilt(16, ProcessPencilStrokes),           // 16 Oil pastel sketch (color)
+  kOilPastelStyle,                                 // 16 Oil pastel sketch (color)
   kCartoonifyStyle,                                // 17 Cartoon 1
   kCartoon2Style,                                  // 18 Cartoon 2
   NotYetBuilt(19, ProcessSepia),                   // 19 Vintage photo
@@ -55,14 +58,14 @@ constexpr std::array<StyleEntry, kEffectCount> kStyleList = {{
   kPenAndInkSketch2Style,                          // 21 Pen & Ink sketch 2
   kEmergenceStyle,                                 // 22 Emergence
   kNewPencilSketchStyle,                           // 23 Pencil sketch 4
-  NotYetBuilt(24, ProcessPencilSketch5),           // 24 Pencil sketch 5
+  kPencilSketch5Style,                             // 24 Pencil sketch 5
   kEmergence2Style,                                // 25 Emergence 2
   kLinearHalftoningStyle,                          // 26 Linear halftoning
   kBlobPaintingStyle,                              // 27 Painting 9
   NotYetBuilt(28, ProcessPainting10),              // 28 Painting 10
   kAbstractStyle,                                  // 29 Abstract
   NotYetBuilt(30, ProcessPainting11),              // 30 Painting 11
-  NotYetBuilt(31, ProcessPencilSketch6),           // 31 Pencil sketch 6
+  kPencilSketch6Style,                             // 31 Pencil sketch 6
 }};
 // clang-format on
 
