@@ -3,6 +3,7 @@
 #include "styles/style_list.h"
 
 #include "styles/catalogue_table.h"
+#include "styles/painting/painting_3.h"
 #include "styles/painting/painting_7.h"
 #include "styles/painting/painting_8.h"
 #include "styles/sketch/pencil_sketch_1.h"
@@ -23,7 +24,7 @@ constexpr std::array<StyleEntry, kEffectCount> kStyleList = {{
   NotYetBuilt(3, ProcessPenandInkSketch),          //  3 Pen & Ink sketch 1
   NotYetBuilt(4, ProcessPainting),                 //  4 Painting 1 (watercolor)
   NotYetBuilt(5, ProcessPainting2),                //  5 Painting 2 (brushstrokes)
-  NotYetBuilt(6, ProcessPainting3),                //  6 Painting 3
+  kPainting3Style,                                 //  6 Painting 3
   NotYetBuilt(7, ProcessPainting4),                //  7 Painting 4 (brushstrokes)
   NotYetBuilt(8, ProcessRegionGrowing),            //  8 Painting 5 (watercolor)
   NotYetBuilt(9, ProcessRegionGrowing),            //  9 Painting 6
