@@ -22,6 +22,7 @@
 #include "styles/painting/brush_sheet.h"
 #include "styles/sketch/pencil_sketch_1.h"
 #include "styles/sketch/hatching_picture.h"
+#include "styles/stylized/old_paper_picture.h"
 
 namespace {
 
@@ -60,6 +61,7 @@ const GeneratedPicture kPictures[] = {
      [] { return atelion::TransparentFrameColour(atelion::TransparentFrameShape::Square); }},
     {atelion::kTransparentFrames[2].mattePath,
      [] { return atelion::TransparentFrameMatte(atelion::TransparentFrameShape::Square); }},
+    {atelion::kOldPaperPicturePath, atelion::GenerateOldPaperPicture},
 };
 
 // The application icon: a sheet of paper on a blue tile, its left part a small coloured landscape

@@ -9,6 +9,7 @@
 #include "styles/sketch/pencil_sketch_1.h"
 #include "styles/stylized/emergence.h"
 #include "styles/stylized/no_filter.h"
+#include "styles/stylized/vintage_photo.h"
 #include "styles/stylized/vivify.h"
 
 namespace atelion {
@@ -37,7 +38,7 @@ constexpr std::array<StyleEntry, kEffectCount> kStyleList = {{
   NotYetBuilt(16, ProcessPencilStrokes),           // 16 Oil pastel sketch (color)
   NotYetBuilt(17, ProcessCartoonify),              // 17 Cartoon 1
   NotYetBuilt(18, ProcessColourInk),               // 18 Cartoon 2
-  NotYetBuilt(19, ProcessSepia),                   // 19 Vintage photo
+  kVintagePhotoStyle,                              // 19 Vintage photo
   kExpressivePaintingStyle,                        // 20 Painting 8 (expressive brushstrokes)
   NotYetBuilt(21, ProcessPenAndInkSketch2),        // 21 Pen & Ink sketch 2
   kEmergenceStyle,                                 // 22 Emergence
