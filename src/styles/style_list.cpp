@@ -8,6 +8,7 @@
 #include "styles/painting/painting_8.h"
 #include "styles/sketch/pencil_sketch_1.h"
 #include "styles/stylized/emergence.h"
+#include "styles/stylized/merge_images.h"
 #include "styles/stylized/no_filter.h"
 #include "styles/stylized/vintage_photo.h"
 #include "styles/stylized/vivify.h"
@@ -32,7 +33,7 @@ constexpr std::array<StyleEntry, kEffectCount> kStyleList = {{
   NotYetBuilt(10, ProcessColouredSquares),         // 10 Pixelation
   NotYetBuilt(11, ProcessColouredCircles),         // 11 Colored dots
   kVivifyStyle,                                    // 12 Vivify photo
-  NotYetBuilt(13, ProcessAlphaBlend),              // 13 Merge source and result images
+  kMergeImagesStyle,                               // 13 Merge source and result images
   kNoFilterStyle,                                  // 14 Frame, texture and text only
   kRandomStrokesStyle,                             // 15 Painting 7 (brushstrokes)
   NotYetBuilt(16, ProcessPencilStrokes),           // 16 Oil pastel sketch (color)
