@@ -19,6 +19,7 @@ void BM_Style(benchmark::State& state, int effectId) {
     state.PauseTiming();
     RunPictures pictures;
     pictures.source = photo;
+    pictures.result = photo;  // the merge of source and result reads the current result
     StyleSettings settings;
     settings.effectId = effectId;
     settings.sliders = FactoryDefaults(effectId);

@@ -258,6 +258,7 @@ struct ConvertRequest {
   FrameOptions frame;
   TextOptions text;
   std::optional<std::uint32_t> seed;
+  std::optional<std::string> result;
 };
 
 /// What `batch` asks for besides the conversion's own options.
@@ -382,6 +383,10 @@ ConversionJob PrepareJob(ConvertRequest request) {
   }
   job.finishing = std::move(request.finishing);
   job.seed = request.seed;
+  if (request.result) {
+    if (effectId != kMergeEffectId) Refuse("--with is for the style \"" + EffectName(kMergeEffectId) + "\" only");
+    job.result = *request.result;
+  }
 
   FrameOptions& frame = request.frame;
   CheckFrameOptions(frame);
@@ -559,6 +564,13 @@ void DeclareConvertOptions(CommandLine& line, ConvertRequest& request) {
                       "start the random generator at N (0 to 4294967295), so that styles which draw "
                       "differently on every run repeat their picture",
                       [&request](const OptionValue& value) { request.seed = ReadSeed(value); });
+  line.AddValueOption("--with", "RESULT",
+                      "the result picture that \"" + EffectName(kMergeEffectId) +
+                          "\" merges the source with; it must have the source's size (default: the source)",
+                      [&request](const OptionValue& value) {
+                        if (!value) Refuse("--with needs a result picture");
+                        request.result = *value;
+                      });
   line.AddFlag("--soften", "soften the edges of the result", [&finishing] { finishing.softenEdges = true; });
   line.AddValueOption("--texture", "TILE", "lay paper texture TILE (" + kTextureTileRange.Dots() + ") over the result",
                       [&finishing](const OptionValue& value) {

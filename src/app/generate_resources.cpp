@@ -28,6 +28,7 @@
 #include "styles/sketch/ink_hatching_sheet.h"
 #include "styles/sketch/pencil_stroke_pictures.h"
 #include "styles/sketch/pastel_scribble.h"
+#include "styles/stylized/old_paper_picture.h"
 
 namespace {
 
@@ -78,6 +79,7 @@ const GeneratedPicture kPictures[] = {
     {atelion::kPencilStrokePath, atelion::GeneratePencilStroke},
     {atelion::kPencilStroke2Path, atelion::GeneratePencilStroke2},
     {atelion::kPastelScribblePath, atelion::GeneratePastelScribble},
+    {atelion::kOldPaperPicturePath, atelion::GenerateOldPaperPicture},
 };
 
 // The application icon: a sheet of paper on a blue tile, its left part a small coloured landscape

@@ -19,6 +19,17 @@ ConversionResult ConvertFile(ConversionJob job, RunContext& context) {
   RunPictures pictures;
   pictures.source = std::move(loaded.picture);
   pictures.result = pictures.source;
+  if (job.result) {
+    LoadedImage result = LoadImageFile(*job.result);
+    if (!result.status) return {kExitUnreadableInput, result.status.message()};
+    if (!MergeAvailable(pictures.source, result.picture)) {
+      const auto size = [](const Bitmap24& p) { return std::to_string(p.Width()) + " x " + std::to_string(p.Height()); };
+      return {kExitBadArguments, "The result picture " + job.result->string() + " (" + size(result.picture) +
+                                     ") must have the size of the source " + job.input.string() + " (" +
+                                     size(pictures.source) + ") to be merged with it."};
+    }
+    pictures.result = std::move(result.picture);
+  }
   if (job.effectId >= 0) {
     job.style.effectId = job.effectId;
     job.style.sourceMean = ComputeMeanColour(pictures.source);

@@ -37,6 +37,9 @@ struct ConversionJob {
   /// Where the generator starts for styles that do not set their own seed; without it the
   /// clock seeds it, as a program start does. Styles with a fixed seed ignore it.
   std::optional<std::uint32_t> seed;
+  /// The result picture the merge of source and result takes as its second picture; without it
+  /// the result starts as the source, as after opening a picture. It must have the source's size.
+  std::optional<std::filesystem::path> result;
 };
 
 struct ConversionResult {
@@ -47,7 +50,8 @@ struct ConversionResult {
 
 /// Reads the input, runs the style through the full-size pipeline and writes the result (JPEG
 /// with the source's resolution). Nothing is written when reading, the style or the run fails;
-/// a run that lacked memory fails with kExitFailed and says so.
+/// a run that lacked memory fails with kExitFailed and says so. A result picture of another size
+/// than the source is refused (kExitBadArguments), as the merge refuses it.
 ConversionResult ConvertFile(ConversionJob job, RunContext& context);
 
 /// The message and exit status for an exception that reached a program's main: lack of memory

@@ -41,7 +41,14 @@ PreviewOutput RunStylePreview(const PreviewInput& input, RunContext& context) {
     output.picture = Bitmap24(side, input.crop.Height());
     return output;
   }
+  // The merge needs the result at the crop's place; without it the crop passes unchanged.
+  const bool withResult = input.resultCrop.Width() == side && input.resultCrop.Height() == input.crop.Height();
+  if (output.style.effectId == kMergeEffectId && !withResult) {
+    output.style.effectId = kNoEffectId;
+    output.style.sliders = FactoryDefaults(kNoEffectId);
+  }
   context.PreviewEffect = output.style.effectId;
+  output.style.result = withResult ? &input.resultCrop : nullptr;
   RunPictures pictures;
   const StyleEntry* style = FindStyle(output.style.effectId);
   try {
@@ -66,6 +73,7 @@ PreviewOutput RunStylePreview(const PreviewInput& input, RunContext& context) {
     pictures.untexturedCopy = pictures.result;
   }
   context.PreviewEffect = 0;
+  output.style.result = nullptr;
   output.picture = std::move(pictures.result);
   output.untexturedCopy = std::move(pictures.untexturedCopy);
   return output;

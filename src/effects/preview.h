@@ -42,6 +42,10 @@ struct PreviewInput {
   Bitmap24 crop;            ///< the source crop (C)
   StyleSettings style;      ///< the chosen style; `preview` is set by the run
   FinishingSettings finishing;  ///< soften and texture (the tile already cut out)
+  /// The result's rectangle at the crop's origin, which the merge of source and result works
+  /// on; left empty when the result's width differs from the source's, and the merge then
+  /// previews as "Frame, texture and text only".
+  Bitmap24 resultCrop;
 };
 
 /// What a preview run made.
@@ -58,7 +62,8 @@ struct PreviewOutput {
 /// intermediate pictures through `context.Preview`. An abort, checked by the styles at their
 /// own checkpoints, ends the run early with whatever the style had drawn, still softened and
 /// textured. A run that finds another preview computing on the same context, or that runs out of
-/// memory, gives a white picture.
+/// memory, gives a white picture. The merge of source and result without a result crop of the
+/// crop's size runs as "Frame, texture and text only" (the style settings say so afterwards).
 PreviewOutput RunStylePreview(const PreviewInput& input, RunContext& context);
 
 /// P again from its untextured copy with the current soften and texture options, as the

@@ -36,6 +36,9 @@ struct StyleSettings {
   /// The user's brush picture (`CustomBrush`), owned by the caller; null means the shipped
   /// default custom brush.
   const Bitmap24* customBrush = nullptr;
+  /// The current result the merge of source and result takes, owned by the caller: in a preview
+  /// its crop at the source crop's position. Null in full-size runs, which hand it as `shown`.
+  const Bitmap24* result = nullptr;
 };
 
 /// "Soften edges" and the paper texture: the part of the finishing that lies on the drawing

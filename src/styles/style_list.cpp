@@ -5,6 +5,7 @@
 #include "styles/catalogue_table.h"
 #include "styles/painting/painting_1.h"
 #include "styles/painting/painting_2.h"
+#include "styles/painting/painting_3.h"
 #include "styles/painting/painting_7.h"
 #include "styles/painting/painting_8.h"
 #include "styles/painting/painting_9.h"
@@ -23,8 +24,10 @@
 #include "styles/stylized/coloured_tiles.h"
 #include "styles/stylized/emergence.h"
 #include "styles/stylized/emergence_2.h"
+#include "styles/stylized/merge_images.h"
 #include "styles/stylized/region_growing.h"
 #include "styles/stylized/no_filter.h"
+#include "styles/stylized/vintage_photo.h"
 #include "styles/stylized/vivify.h"
 
 namespace atelion {
@@ -40,20 +43,20 @@ constexpr std::array<StyleEntry, kEffectCount> kStyleList = {{
   kPenandInkSketchStyle,                           //  3 Pen & Ink sketch 1
   kWatercolourStyle,                               //  4 Painting 1 (watercolor)
   kFlowStrokesStyle,                               //  5 Painting 2 (brushstrokes)
-  NotYetBuilt(6, ProcessPainting3),                //  6 Painting 3
+  kPainting3Style,                                 //  6 Painting 3
   NotYetBuilt(7, ProcessPainting4),                //  7 Painting 4 (brushstrokes)
   kRegionWatercolourStyle,                         //  8 Painting 5 (watercolor)
   kRegionImpastoStyle,                             //  9 Painting 6
   kPixelationStyle,                                // 10 Pixelation
   kColouredDotsStyle,                              // 11 Colored dots
   kVivifyStyle,                                    // 12 Vivify photo
-  NotYetBuilt(13, ProcessAlphaBlend),              // 13 Merge source and result images
+  kMergeImagesStyle,                               // 13 Merge source and result images
   kNoFilterStyle,                                  // 14 Frame, texture and text only
   kRandomStrokesStyle,                             // 15 Painting 7 (brushstrokes)
   kOilPastelStyle,                                 // 16 Oil pastel sketch (color)
   kCartoonifyStyle,                                // 17 Cartoon 1
   kCartoon2Style,                                  // 18 Cartoon 2
-  NotYetBuilt(19, ProcessSepia),                   // 19 Vintage photo
+  kVintagePhotoStyle,                              // 19 Vintage photo
   kExpressivePaintingStyle,                        // 20 Painting 8 (expressive brushstrokes)
   kPenAndInkSketch2Style,                          // 21 Pen & Ink sketch 2
   kEmergenceStyle,                                 // 22 Emergence

@@ -63,6 +63,10 @@ bool LivePreview::SetSource(const Bitmap24& source) {
   return true;
 }
 
+void LivePreview::SetResult(const Bitmap24& result) {
+  if (!(result == result_)) result_ = result;
+}
+
 void LivePreview::SchedulePreview(int ms) { previewTimer_.start(ms); }
 
 void LivePreview::GrowPreviewDelay(int step, int cap) {
@@ -178,6 +182,10 @@ void LivePreview::RunPreview() {
   }
   Request request = request_();
   PreviewInput input{PreviewCrop(source_, origin_, CropSize()), request.style, request.finishing};
+  // The merge works on the result's crop at the same place, while the result is as wide as the source.
+  if (request.style.effectId == kMergeEffectId && result_.Width() == source_.Width()) {
+    input.resultCrop = PreviewCrop(result_, origin_, CropSize());
+  }
   Bitmap24 raw(kPreviewBoxSide, kPreviewBoxSide);
   StretchDraw(raw, {0, 0, kPreviewBoxSide, kPreviewBoxSide}, input.crop);
   box_->SetPicture(raw);

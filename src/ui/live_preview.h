@@ -51,6 +51,8 @@ class LivePreview : public QObject {
   /// Keeps a copy of the source when it differs from the one kept; true when it did.
   bool SetSource(const Bitmap24& source);
   const Bitmap24& Source() const { return source_; }
+  /// Keeps a copy of the result, whose crop the merge of source and result previews with.
+  void SetResult(const Bitmap24& result);
 
   /// (Re)starts the preview timer's countdown with `ms`.
   void SchedulePreview(int ms);
@@ -111,6 +113,7 @@ class LivePreview : public QObject {
   QTimer sliderTimer_;
   QTimer retextureTimer_;
   Bitmap24 source_;
+  Bitmap24 result_;
   Point origin_{};
   int zoom_ = kMaxPreviewZoom;
   bool dragging_ = false;

@@ -618,6 +618,7 @@ void ParametersWindow::SetRunning(bool running) {
 
 void ParametersWindow::SetPictures(const Bitmap24& source, const Bitmap24& result) {
   if (!(result == result_)) result_ = result;
+  preview_->SetResult(result);
   if (!preview_->SetSource(source)) return;
   sourceMean_ = ComputeMeanColour(source);
   sourceWidth_ = source.Width();

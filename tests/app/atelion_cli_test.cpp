@@ -4,6 +4,9 @@
 #include <optional>
 #include <sstream>
 
+#include <filesystem>
+
+#include "core/filters.h"
 #include "document/conversion.h"
 #include "imageio/image_files.h"
 #include "styles/catalogue.h"
@@ -91,6 +94,51 @@ TEST_F(CliConvert, SlidersSoftenAndTextureChangeThePicture) {
   const LoadedImage out = LoadImageFile(folder / "out.png");
   ASSERT_TRUE(out.status);
   EXPECT_NE(out.picture, Photo(50, 40));
+}
+
+// The merge takes its second picture from --with; without it (and in the silent mode) the
+// source is merged with itself. A result of another size is refused and nothing is written.
+TEST_F(CliConvert, MergeTakesTheResultGivenWithWith) {
+  const Bitmap24 source = Photo(50, 40);
+  Bitmap24 drawing(50, 40, 0xFFFFFF);
+  for (int x = 0; x < 50; ++x) drawing.SetPixel(x, 20, 0);  // one black line on white
+  ASSERT_TRUE(SaveImageFile(drawing, folder / "result.png", ImageFormat::Png));
+  ASSERT_TRUE(SaveImageFile(Bitmap24(51, 40), folder / "wide.png", ImageFormat::Png));
+  const std::string in = (folder / "in.png").string(), out = (folder / "out.png").string();
+  // Pure multiply: white parts of the result show the source, the black line stays black.
+  const auto run = RunProgram(CliProgram(), {"convert", in, out, "--style", "13", "--with",
+                                             (folder / "result.png").string(), "--p1", "0", "--p2", "255", "--p3", "50"});
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  const Bitmap24 merged = LoadImageFile(out).picture;
+  EXPECT_EQ(merged.Pixel(10, 5), source.Pixel(10, 5));
+  EXPECT_EQ(merged.Pixel(10, 20), Colour{0});
+  // Without --with the result is the source: the default linear mix of a value with itself.
+  const auto itself = RunProgram(CliProgram(), {"convert", in, out, "--style", "13"});
+  ASSERT_EQ(itself.exitCode, 0) << itself.output;
+  Bitmap24 mixed = source;
+  for (int y = 0; y < mixed.Height(); ++y)
+    for (int i = 0; i < 3 * mixed.Width(); ++i) mixed.Row(y)[i] = static_cast<std::uint8_t>(mixed.Row(y)[i] * 128 / 255 + 127 * mixed.Row(y)[i] / 255);
+  EXPECT_EQ(LoadImageFile(out).picture, mixed);
+
+  std::filesystem::remove(out);
+  const auto wide = RunProgram(CliProgram(), {"convert", in, out, "--style", "13", "--with", (folder / "wide.png").string()});
+  EXPECT_EQ(wide.exitCode, kExitBadArguments);
+  EXPECT_NE(wide.output.find("51 x 40"), std::string::npos) << wide.output;
+  EXPECT_FALSE(std::filesystem::exists(out));
+  const auto otherStyle = RunProgram(CliProgram(), {"convert", in, out, "--style", "14", "--with", (folder / "result.png").string()});
+  EXPECT_EQ(otherStyle.exitCode, kExitBadArguments);
+  const auto missing = RunProgram(CliProgram(), {"convert", in, out, "--style", "13", "--with", (folder / "none.png").string()});
+  EXPECT_EQ(missing.exitCode, kExitUnreadableInput);
+
+  // Silent number 30 is the merge, of the source with itself.
+  ASSERT_EQ(SilentStyleEffectId(30), kMergeEffectId);
+  const std::string silentOut = (folder / "silent.jpg").string();
+  const auto silent = RunProgram(testing_support::DesktopProgram(), {"-silent", in, silentOut, "30", "0", "255", "50"});
+  ASSERT_EQ(silent.exitCode, 0) << silent.output;
+  const Bitmap24 squared = LoadImageFile(silentOut).picture;
+  ASSERT_EQ(squared.Width(), 50);
+  // Multiplying a picture by itself darkens it: the mean falls.
+  EXPECT_LT(ComputeMeanColour(squared).green + 10, ComputeMeanColour(source).green);
 }
 
 TEST_F(CliConvert, ExitStatusesNameTheProblem) {

@@ -96,6 +96,7 @@ TEST(StylePreviewTest, EachPreviewableStyleIsRepeatableAndDrawsTheCrop) {
     SCOPED_TRACE(EffectName(effectId));
     PreviewInput input = InputFor(effectId, crop);
     if (effectId == 14) input.style.sliders[kSlotTrackBar1] = 200;  // brighter than neutral
+    if (effectId == kMergeEffectId) input.resultCrop = Bitmap24(220, 220, 0);  // merged with black
     RunContext first, second;
     const PreviewOutput a = RunStylePreview(input, first);
     const PreviewOutput b = RunStylePreview(input, second);
@@ -130,7 +131,7 @@ TEST(StylePreviewTest, SoftenIsLaidOverTheUntexturedCopyAndCanBeRedoneFromIt) {
 TEST(StylePreviewTest, StylesWithoutAPreviewGiveWhite) {
   const Bitmap24 crop = PreviewCrop(SyntheticPhoto(100, 100), {0, 0}, 220);
   RunContext context;
-  const PreviewOutput output = RunStylePreview(InputFor(6, crop), context);
+  const PreviewOutput output = RunStylePreview(InputFor(1, crop), context);
   EXPECT_TRUE(SamePixels(output.picture, Bitmap24(220, 220, 0xFFFFFF)));
 }
 
