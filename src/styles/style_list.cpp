@@ -4,6 +4,7 @@
 
 #include "styles/catalogue_table.h"
 #include "styles/painting/painting_1.h"
+#include "styles/painting/painting_11.h"
 #include "styles/painting/painting_2.h"
 #include "styles/painting/painting_7.h"
 #include "styles/painting/painting_8.h"
@@ -53,7 +54,7 @@ constexpr std::array<StyleEntry, kEffectCount> kStyleList = {{
   NotYetBuilt(27, ProcessPainting9),               // 27 Painting 9
   NotYetBuilt(28, ProcessPainting10),              // 28 Painting 10
   NotYetBuilt(29, ProcessAbstract),                // 29 Abstract
-  NotYetBuilt(30, ProcessPainting11),              // 30 Painting 11
+  kAlphaBrushStyle,                                // 30 Painting 11
   NotYetBuilt(31, ProcessPencilSketch6),           // 31 Pencil sketch 6
 }};
 // clang-format on
