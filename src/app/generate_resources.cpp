@@ -22,6 +22,7 @@
 #include "styles/painting/brush_sheet.h"
 #include "styles/painting/alpha_brush_sheets.h"
 #include "styles/painting/flow_brushes.h"
+#include "styles/painting/shaded_brush.h"
 #include "styles/painting/paper_tables.h"
 #include "styles/sketch/pencil_sketch_1.h"
 #include "styles/sketch/hatching_picture.h"
@@ -77,6 +78,8 @@ const GeneratedPicture kPictures[] = {
     {atelion::kAlphaBrushSheets[1].mattePath, [] { return atelion::AlphaBrushSheetMatte(atelion::AlphaBrushSheet::Crosshatch); }},
     {atelion::kAlphaBrushSheets[2].colourPath, [] { return atelion::AlphaBrushSheetColour(atelion::AlphaBrushSheet::Pastel); }},
     {atelion::kAlphaBrushSheets[2].mattePath, [] { return atelion::AlphaBrushSheetMatte(atelion::AlphaBrushSheet::Pastel); }},
+    {atelion::kShadedBrushColourPath, atelion::ShadedBrushColour},
+    {atelion::kShadedBrushMattePath, atelion::ShadedBrushMatte},
 };
 
 // The application icon: a sheet of paper on a blue tile, its left part a small coloured landscape

@@ -4,6 +4,7 @@
 
 #include "styles/catalogue_table.h"
 #include "styles/painting/painting_1.h"
+#include "styles/painting/painting_10.h"
 #include "styles/painting/painting_11.h"
 #include "styles/painting/painting_2.h"
 #include "styles/painting/painting_7.h"
@@ -52,7 +53,7 @@ constexpr std::array<StyleEntry, kEffectCount> kStyleList = {{
   kEmergence2Style,                                // 25 Emergence 2
   NotYetBuilt(26, ProcessHalfToneLines),           // 26 Linear halftoning
   NotYetBuilt(27, ProcessPainting9),               // 27 Painting 9
-  NotYetBuilt(28, ProcessPainting10),              // 28 Painting 10
+  kShadedBrushStyle,                               // 28 Painting 10
   NotYetBuilt(29, ProcessAbstract),                // 29 Abstract
   kAlphaBrushStyle,                                // 30 Painting 11
   NotYetBuilt(31, ProcessPencilSketch6),           // 31 Pencil sketch 6
