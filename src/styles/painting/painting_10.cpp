@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <vector>
 
 #include "core/filters.h"
 #include "styles/painting/shaded_brush.h"
@@ -114,32 +115,46 @@ class ShadedBrushPainter {
     const std::int64_t wid2 = static_cast<std::int64_t>(wid) * wid;
     const bool tight = z <= K_ + 4 * p_.minimumSize + 50 && wid <= 25 && len <= 25 && Q >= 10;
     const bool small = wid < 5 && len < 5 && Q > 16;
+    // The dab is the same at every point of the stroke: its pixels (inside the radius, alpha at
+    // least 15), their mixed colour and starting strength are found once, row by row.
+    dab_.clear();
+    rowStart_.assign(static_cast<std::size_t>(2 * ry) + 1, 0);
+    for (int dyy = -ry; dyy < ry; ++dyy) {
+      rowStart_[static_cast<std::size_t>(dyy + ry)] = static_cast<int>(dab_.size());
+      const std::uint8_t* brushRow = brush_.picture.Row(Bh / 2 + dyy);
+      for (int dxx = -rx; dxx < rx; ++dxx) {
+        if (static_cast<std::int64_t>(dxx) * dxx + static_cast<std::int64_t>(dyy) * dyy > wid2) continue;
+        const std::uint8_t* b = brushRow + 4 * (Bw / 2 + dxx);
+        const int A = b[3];
+        if (A < kLeastAlpha) continue;
+        DabPixel pixel{.dx = dxx, .shade = 255 - b[2], .f = z > kLargeStrokeLevel ? (10 * A) / 15 : A / v};
+        for (int ch = 0; ch < 3; ++ch) pixel.M[ch] = (C[ch] * A + Lc[ch] * (256 - A)) >> 8;
+        dab_.push_back(pixel);
+      }
+    }
+    if (ry > 0) rowStart_[static_cast<std::size_t>(2 * ry)] = static_cast<int>(dab_.size());
     for (int t = 1; t <= N; ++t) {
       const int cx = static_cast<int>((static_cast<std::int64_t>(x1) * t + static_cast<std::int64_t>(N - t) * x0) / N);
       const int cy = static_cast<int>((static_cast<std::int64_t>(y1) * t + static_cast<std::int64_t>(N - t) * y0) / N);
       const int yFirst = std::max(0, cy - ry), yLast = std::min(H_ - 1, cy + ry - 1);
-      const int xFirst = std::max(0, cx - rx), xLast = std::min(W_ - 1, cx + rx - 1);
       for (int yy = yFirst; yy <= yLast; ++yy) {
-        const std::uint8_t* brushRow = brush_.picture.Row(Bh / 2 + yy - cy);
         const std::uint8_t* sRow = S_.Row(yy);
         std::uint8_t* dRow = D_.Row(yy);
-        const std::int64_t ddy = yy - cy;
-        for (int xx = xFirst; xx <= xLast; ++xx) {
-          const std::int64_t ddx = xx - cx;
-          if (ddx * ddx + ddy * ddy > wid2) continue;
-          const std::uint8_t* b = brushRow + 4 * (Bw / 2 + xx - cx);
-          const int A = b[3];
-          if (A < kLeastAlpha) continue;
-          const int Rb = b[2];
-          int M[3];
-          for (int ch = 0; ch < 3; ++ch) M[ch] = (C[ch] * A + Lc[ch] * (256 - A)) >> 8;
-          int f = z > kLargeStrokeLevel ? (10 * A) / 15 : A / v;
+        const std::size_t row = static_cast<std::size_t>(yy - cy + ry);
+        const DabPixel* first = dab_.data() + rowStart_[row];
+        const DabPixel* last = dab_.data() + rowStart_[row + 1];
+        for (const DabPixel* pixel = first; pixel != last; ++pixel) {
+          const int xx = cx + pixel->dx;
+          if (xx < 0) continue;
+          if (xx >= W_) break;
+          const int* M = pixel->M;
           const std::uint8_t* s = sRow + 3 * xx;
           const int E = std::abs(s[0] - M[0]) + std::abs(s[1] - M[1]) + std::abs(s[2] - M[2]) + 1;
           if (E >= kDisagreement) {
             ++cnt;
             if (z < kLargeStrokeLevel && cnt > limit) return true;
           }
+          int f = pixel->f;
           if (tight) {
             f -= (10 * E) / 22;
           } else if (E < K_ + 1 || small) {
@@ -150,8 +165,9 @@ class ShadedBrushPainter {
           f = std::clamp(f, 0, 255);
           if (f >= kLeastStrength) {
             std::uint8_t* d = dRow + 3 * xx;
+            const int paint = f * pixel->shade;
             for (int ch = 0; ch < 3; ++ch) {
-              d[ch] = static_cast<std::uint8_t>(((256 - f) * d[ch] + ((f * (255 - Rb) * M[ch]) >> 8)) >> 8);
+              d[ch] = static_cast<std::uint8_t>(((256 - f) * d[ch] + ((paint * M[ch]) >> 8)) >> 8);
             }
           }
         }
@@ -171,6 +187,16 @@ class ShadedBrushPainter {
   const int K_;
   RunContext& context_;
   const int W_, H_;
+  // One pixel of the dab: its column offset, 255 − the brush's red, the mixed colour and the
+  // strength before the tolerance.
+  struct DabPixel {
+    int dx = 0;
+    int shade = 0;
+    int f = 0;
+    int M[3] = {0, 0, 0};
+  };
+  std::vector<DabPixel> dab_;
+  std::vector<int> rowStart_;
 };
 
 bool IsWhite(const Bitmap24& D, int x, int y) {

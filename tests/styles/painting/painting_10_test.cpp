@@ -200,7 +200,7 @@ TEST(ShadedBrushPainting, TinyAndThinPicturesComeBackWithTheirSize) {
     const Bitmap24 photo = NoisySyntheticPhoto(size[0], size[1]);
     StyleSettings settings;
     settings.effectId = kPainting10EffectId;
-    settings.sliders = {0, 255, 0, 255, 128};
+    settings.sliders = {0, 60, 0, 255, 128};
     settings.doubled = true;
     RunContext context;
     Bitmap24 source = photo, shown = photo;
