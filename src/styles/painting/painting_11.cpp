@@ -310,24 +310,24 @@ void AlphaBrushPainting(const Bitmap24& S, Bitmap24& D, const AlphaBrushParamete
 
 StyleOutput ProcessPainting11(Bitmap24& source, Bitmap24& shown, const StyleSettings& settings,
                               const SurfaceSettings& surface, RunContext& context) {
-  StyleOutput output{.sliders = settings.sliders};
   context.ReportProgress(0, 100, 1, 2);
-  const Bitmap24 S = source;
-  // Over the previous result, that result is first scaled to the source's size.
-  if (!settings.eraseBackground && !shown.Empty() &&
-      (shown.Width() != S.Width() || shown.Height() != S.Height())) {
-    Bitmap24 scaled(S.Width(), S.Height());
-    Resample(shown, scaled);
-    shown = std::move(scaled);
+  // The marks go straight into the result panel's picture, which the user watches: the ground
+  // colour, or with "Don't erase background" the previous result scaled to the source's size.
+  // The source is only read, so it is painted from directly.
+  if (shown.Width() != source.Width() || shown.Height() != source.Height()) {
+    if (!settings.eraseBackground && !shown.Empty()) {
+      Bitmap24 scaled(source.Width(), source.Height());
+      Resample(shown, scaled);
+      shown = std::move(scaled);
+    } else {
+      shown = Bitmap24(source.Width(), source.Height(), settings.paperColour);
+    }
   }
-  output.picture = settings.eraseBackground || shown.Width() != S.Width() || shown.Height() != S.Height()
-                       ? Bitmap24(S.Width(), S.Height(), settings.paperColour)
-                       : shown;
-  if (context.Progress != nullptr) context.Progress->WatchOutput(&output.picture);
-  AlphaBrushPainting(S, output.picture, AlphaBrushParametersFrom(settings.sliders), settings, surface, context);
+  if (context.Progress != nullptr) context.Progress->WatchOutput(&shown);
+  AlphaBrushPainting(source, shown, AlphaBrushParametersFrom(settings.sliders), settings, surface, context);
   if (context.Progress != nullptr) context.Progress->WatchOutput(nullptr);
   context.ReportProgress(101, 100, 2, 2);
-  return output;
+  return StyleOutput{.picture = shown, .sliders = settings.sliders};
 }
 
 StyleOutput PreviewPainting11(const Bitmap24& crop, const StyleSettings& settings, const SurfaceSettings& surface,
