@@ -223,6 +223,13 @@ bool ShadedBrushPainting(Bitmap24& S, Bitmap24& D, const ShadedBrushParameters& 
   const int a = p.minimumSize, b = p.iterations, c = p.abstraction;
   context.Rng.RandomSeed = kShadedBrushSeed;
   const int W = S.Width(), H = S.Height();
+  // The edge measure needs a pixel on every side: a picture without inner pixels comes back as
+  // it is.
+  if (W < 3 || H < 3) {
+    D = S;
+    context.ReportProgress(101, 100, 1, 1);
+    return true;
+  }
   D = Bitmap24(W, H, 0xFFFFFF);
   if (options.preview) context.ShowPreviewProgress(D, -1);
   context.ReportProgress(0, 100, 1, 1);
@@ -239,9 +246,6 @@ bool ShadedBrushPainting(Bitmap24& S, Bitmap24& D, const ShadedBrushParameters& 
   }
   const int K = g / 3;
 
-  // The edge measure needs a pixel on every side: a picture without inner pixels keeps its white
-  // canvas (only sharpened, which leaves it white).
-  const bool paintable = W >= 3 && H >= 3;
   const int z0 = kFirstLevel + std::min(b / 2, 50);
   const int zLast = 4 * a;
   const std::int64_t steps = std::max<std::int64_t>(1, (static_cast<std::int64_t>(W / 20) * (H / 20)) / 100);
@@ -250,7 +254,7 @@ bool ShadedBrushPainting(Bitmap24& S, Bitmap24& D, const ShadedBrushParameters& 
   StrokeState state;
   ShadedBrushPainter painter(S, D, brush, p, options, K, context);
 
-  for (int z = z0; z >= zLast && paintable; --z) {
+  for (int z = z0; z >= zLast; --z) {
     if (z <= kAttemptRampLevel) {
       r = (1600 - z) / 40;
       if (z <= 4 * a + 500) r = 3 * r;

@@ -131,8 +131,10 @@ void AlphaBrushPainting(const Bitmap24& S, Bitmap24& D, const AlphaBrushParamete
   const int cand = 300 - v;  // at least 45
   const int reps = std::clamp(std::max(W / 200, H / 200), 0, kMaxRepetitions);
   context.ReportProgress(0, 1000, 1, 1);
+  // A picture less than 2 pixels wide or high holds no mark of even one pixel: it keeps what it
+  // has rather than coming back as bare ground.
+  if (std::min(W, H) < 2) return;
   if (settings.eraseBackground || settings.preview) D.Fill(settings.paperColour);
-  if (S.Empty()) return;
 
   Bitmap24 E(W, H, 0xFFFFFF);
   if (!EdgeStrokes(S, E, kEdgeThreshold, kEdgeFade, kEdgeLength, settings.preview, surface, context)) return;
@@ -332,8 +334,7 @@ StyleOutput ProcessPainting11(Bitmap24& source, Bitmap24& shown, const StyleSett
 
 StyleOutput PreviewPainting11(const Bitmap24& crop, const StyleSettings& settings, const SurfaceSettings& surface,
                               RunContext& context) {
-  StyleOutput output{.picture = Bitmap24(crop.Width(), crop.Height(), settings.paperColour),
-                     .sliders = settings.sliders};
+  StyleOutput output{.picture = crop, .sliders = settings.sliders};
   StyleSettings previewSettings = settings;
   previewSettings.preview = true;
   AlphaBrushPainting(crop, output.picture, AlphaBrushParametersFrom(settings.sliders), previewSettings, surface,

@@ -238,6 +238,10 @@ TEST(AlphaBrushPainting, TinyAndThinPicturesComeBackWithTheirSize) {
     EXPECT_EQ(output.picture.Height(), size[1]);
     const StyleOutput preview = PreviewPainting11(photo, settings, SurfaceSettings{}, context);
     EXPECT_EQ(preview.picture.Width(), size[0]);
+    // Too thin for a mark of one pixel: the picture comes back as it was; otherwise it is painted.
+    const bool fits = std::min(size[0], size[1]) >= 2;
+    EXPECT_EQ(output.picture == photo, !fits);
+    EXPECT_EQ(preview.picture == photo, !fits);
   }
 }
 
