@@ -21,7 +21,9 @@
 #include "finishing/frame_pictures.h"
 #include "finishing/paper_tiles.h"
 #include "styles/painting/brush_sheet.h"
+#include "styles/painting/alpha_brush_sheets.h"
 #include "styles/painting/flow_brushes.h"
+#include "styles/painting/shaded_brush.h"
 #include "styles/painting/paper_tables.h"
 #include "styles/sketch/pencil_sketch_1.h"
 #include "styles/sketch/hatching_picture.h"
@@ -80,6 +82,14 @@ const GeneratedPicture kPictures[] = {
     {atelion::kPencilStroke2Path, atelion::GeneratePencilStroke2},
     {atelion::kPastelScribblePath, atelion::GeneratePastelScribble},
     {atelion::kOldPaperPicturePath, atelion::GenerateOldPaperPicture},
+    {atelion::kAlphaBrushSheets[0].colourPath, [] { return atelion::AlphaBrushSheetColour(atelion::AlphaBrushSheet::Default); }},
+    {atelion::kAlphaBrushSheets[0].mattePath, [] { return atelion::AlphaBrushSheetMatte(atelion::AlphaBrushSheet::Default); }},
+    {atelion::kAlphaBrushSheets[1].colourPath, [] { return atelion::AlphaBrushSheetColour(atelion::AlphaBrushSheet::Crosshatch); }},
+    {atelion::kAlphaBrushSheets[1].mattePath, [] { return atelion::AlphaBrushSheetMatte(atelion::AlphaBrushSheet::Crosshatch); }},
+    {atelion::kAlphaBrushSheets[2].colourPath, [] { return atelion::AlphaBrushSheetColour(atelion::AlphaBrushSheet::Pastel); }},
+    {atelion::kAlphaBrushSheets[2].mattePath, [] { return atelion::AlphaBrushSheetMatte(atelion::AlphaBrushSheet::Pastel); }},
+    {atelion::kShadedBrushColourPath, atelion::ShadedBrushColour},
+    {atelion::kShadedBrushMattePath, atelion::ShadedBrushMatte},
 };
 
 // The application icon: a sheet of paper on a blue tile, its left part a small coloured landscape

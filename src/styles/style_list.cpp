@@ -4,6 +4,8 @@
 
 #include "styles/catalogue_table.h"
 #include "styles/painting/painting_1.h"
+#include "styles/painting/painting_10.h"
+#include "styles/painting/painting_11.h"
 #include "styles/painting/painting_2.h"
 #include "styles/painting/painting_3.h"
 #include "styles/painting/painting_7.h"
@@ -65,9 +67,9 @@ constexpr std::array<StyleEntry, kEffectCount> kStyleList = {{
   kEmergence2Style,                                // 25 Emergence 2
   kLinearHalftoningStyle,                          // 26 Linear halftoning
   kBlobPaintingStyle,                              // 27 Painting 9
-  NotYetBuilt(28, ProcessPainting10),              // 28 Painting 10
+  kShadedBrushStyle,                               // 28 Painting 10
   kAbstractStyle,                                  // 29 Abstract
-  NotYetBuilt(30, ProcessPainting11),              // 30 Painting 11
+  kAlphaBrushStyle,                                // 30 Painting 11
   kPencilSketch6Style,                             // 31 Pencil sketch 6
 }};
 // clang-format on

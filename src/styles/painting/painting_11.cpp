@@ -1,0 +1,345 @@
+// Painting 11: at each of 1001 size steps one brush picture is cut from a transparent brush sheet,
+// scaled to the step's size, thinned by the blending intensity and turned at random; it is then
+// tinted with the photograph's colour and tried where the painting differs most from the
+// photograph. A trial keeps the mark only when the colour distance between painting and
+// photograph under it falls by at least a fifth of the mark's area.
+#include "styles/painting/painting_11.h"
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <vector>
+
+#include "core/geometry.h"
+#include "styles/painting/alpha_brush_sheets.h"
+#include "styles/painting/brush_pictures.h"
+#include "styles/painting/edge_strokes.h"
+
+namespace atelion {
+
+namespace {
+
+constexpr int kSizeSteps = 1000;       // k runs from here down to 0
+constexpr int kHalvingPeriod = 100;    // the size halves every this many steps
+constexpr int kRandomPointSteps = 970;  // above this step points are drawn at random
+constexpr int kLargestMark = 512;
+constexpr int kMaxRepetitions = 25;
+// Edge stroke layer arguments of this style: threshold, fade, length factor.
+constexpr int kEdgeThreshold = 4;
+constexpr int kEdgeFade = 180;
+constexpr int kEdgeLength = 20;
+constexpr int kBrushImageSide = kAlphaBrushCell + 1;
+
+// round(sqrt(n)) for every colour distance² up to 3 · 255². sqrt of a whole number never lies
+// exactly halfway between two whole numbers, so rounding to nearest needs no tie rule.
+class RoundedRootTable {
+ public:
+  static constexpr int kSize = 3 * 255 * 255 + 1;
+  RoundedRootTable() : roots_(kSize) {
+    for (int n = 0; n < kSize; ++n) roots_[n] = static_cast<std::uint16_t>(std::lround(std::sqrt(n)));
+  }
+  int operator()(int n) const { return roots_[n]; }
+
+ private:
+  std::vector<std::uint16_t> roots_;
+};
+
+const RoundedRootTable& RoundedRoots() {
+  static const RoundedRootTable table;
+  return table;
+}
+
+int ColourDistanceRounded(const std::uint8_t* a, const std::uint8_t* b) {
+  const int db = a[0] - b[0], dg = a[1] - b[1], dr = a[2] - b[2];
+  return RoundedRoots()(db * db + dg * dg + dr * dr);
+}
+
+// Random(n) of a draw whose range the picture may make empty (a picture narrower than the
+// margins of the point rules): the draw still advances the generator, and gives 0.
+int RandomBelow(RunContext& context, int n) { return context.Random(std::max(n, 1)); }
+
+// The mark in use: P after scaling, thinning and turning, with the runs of its painted pixels
+// (alpha ≠ 0) per row, so the trials touch only what the mark covers.
+struct Mark {
+  Bitmap32 picture;
+  struct Run {
+    int first, last;
+  };
+  std::vector<std::vector<Run>> rows;
+
+  void FindRuns() {
+    rows.assign(static_cast<std::size_t>(picture.Height()), {});
+    for (int y = 0; y < picture.Height(); ++y) {
+      const std::uint8_t* row = picture.Row(y);
+      for (int x = 0; x < picture.Width(); ++x) {
+        if (row[4 * x + 3] == 0) continue;
+        auto& runs = rows[static_cast<std::size_t>(y)];
+        if (!runs.empty() && runs.back().last == x - 1) {
+          runs.back().last = x;
+        } else {
+          runs.push_back({x, x});
+        }
+      }
+    }
+  }
+
+  // Every painted pixel's colour := colour · alpha shr 8 (alpha kept).
+  void Tint(const std::uint8_t* colour) {
+    for (int y = 0; y < picture.Height(); ++y) {
+      std::uint8_t* row = picture.Row(y);
+      for (const Run& run : rows[static_cast<std::size_t>(y)]) {
+        for (int x = run.first; x <= run.last; ++x) {
+          std::uint8_t* p = row + 4 * x;
+          const int alpha = p[3];
+          p[0] = static_cast<std::uint8_t>((colour[0] * alpha) >> 8);
+          p[1] = static_cast<std::uint8_t>((colour[1] * alpha) >> 8);
+          p[2] = static_cast<std::uint8_t>((colour[2] * alpha) >> 8);
+        }
+      }
+    }
+  }
+};
+
+// "Over" of a tinted mark pixel (its colour already scaled by its alpha) onto a background byte.
+inline std::uint8_t Over(int tinted, int alpha, int background) {
+  return static_cast<std::uint8_t>(std::min(255, tinted + (background * (255 - alpha) + 127) / 255));
+}
+
+}  // namespace
+
+AlphaBrushParameters AlphaBrushParametersFrom(const ParameterSet& sliders) {
+  auto slider = [&](int slot) { return ClampToSlider(kPainting11EffectId, slot, sliders[slot]); };
+  return {slider(kSlotTrackBar1), slider(kSlotTrackBar2), slider(kSlotTrackBar5), slider(kSlotTrackBar3),
+          slider(kSlotTrackBar4)};
+}
+
+void AlphaBrushPainting(const Bitmap24& S, Bitmap24& D, const AlphaBrushParameters& parameters,
+                        const StyleSettings& settings, const SurfaceSettings& surface, RunContext& context,
+                        const CustomBrushSheet* custom) {
+  const int a = std::clamp(parameters.minimumSize, 0, 255), b = std::clamp(parameters.maximumSize, 0, 255);
+  const int n = std::clamp(parameters.strokeCount, 0, 100), o = std::clamp(parameters.blending, 0, 255);
+  const int v = std::clamp(parameters.abstraction, 0, 255);
+  const int W = S.Width(), H = S.Height();
+  if (D.Width() != W || D.Height() != H) D = Bitmap24(W, H, settings.paperColour);
+
+  const int smin = std::min(2 * std::min(a, b) + 5, kLargestMark);
+  const int smax = std::max(std::min(2 * b + 5, kLargestMark), smin);
+  const int perStep = n / 10;
+  const int cand = 300 - v;  // at least 45
+  const int reps = std::clamp(std::max(W / 200, H / 200), 0, kMaxRepetitions);
+  context.ReportProgress(0, 1000, 1, 1);
+  // A picture less than 2 pixels wide or high holds no mark of even one pixel: it keeps what it
+  // has rather than coming back as bare ground.
+  if (std::min(W, H) < 2) return;
+  if (settings.eraseBackground || settings.preview) D.Fill(settings.paperColour);
+
+  Bitmap24 E(W, H, 0xFFFFFF);
+  if (!EdgeStrokes(S, E, kEdgeThreshold, kEdgeFade, kEdgeLength, settings.preview, surface, context)) return;
+  if (context.CheckAbort()) return;
+
+  const std::array<const Bitmap32*, kAlphaBrushSheetCount> sheets = {
+      &ShippedAlphaBrushSheet(AlphaBrushSheet::Default), &ShippedAlphaBrushSheet(AlphaBrushSheet::Crosshatch),
+      &ShippedAlphaBrushSheet(AlphaBrushSheet::Pastel)};
+  const bool customInUse = custom != nullptr && custom->sheet != nullptr;
+  Bitmap32 brushImage(kBrushImageSide, kBrushImageSide, 0);
+  Mark mark;
+  Bitmap32 turned;
+  std::vector<std::uint8_t> trial;  // the mark blended onto the painting under it (Q)
+
+  using Clock = std::chrono::steady_clock;
+  auto lastPump = Clock::now(), lastShow = Clock::now();
+  int pause = 1200;
+  double val = smax;
+
+  for (int k = kSizeSteps; k >= 0; --k) {
+    // Mark size.
+    int s;
+    if (k >= kSizeSteps - 1) {
+      s = settings.eraseBackground ? std::min(2 * smax, kLargestMark)
+                                   : static_cast<int>(std::nearbyint(val)) + smin;
+    } else {
+      if (k % kHalvingPeriod == 0) val *= 0.5;
+      s = static_cast<int>(std::nearbyint(val)) + smin;
+    }
+    s = std::max(s, smin);
+    s = std::min(s, W / 2);
+    s = std::min(s, H / 2);
+
+    // Sheet and cell.
+    int w = context.Random(cand / 90 + 3);
+    if (customInUse) w = 1000;
+    const Bitmap32* sheet;
+    int g;
+    if (w == 1) {
+      sheet = sheets[1];
+      g = context.Random(kAlphaBrushSheets[1].marks + 1);
+    } else if (w == 2) {
+      sheet = sheets[2];
+      g = context.Random(kAlphaBrushSheets[2].marks + 1);
+    } else if (w == 1000) {
+      sheet = custom->sheet;
+      g = context.Random(std::max(custom->count, 0) + 1);
+    } else {
+      sheet = sheets[0];
+      g = context.Random(kAlphaBrushSheets[0].marks + 1);
+    }
+    // A picture too small for a mark of one pixel keeps what it has.
+    if (s < 1) continue;
+
+    CopySheetCell32(*sheet, brushImage, kAlphaBrushCell, kAlphaBrushCell, g % kAlphaBrushColumns,
+                    g / kAlphaBrushColumns);
+    mark.picture = Bitmap32(s, s, 0);
+    ResampleNearest32(brushImage, mark.picture);
+    const std::int64_t thresh = static_cast<std::int64_t>(s) * s / 5;
+    for (int y = 0; y < s; ++y) {
+      std::uint8_t* row = mark.picture.Row(y);
+      for (int x = 0; x < s; ++x) row[4 * x + 3] = static_cast<std::uint8_t>((row[4 * x + 3] * (255 - o)) >> 8);
+    }
+    RotateBitmap32(mark.picture, turned, context.Random(360));
+    std::swap(mark.picture, turned);
+    mark.FindRuns();
+    const int pw = mark.picture.Width(), ph = mark.picture.Height();
+    s = std::max(pw, ph);
+    const int h = s / 2;
+    trial.resize(static_cast<std::size_t>(pw) * ph * 3);
+    const int trialsPerRepetition = std::max(0, (perStep * (256 - s)) / 50) + 1;
+
+    for (int r = 0; r <= reps; ++r) {
+      for (int i = 0; i < trialsPerRepetition; ++i) {
+        // Point.
+        int x, y;
+        if (k > kRandomPointSteps) {
+          x = RandomBelow(context, W - 2) + 1;
+          y = RandomBelow(context, H - 2) + 1;
+        } else {
+          const int candidates = (kSizeSteps - k) / cand + 1;
+          std::int64_t best = -90000000;
+          x = y = 0;
+          for (int c = 0; c < candidates; ++c) {
+            // Candidates range over the whole picture, border included (the neighbourhood is
+            // clipped): a margin left out of the search would keep the ground colour showing
+            // through the soft rims of the marks along the picture's edges.
+            const int cx = RandomBelow(context, W);
+            const int cy = RandomBelow(context, H);
+            std::int64_t score = 3 * (255 - E.Row(cy)[3 * cx + 2]);
+            for (int yy = std::max(0, cy - 1); yy <= std::min(H - 1, cy + 1); ++yy) {
+              const std::uint8_t* sr = S.Row(yy);
+              const std::uint8_t* dr = D.Row(yy);
+              for (int xx = std::max(0, cx - 1); xx <= std::min(W - 1, cx + 1); ++xx) {
+                score += std::abs(sr[3 * xx] - dr[3 * xx]) + std::abs(sr[3 * xx + 1] - dr[3 * xx + 1]) +
+                         std::abs(sr[3 * xx + 2] - dr[3 * xx + 2]);
+              }
+            }
+            if (score > best) {
+              best = score;
+              x = cx;
+              y = cy;
+            }
+          }
+        }
+        x = std::clamp(x, 0, W - 1);
+        y = std::clamp(y, 0, H - 1);
+
+        // Colour: one (empty) spread draw per channel, then the photograph's colour exactly.
+        context.Random(0);
+        context.Random(0);
+        context.Random(0);
+        mark.Tint(S.Row(y) + 3 * x);
+
+        // Trial and improvement over the mark's footprint, clipped to the picture. Pixels the
+        // mark leaves transparent give the same distance before and after, so only painted
+        // pixels enter the difference e1 − e2.
+        const int left = x - h, top = y - h;
+        std::int64_t gain = 0;
+        for (int py = std::max(0, -top); py < std::min(ph, H - top); ++py) {
+          const std::uint8_t* mr = mark.picture.Row(py);
+          const std::uint8_t* sr = S.Row(top + py);
+          const std::uint8_t* dr = D.Row(top + py);
+          std::uint8_t* qr = trial.data() + static_cast<std::size_t>(py) * pw * 3;
+          for (const Mark::Run& run : mark.rows[static_cast<std::size_t>(py)]) {
+            const int first = std::max(run.first, -left), last = std::min(run.last, W - 1 - left);
+            for (int px = first; px <= last; ++px) {
+              const std::uint8_t* m = mr + 4 * px;
+              const std::uint8_t* d = dr + 3 * (left + px);
+              const std::uint8_t* src = sr + 3 * (left + px);
+              std::uint8_t* q = qr + 3 * px;
+              q[0] = Over(m[0], m[3], d[0]);
+              q[1] = Over(m[1], m[3], d[1]);
+              q[2] = Over(m[2], m[3], d[2]);
+              gain += ColourDistanceRounded(src, d) - ColourDistanceRounded(src, q);
+            }
+          }
+        }
+        if (gain >= thresh) {
+          for (int py = std::max(0, -top); py < std::min(ph, H - top); ++py) {
+            std::uint8_t* dr = D.Row(top + py);
+            const std::uint8_t* qr = trial.data() + static_cast<std::size_t>(py) * pw * 3;
+            for (const Mark::Run& run : mark.rows[static_cast<std::size_t>(py)]) {
+              const int first = std::max(run.first, -left), last = std::min(run.last, W - 1 - left);
+              if (first > last) continue;
+              std::copy(qr + 3 * first, qr + 3 * (last + 1), dr + 3 * (left + first));
+            }
+          }
+        }
+        if (context.CheckAbort()) {
+          context.ReportProgress(1001, 1000, 2, 2);
+          return;
+        }
+      }
+      // Pacing: keep the interface alive, and now and then show the painting as it grows.
+      const auto now = Clock::now();
+      if (now - lastPump > std::chrono::milliseconds(500)) {
+        lastPump = now;
+        context.CheckAbort();
+      }
+      if (now - lastShow > std::chrono::milliseconds(1500 - pause)) {
+        lastShow = now;
+        pause = 0;
+        if (settings.preview) {
+          context.ShowPreviewProgress(D, (kSizeSteps - k) / 10);
+          pause = 1000;
+        } else if (k < kSizeSteps && !settings.manualBrushMode) {
+          context.CheckAbort();
+          context.ReportProgress(kSizeSteps - k, kSizeSteps, 2, 2);
+        }
+      }
+    }
+  }
+}
+
+StyleOutput ProcessPainting11(Bitmap24& source, Bitmap24& shown, const StyleSettings& settings,
+                              const SurfaceSettings& surface, RunContext& context) {
+  context.ReportProgress(0, 100, 1, 2);
+  // The marks go straight into the result panel's picture, which the user watches: the ground
+  // colour, or with "Don't erase background" the previous result scaled to the source's size.
+  // The source is only read, so it is painted from directly.
+  if (shown.Width() != source.Width() || shown.Height() != source.Height()) {
+    if (!settings.eraseBackground && !shown.Empty()) {
+      Bitmap24 scaled(source.Width(), source.Height());
+      Resample(shown, scaled);
+      shown = std::move(scaled);
+    } else {
+      shown = Bitmap24(source.Width(), source.Height(), settings.paperColour);
+    }
+  }
+  if (context.Progress != nullptr) context.Progress->WatchOutput(&shown);
+  AlphaBrushPainting(source, shown, AlphaBrushParametersFrom(settings.sliders), settings, surface, context);
+  if (context.Progress != nullptr) context.Progress->WatchOutput(nullptr);
+  context.ReportProgress(101, 100, 2, 2);
+  return StyleOutput{.picture = shown, .sliders = settings.sliders};
+}
+
+StyleOutput PreviewPainting11(const Bitmap24& crop, const StyleSettings& settings, const SurfaceSettings& surface,
+                              RunContext& context) {
+  StyleOutput output{.picture = crop, .sliders = settings.sliders};
+  StyleSettings previewSettings = settings;
+  previewSettings.preview = true;
+  AlphaBrushPainting(crop, output.picture, AlphaBrushParametersFrom(settings.sliders), previewSettings, surface,
+                     context);
+  return output;
+}
+
+}  // namespace atelion
