@@ -22,6 +22,7 @@
 #include "styles/painting/brush_sheet.h"
 #include "styles/painting/flow_brushes.h"
 #include "styles/painting/paper_tables.h"
+#include "styles/painting/stroke_brushes.h"
 #include "styles/sketch/pencil_sketch_1.h"
 #include "styles/sketch/hatching_picture.h"
 
@@ -70,6 +71,14 @@ const GeneratedPicture kPictures[] = {
     {atelion::kFlowBrushes[2].mattePath, [] { return atelion::FlowBrushMatte(atelion::FlowBrush::Small); }},
     {atelion::kWatercolourPaperPath, atelion::GenerateWatercolourPaper},
     {atelion::kImpastoPaperPath, atelion::GenerateImpastoPaper},
+    {atelion::kStrokeBrushes[0].colourPath, [] { return atelion::StrokeBrushColour(0); }},
+    {atelion::kStrokeBrushes[0].mattePath, [] { return atelion::StrokeBrushMatte(0); }},
+    {atelion::kStrokeBrushes[1].colourPath, [] { return atelion::StrokeBrushColour(1); }},
+    {atelion::kStrokeBrushes[1].mattePath, [] { return atelion::StrokeBrushMatte(1); }},
+    {atelion::kStrokeBrushes[2].colourPath, [] { return atelion::StrokeBrushColour(2); }},
+    {atelion::kStrokeBrushes[2].mattePath, [] { return atelion::StrokeBrushMatte(2); }},
+    {atelion::kStrokeBrushes[3].colourPath, [] { return atelion::StrokeBrushColour(3); }},
+    {atelion::kStrokeBrushes[3].mattePath, [] { return atelion::StrokeBrushMatte(3); }},
 };
 
 // The application icon: a sheet of paper on a blue tile, its left part a small coloured landscape

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <vector>
 
 #include "core/bitmap24.h"
 #include "core/filters.h"
@@ -12,6 +13,8 @@
 #include "styles/catalogue.h"
 
 namespace atelion {
+
+struct StrokeHistory;
 
 /// The program state a style reads, gathered in one object instead of being read from windows.
 struct StyleSettings {
@@ -32,6 +35,10 @@ struct StyleSettings {
   /// The user's brush picture (`CustomBrush`), owned by the caller; null means the shipped
   /// default custom brush.
   const Bitmap24* customBrush = nullptr;
+  /// Painting 4: the user's stroke brushes (null means the shipped ones) and the stroke history
+  /// its full-size runs fill (null keeps none).
+  const std::vector<Bitmap32>* customStrokeBrushes = nullptr;
+  StrokeHistory* strokeHistory = nullptr;
 };
 
 /// "Soften edges" and the paper texture: the part of the finishing that lies on the drawing

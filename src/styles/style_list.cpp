@@ -5,6 +5,7 @@
 #include "styles/catalogue_table.h"
 #include "styles/painting/painting_1.h"
 #include "styles/painting/painting_2.h"
+#include "styles/painting/painting_4.h"
 #include "styles/painting/painting_7.h"
 #include "styles/painting/painting_8.h"
 #include "styles/sketch/pen_and_ink_sketch_2.h"
@@ -30,7 +31,7 @@ constexpr std::array<StyleEntry, kEffectCount> kStyleList = {{
   kWatercolourStyle,                               //  4 Painting 1 (watercolor)
   kFlowStrokesStyle,                               //  5 Painting 2 (brushstrokes)
   NotYetBuilt(6, ProcessPainting3),                //  6 Painting 3
-  NotYetBuilt(7, ProcessPainting4),                //  7 Painting 4 (brushstrokes)
+  kSearchedStrokesStyle,                           //  7 Painting 4 (brushstrokes)
   kRegionWatercolourStyle,                         //  8 Painting 5 (watercolor)
   kRegionImpastoStyle,                             //  9 Painting 6
   kPixelationStyle,                                // 10 Pixelation
