@@ -380,6 +380,8 @@ Status WriteStrokeSvg(const std::filesystem::path& path, std::span<const StrokeR
 
 int ReplayPercentLimit(int width, int height, int percent) {
   int p = std::clamp(percent, 100, 1000);
+  width = std::max(width, 1);
+  height = std::max(height, 1);
   if (static_cast<std::int64_t>(p) * width / 100 > kLargestReplaySide) {
     p = static_cast<int>(std::floor(static_cast<double>(kLargestReplaySide) / width * 100.0));
   }
@@ -395,7 +397,8 @@ Bitmap24 ReplayStrokes(std::span<const StrokeRecord> strokes, int width, int hei
   context.ReportProgress(0, std::max(n, 1), 1, 1);
   // The factor the window allows: 1..10, and neither side above the largest.
   const int largest = ReplayPercentLimit(std::max(width, 1), std::max(height, 1), static_cast<int>(factor * 100.0));
-  const double x = std::clamp(std::isfinite(factor) ? factor : 1.0, 1.0, largest / 100.0);
+  // A picture wider or higher than the largest side at its own size is drawn smaller instead.
+  const double x = std::min(std::max(std::isfinite(factor) ? factor : 1.0, 1.0), largest / 100.0);
   const int fullWidth = std::max(0, RoundHalfEven(width * x)), fullHeight = std::max(0, RoundHalfEven(height * x));
   Bitmap24 P(fullWidth / 2, fullHeight / 2, ground);
   const int brushCount = customBrushes.empty() ? kStrokeBrushCount : static_cast<int>(customBrushes.size());

@@ -103,8 +103,8 @@ Status WriteStrokeSvg(const std::filesystem::path& path, std::span<const StrokeR
 /// Neither side of a repainted picture exceeds this.
 inline constexpr int kLargestReplaySide = 20000;
 
-/// The largest percentage (100..1000) at most `percent` that keeps both sides of a
-/// width × height picture within kLargestReplaySide.
+/// The largest percentage at most `percent` (taken within 100..1000) that keeps both sides of a
+/// width × height picture within kLargestReplaySide; below 100 only for a picture already larger.
 int ReplayPercentLimit(int width, int height, int percent);
 
 /// Repaints `strokes` on the ground colour at `factor` times the size of the width × height
