@@ -161,7 +161,7 @@ Bitmap32 GenerateStrokeBrush(int variant) {
       const double alpha = std::clamp(density, 0.0, 1.0);
       // Darkness of the colour bytes: the paint ridges of lighter bristles, single hairs and the
       // thin tail show as lighter bytes, which the tint turns into a darker shade of the colour.
-      const double light = 14.0 + 55.0 * bristleShade + 30.0 * hairValue * hairValue + 45.0 * dryness;
+      const double light = 14.0 + 40.0 * bristleShade + 16.0 * hairValue * hairValue + 40.0 * dryness;
       const auto grey = static_cast<std::uint8_t>(std::clamp(std::lround(light), 0L, 255L));
       const auto a = static_cast<std::uint8_t>(std::clamp(std::lround(alpha * 255.0), 0L, 255L));
       // Fully transparent pixels are stored light, as the brush's ground.
