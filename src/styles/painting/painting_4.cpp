@@ -199,6 +199,7 @@ StrokeSearchResult StrokeSearchPainting(const Bitmap24& source, Bitmap24& S, Bit
   };
 
   int refresh = 1;
+  std::vector<std::int64_t> columnErrors;
   for (int k = 0; k <= N; ++k) {
     // Scale step: the model grows as the levels go on.
     if (d > 1) {
@@ -275,20 +276,26 @@ StrokeSearchResult StrokeSearchPainting(const Bitmap24& source, Bitmap24& S, Bit
         auto covered = [&](const std::uint8_t* probe) {
           return probe[0] == colourBytes[0] && probe[1] == colourBytes[1] && probe[2] == colourBytes[2];
         };
+        // One pass over the rows of the box: the error the covered pixels have now, and the
+        // error each column would have in the stroke's colour. The new error is then summed
+        // column by column and given up as soon as the candidate cannot beat the best one.
         std::int64_t t = 1, oldError = 0;
-        for (int X = box.x1; X <= box.x2; ++X) {
-          for (int Y = box.y1; Y <= box.y2; ++Y) {
-            if (!covered(P.Row(Y) + 3 * X)) continue;
+        const int columns = box.x2 - box.x1 + 1;
+        columnErrors.assign(static_cast<std::size_t>(std::max(columns, 0)), 0);
+        for (int Y = box.y1; Y <= box.y2; ++Y) {
+          const std::uint8_t* probeRow = P.Row(Y);
+          const std::uint8_t* sourceRow = S.Row(Y);
+          const std::uint8_t* canvasRow = C.Row(Y);
+          for (int X = box.x1; X <= box.x2; ++X) {
+            if (!covered(probeRow + 3 * X)) continue;
             ++t;
-            oldError += SquaredDifference3(S.Row(Y) + 3 * X, C.Row(Y) + 3 * X);
+            oldError += SquaredDifference3(sourceRow + 3 * X, canvasRow + 3 * X);
+            columnErrors[static_cast<std::size_t>(X - box.x1)] += SquaredDifference3(sourceRow + 3 * X, colourBytes);
           }
         }
         std::int64_t newError = 0;
-        for (int X = box.x1; X <= box.x2; ++X) {
-          for (int Y = box.y1; Y <= box.y2; ++Y) {
-            if (!covered(P.Row(Y) + 3 * X)) continue;
-            newError += SquaredDifference3(S.Row(Y) + 3 * X, colourBytes);
-          }
+        for (int column = 0; column < columns; ++column) {
+          newError += columnErrors[static_cast<std::size_t>(column)];
           if (oldError - newError < bestGain) break;
         }
         // Undo the probe.
