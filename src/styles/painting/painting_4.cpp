@@ -206,11 +206,15 @@ StrokeSearchResult StrokeSearchPainting(const Bitmap24& source, Bitmap24& S, Bit
       const int z = (100 - (100 * static_cast<std::int64_t>(k) / N)) / 20;
       if (z != d) {
         d = std::max(z, 1);
-        S.Resize(ModelSide(source.Width(), d), ModelSide(source.Height(), d));
-        // The painting so far, carried to the new scale through the full-size probe.
+        const int modelWidth = ModelSide(source.Width(), d), modelHeight = ModelSide(source.Height(), d);
+        // The painting so far, carried to the new scale through the full-size probe. The old
+        // models are released before the larger ones are made, which keeps the peak lower.
         Resample(C, P);
-        C.Resize(S.Width(), S.Height());
+        C = Bitmap24();
+        C = Bitmap24(modelWidth, modelHeight);
         Resample(P, C);
+        S = Bitmap24();
+        S = Bitmap24(modelWidth, modelHeight);
         Resample(source, S);
         if (options.preview) {
           // The crop passes through the probe, which keeps it in its top-left part.
