@@ -25,6 +25,7 @@
 #include "styles/painting/flow_brushes.h"
 #include "styles/painting/shaded_brush.h"
 #include "styles/painting/paper_tables.h"
+#include "styles/painting/stroke_brushes.h"
 #include "styles/sketch/pencil_sketch_1.h"
 #include "styles/sketch/hatching_picture.h"
 #include "styles/sketch/ink_hatching_sheet.h"
@@ -90,6 +91,14 @@ const GeneratedPicture kPictures[] = {
     {atelion::kAlphaBrushSheets[2].mattePath, [] { return atelion::AlphaBrushSheetMatte(atelion::AlphaBrushSheet::Pastel); }},
     {atelion::kShadedBrushColourPath, atelion::ShadedBrushColour},
     {atelion::kShadedBrushMattePath, atelion::ShadedBrushMatte},
+    {atelion::kStrokeBrushes[0].colourPath, [] { return atelion::StrokeBrushColour(0); }},
+    {atelion::kStrokeBrushes[0].mattePath, [] { return atelion::StrokeBrushMatte(0); }},
+    {atelion::kStrokeBrushes[1].colourPath, [] { return atelion::StrokeBrushColour(1); }},
+    {atelion::kStrokeBrushes[1].mattePath, [] { return atelion::StrokeBrushMatte(1); }},
+    {atelion::kStrokeBrushes[2].colourPath, [] { return atelion::StrokeBrushColour(2); }},
+    {atelion::kStrokeBrushes[2].mattePath, [] { return atelion::StrokeBrushMatte(2); }},
+    {atelion::kStrokeBrushes[3].colourPath, [] { return atelion::StrokeBrushColour(3); }},
+    {atelion::kStrokeBrushes[3].mattePath, [] { return atelion::StrokeBrushMatte(3); }},
 };
 
 // The application icon: a sheet of paper on a blue tile, its left part a small coloured landscape

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <vector>
 
 #include "core/bitmap24.h"
 #include "core/filters.h"
@@ -12,6 +13,8 @@
 #include "styles/catalogue.h"
 
 namespace atelion {
+
+struct StrokeHistory;
 
 /// The program state a style reads, gathered in one object instead of being read from windows.
 struct StyleSettings {
@@ -39,6 +42,10 @@ struct StyleSettings {
   /// The current result the merge of source and result takes, owned by the caller: in a preview
   /// its crop at the source crop's position. Null in full-size runs, which hand it as `shown`.
   const Bitmap24* result = nullptr;
+  /// Painting 4: the user's stroke brushes (null means the shipped ones) and the stroke history
+  /// its full-size runs fill (null keeps none).
+  const std::vector<Bitmap32>* customStrokeBrushes = nullptr;
+  StrokeHistory* strokeHistory = nullptr;
 };
 
 /// "Soften edges" and the paper texture: the part of the finishing that lies on the drawing

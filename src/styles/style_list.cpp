@@ -8,6 +8,7 @@
 #include "styles/painting/painting_11.h"
 #include "styles/painting/painting_2.h"
 #include "styles/painting/painting_3.h"
+#include "styles/painting/painting_4.h"
 #include "styles/painting/painting_7.h"
 #include "styles/painting/painting_8.h"
 #include "styles/painting/painting_9.h"
@@ -46,7 +47,7 @@ constexpr std::array<StyleEntry, kEffectCount> kStyleList = {{
   kWatercolourStyle,                               //  4 Painting 1 (watercolor)
   kFlowStrokesStyle,                               //  5 Painting 2 (brushstrokes)
   kPainting3Style,                                 //  6 Painting 3
-  NotYetBuilt(7, ProcessPainting4),                //  7 Painting 4 (brushstrokes)
+  kSearchedStrokesStyle,                           //  7 Painting 4 (brushstrokes)
   kRegionWatercolourStyle,                         //  8 Painting 5 (watercolor)
   kRegionImpastoStyle,                             //  9 Painting 6
   kPixelationStyle,                                // 10 Pixelation

@@ -1,0 +1,508 @@
+// Painting 4: a greedy search for brushstrokes on a small model of the canvas, from long, broad
+// strokes on a coarse model to short, thin ones on a full-size model. Each candidate stroke is
+// drawn into a probe picture in its colour; the probe pixels that then carry exactly that colour
+// are the ones it covers. Its gain is the colour error it removes there; the best candidate of a
+// turn is kept when it removes clearly more than 96 per covered pixel.
+#include "styles/painting/painting_4.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <fstream>
+#include <numbers>
+
+#include "core/canvas.h"
+#include "core/geometry.h"
+#include "styles/painting/brush_pictures.h"
+#include "styles/painting/stroke_brushes.h"
+
+namespace atelion {
+
+namespace {
+
+// Least error removed per covered pixel for a stroke to be kept.
+constexpr std::int64_t kGainThreshold = 96;
+// The position tries stop once the error found there is above this.
+constexpr int kPositionErrorEnough = 4800;
+// Longest opening stroke, model pixels.
+constexpr int kLongestOpeningStroke = 512;
+// Number of refreshes of the model from the textured canvas.
+constexpr int kModelRefreshes = 16;
+
+// Rounds to the nearest integer, halves to even (the current rounding mode is to nearest).
+int RoundHalfEven(double value) { return static_cast<int>(std::nearbyint(value)); }
+
+int SquaredDifference3(const std::uint8_t* a, const std::uint8_t* b) {
+  const int d0 = a[0] - b[0], d1 = a[1] - b[1], d2 = a[2] - b[2];
+  return (d0 * d0 + d1 * d1 + d2 * d2) / 3;
+}
+
+// Copies the pixels of columns left..right and rows top..bottom (inclusive) from one picture to
+// the same place of another, clipped to both.
+void CopyBox(const Bitmap24& from, Bitmap24& to, int left, int top, int right, int bottom) {
+  CopyRect(to, left, top, from, Rect{left, top, right + 1, bottom + 1});
+}
+
+// A model size: the picture's size divided by the scale, at least one pixel.
+int ModelSide(int side, int scale) { return std::max(1, side / std::max(1, scale)); }
+
+// A random position on a model side: two pixels in from the top and left edges as the search
+// wants, or anywhere on a side too short for that.
+int RandomPosition(RunContext& context, int side) {
+  return side > 2 ? context.Random(side - 2) + 2 : context.Random(side);
+}
+
+struct Sizes {
+  int minimum = 1, maximum = 2;
+};
+Sizes StrokeSizes(int a, int b, int scale) {
+  Sizes s{a / scale + 1, b / scale + 1};
+  if (s.minimum > s.maximum) s.maximum = s.minimum + 1;
+  return s;
+}
+
+// The width divisor of a level: broad strokes first, then alternately thin and broad ones.
+int WidthDivisor(int k, int N) {
+  if (k < 3 * N / 10) return 2;
+  if (k < 5 * N / 10) return 16;
+  if (k < 7 * N / 10) return 3;
+  if (k < 8 * N / 10) return 12;
+  return 5;
+}
+
+struct Candidate {
+  int x = 0, y = 0, length = 0, width = 0;
+  double angle = 0;
+  Colour colour = 0;
+  StrokeBox box;
+};
+
+}  // namespace
+
+SearchedStrokesParameters SearchedStrokesParametersFrom(const ParameterSet& sliders) {
+  auto slider = [&](int slot) { return ClampToSlider(kPainting4EffectId, slot, sliders[slot]); };
+  return {.minimumSize = slider(kSlotTrackBar1),
+          .maximumSize = slider(kSlotTrackBar2),
+          .levels = slider(kSlotTrackBar5),
+          .blending = slider(kSlotTrackBar3),
+          .precision = slider(kSlotTrackBar4)};
+}
+
+std::array<Point, 4> StrokeCorners(double cx, double cy, double length, double width, double angle) {
+  const double e = angle * std::numbers::pi / 180.0;
+  const double r = std::sqrt((length / 2) * (length / 2) + (width / 2) * (width / 2));
+  // atan2 gives arctan(w / L) for L > 0 and stays defined for a stroke of no length.
+  const double g = std::atan2(width, length);
+  return {{{RoundHalfEven(cx - r * std::cos(g + e)), RoundHalfEven(cy - r * std::sin(g + e))},
+           {RoundHalfEven(cx + r * std::cos(g - e)), RoundHalfEven(cy - r * std::sin(g - e))},
+           {RoundHalfEven(cx + r * std::cos(g + e)), RoundHalfEven(cy + r * std::sin(g + e))},
+           {RoundHalfEven(cx - r * std::cos(g - e)), RoundHalfEven(cy + r * std::sin(g - e))}}};
+}
+
+StrokeBox StrokeRectangle(double cx, double cy, double length, double width, double angle, Bitmap24& picture,
+                          Colour colour) {
+  const std::array<Point, 4> corners = StrokeCorners(cx, cy, length, width, angle);
+  DrawPolygon(picture, corners, Pen{colour, 1}, colour);
+  const double e = angle * std::numbers::pi / 180.0;
+  const int hx = RoundHalfEven(width * std::abs(std::sin(e)) + length * std::abs(std::cos(e))) >> 1;
+  const int hy = RoundHalfEven(width * std::abs(std::cos(e)) + length * std::abs(std::sin(e))) >> 1;
+  const int x = RoundHalfEven(cx), y = RoundHalfEven(cy);
+  return {x - hx, y - hy, x + hx, y + hy};
+}
+
+void TexturedStroke(double cx, double cy, double length, double width, double angle, Bitmap24& canvas, int red,
+                    int green, int blue, const Bitmap32& brush, int blending) {
+  // A mark is at most a few canvases long; anything larger (or not a number) draws nothing.
+  constexpr double kLargestMark = 65536.0;
+  if (!(length >= 1.0 && width >= 1.0 && length < kLargestMark && width < kLargestMark)) return;
+  if (brush.Empty()) return;
+  Bitmap32 scaled(static_cast<int>(std::floor(length)), static_cast<int>(std::floor(width)));
+  ResampleNearest32(brush, scaled);
+  const int keep = 255 - std::clamp(blending, 0, 255);
+  for (int y = 0; y < scaled.Height(); ++y) {
+    std::uint8_t* row = scaled.Row(y);
+    for (int x = 0; x < scaled.Width(); ++x) row[4 * x + 3] = static_cast<std::uint8_t>(row[4 * x + 3] * keep / 255);
+  }
+  Bitmap32 mark;
+  RotateBitmap32(scaled, mark, static_cast<int>(std::floor(angle)));
+  const int tint[3] = {std::clamp(blue, 0, 255), std::clamp(green, 0, 255), std::clamp(red, 0, 255)};
+  const int left = static_cast<int>(std::floor(cx)) - mark.Width() / 2;
+  const int top = static_cast<int>(std::floor(cy)) - mark.Height() / 2;
+  const int xFirst = std::max(0, -left), xLast = std::min(mark.Width(), canvas.Width() - left);
+  const int yFirst = std::max(0, -top), yLast = std::min(mark.Height(), canvas.Height() - top);
+  for (int y = yFirst; y < yLast; ++y) {
+    const std::uint8_t* in = mark.Row(y);
+    std::uint8_t* out = canvas.Row(top + y) + 3 * static_cast<std::size_t>(left);
+    for (int x = xFirst; x < xLast; ++x) {
+      const int a = in[4 * x + 3];
+      if (a == 0) continue;
+      for (int c = 0; c < 3; ++c) {
+        const int paint = (255 - in[4 * x + c]) * tint[c] / 255;
+        out[3 * x + c] = static_cast<std::uint8_t>(((255 - a) * out[3 * x + c] + a * paint) / 255);
+      }
+    }
+  }
+}
+
+const Bitmap32& StrokeBrush(std::span<const Bitmap32> customBrushes, int variant) {
+  if (customBrushes.empty()) return ShippedStrokeBrush(variant);
+  const int count = static_cast<int>(customBrushes.size());
+  return customBrushes[static_cast<std::size_t>(((variant % count) + count) % count)];
+}
+
+StrokeSearchResult StrokeSearchPainting(const Bitmap24& source, Bitmap24& S, Bitmap24& C,
+                                        const SearchedStrokesParameters& parameters,
+                                        const StrokeSearchOptions& options, Bitmap24& shown, RunContext& context) {
+  StrokeSearchResult result;
+  context.Rng.RandomSeed = kStyleSeed;
+  context.ReportProgress(0, 100, 1, 1);
+  result.strokes.reserve(512);
+  if (source.Empty() || S.Empty() || C.Empty() || S.Width() != C.Width() || S.Height() != C.Height()) {
+    context.ReportProgress(101, 100, 1, 1);
+    return result;
+  }
+
+  const int a = parameters.minimumSize, b = parameters.maximumSize, p = parameters.precision;
+  const int d0 = std::clamp(options.startScale, 1, 7);
+  const int Ws0 = S.Width(), Hs0 = S.Height();
+  const int brushCount = options.customBrushes.empty() ? kStrokeBrushCount
+                                                       : static_cast<int>(options.customBrushes.size());
+
+  // Levels.
+  const std::int64_t N0 = 8 * static_cast<std::int64_t>(parameters.levels) + 1;
+  const double f = std::sqrt(static_cast<double>(d0) * d0 * static_cast<double>(Ws0) * Hs0 / 275217.0);
+  const std::int64_t N64 = static_cast<std::int64_t>(std::floor(f * 100.0 * static_cast<double>(N0))) / 100 + 1;
+  // More than a million levels would never end; a picture of 32768 rows has about 50000.
+  const int N = static_cast<int>(std::min<std::int64_t>(N64, 1 << 20));
+
+  Sizes sizes = StrokeSizes(a, b, d0);
+  int d = d0;
+
+  // The probe P and the real canvas D, a few pixels larger than the source.
+  const int Wd = Ws0 * d0 + d0, Hd = Hs0 * d0 + d0;
+  Bitmap24 P(Wd, Hd, 0xFFFFFF);
+  Bitmap24 D(Wd, Hd, 0xFFFFFF);
+  if (options.eraseBackground) {
+    FillRect(D, Rect{0, 0, Wd - 1, Hd - 1}, options.ground);
+    C.Fill(options.ground);
+  } else {
+    DrawPicture(D, 0, 0, shown);
+  }
+
+  auto showCanvas = [&](int percent) {
+    if (options.preview) {
+      context.ShowPreviewProgress(D, percent);
+    } else {
+      DrawPicture(shown, 0, 0, D);
+    }
+  };
+
+  int refresh = 1;
+  std::vector<std::int64_t> columnErrors;
+  for (int k = 0; k <= N; ++k) {
+    // Scale step: the model grows as the levels go on.
+    if (d > 1) {
+      const int z = (100 - (100 * static_cast<std::int64_t>(k) / N)) / 20;
+      if (z != d) {
+        d = std::max(z, 1);
+        const int modelWidth = ModelSide(source.Width(), d), modelHeight = ModelSide(source.Height(), d);
+        // The painting so far, carried to the new scale through the full-size probe. The old
+        // models are released before the larger ones are made, which keeps the peak lower.
+        Resample(C, P);
+        C = Bitmap24();
+        C = Bitmap24(modelWidth, modelHeight);
+        Resample(P, C);
+        S = Bitmap24();
+        S = Bitmap24(modelWidth, modelHeight);
+        Resample(source, S);
+        if (options.preview) {
+          // The crop passes through the probe, which keeps it in its top-left part.
+          P.Fill(0xFFFFFF);
+          DrawPicture(P, 0, 0, source);
+        }
+        sizes = StrokeSizes(a, b, d);
+      }
+    }
+    const int Wc = C.Width(), Hc = C.Height();
+
+    const int turns = static_cast<int>(15 * static_cast<std::int64_t>(k) / N) + 1;
+    for (int l = 0; l <= turns; ++l) {
+      bool found = false;
+      std::int64_t bestGain = 0;
+      Candidate best;
+      const int candidates = k <= N / 4 ? p + 2 : 7 * p + 2;
+      for (int candidate = 0; candidate < candidates; ++candidate) {
+        if (context.AbortRequested) {
+          context.ReportProgress(101, 100, 1, 1);
+          result.stopped = true;
+          result.strokes.shrink_to_fit();
+          return result;
+        }
+        Candidate c;
+        // Position: the place of largest error among a few tries.
+        c.x = RandomPosition(context, Wc);
+        c.y = RandomPosition(context, Hc);
+        const int tries = 8 * k / N + 1;
+        int bestError = 0;
+        for (int t = 0; t < tries; ++t) {
+          const int xr = RandomPosition(context, Wc);
+          const int yr = RandomPosition(context, Hc);
+          const int e = SquaredDifference3(S.Row(yr) + 3 * xr, C.Row(yr) + 3 * xr);
+          if (e > bestError) {
+            bestError = e;
+            c.x = xr;
+            c.y = yr;
+          }
+          if (bestError > kPositionErrorEnough) break;
+        }
+        // Length and width.
+        if (k < N / 4 && options.eraseBackground) {
+          c.length = std::min(std::max(3 * sizes.maximum, std::max(Wc, Hc) / 10), kLongestOpeningStroke);
+        } else {
+          c.length = context.Random((N - k) * sizes.maximum) / N + sizes.minimum;
+        }
+        c.width = context.Random(c.length) + c.length / WidthDivisor(k, N) + 1;
+        const std::uint8_t* sourcePixel = S.Row(c.y) + 3 * c.x;
+        c.colour = MakeColour(sourcePixel[2], sourcePixel[1], sourcePixel[0]);
+        c.angle = context.Random(360);
+
+        // Probe: the pixels of P that take exactly the stroke's colour are the ones it covers.
+        StrokeBox box = StrokeRectangle(c.x, c.y, c.length, c.width, c.angle, P, c.colour);
+        box.x1 = std::max(box.x1, 0);
+        box.y1 = std::max(box.y1, 0);
+        box.x2 = std::min(box.x2, Wc - 1);
+        box.y2 = std::min(box.y2, Hc - 1);
+        c.box = box;
+        const std::uint8_t colourBytes[3] = {static_cast<std::uint8_t>(BlueOf(c.colour)),
+                                             static_cast<std::uint8_t>(GreenOf(c.colour)),
+                                             static_cast<std::uint8_t>(RedOf(c.colour))};
+        auto covered = [&](const std::uint8_t* probe) {
+          return probe[0] == colourBytes[0] && probe[1] == colourBytes[1] && probe[2] == colourBytes[2];
+        };
+        // One pass over the rows of the box: the error the covered pixels have now, and the
+        // error each column would have in the stroke's colour. The new error is then summed
+        // column by column and given up as soon as the candidate cannot beat the best one.
+        std::int64_t t = 1, oldError = 0;
+        const int columns = box.x2 - box.x1 + 1;
+        columnErrors.assign(static_cast<std::size_t>(std::max(columns, 0)), 0);
+        for (int Y = box.y1; Y <= box.y2; ++Y) {
+          const std::uint8_t* probeRow = P.Row(Y);
+          const std::uint8_t* sourceRow = S.Row(Y);
+          const std::uint8_t* canvasRow = C.Row(Y);
+          for (int X = box.x1; X <= box.x2; ++X) {
+            if (!covered(probeRow + 3 * X)) continue;
+            ++t;
+            oldError += SquaredDifference3(sourceRow + 3 * X, canvasRow + 3 * X);
+            columnErrors[static_cast<std::size_t>(X - box.x1)] += SquaredDifference3(sourceRow + 3 * X, colourBytes);
+          }
+        }
+        std::int64_t newError = 0;
+        for (int column = 0; column < columns; ++column) {
+          newError += columnErrors[static_cast<std::size_t>(column)];
+          if (oldError - newError < bestGain) break;
+        }
+        // Undo the probe.
+        CopyBox(C, P, box.x1 - 1, box.y1 - 1, box.x2, box.y2);
+
+        const std::int64_t gain = oldError - newError;
+        if (gain / t > kGainThreshold && gain > bestGain) {
+          bestGain = gain;
+          best = c;
+          found = true;
+        }
+      }
+
+      if (found) {
+        const int variant = context.Random(brushCount);
+        const StrokeBox drawn = StrokeRectangle(best.x, best.y, best.length, best.width, best.angle, C, best.colour);
+        CopyBox(D, P, drawn.x1 * d, drawn.y1 * d, drawn.x2 * d, drawn.y2 * d);
+        result.strokes.push_back({.x = best.x, .y = best.y, .length = best.length, .width = best.width,
+                                  .angle = best.angle, .colour = best.colour, .x1 = best.box.x1,
+                                  .x2 = best.box.x2, .y1 = best.box.y1, .y2 = best.box.y2, .scale = d,
+                                  .variant = variant});
+        TexturedStroke(static_cast<double>(best.x) * d, static_cast<double>(best.y) * d,
+                       static_cast<double>(best.length) * d, static_cast<double>(best.width) * d, best.angle, D,
+                       RedOf(best.colour), GreenOf(best.colour), BlueOf(best.colour),
+                       StrokeBrush(options.customBrushes, variant), parameters.blending);
+      }
+
+      const int percent = static_cast<int>(100 * static_cast<std::int64_t>(k) / N);
+      if (options.preview) {
+        if (k % 10 == 0 && l % 10 == 0) showCanvas(percent);
+      } else if ((k + 2) % 15 == 0 && l == 0) {
+        showCanvas(percent);
+      }
+      context.ReportProgress(percent, 100, 1, 1);
+      (void)context.CheckAbort();
+    }
+
+    // The model takes on the textured canvas now and then.
+    if (kModelRefreshes * static_cast<std::int64_t>(k) / N > refresh) {
+      ++refresh;
+      Resample(D, C);
+    }
+  }
+
+  if (options.preview) context.ShowPreviewProgress(D, 100);
+  DrawPicture(shown, 0, 0, D);
+  result.strokes.shrink_to_fit();
+  return result;
+}
+
+std::string SvgStrokePolygon(double cx, double cy, double length, double width, double angle, Colour colour,
+                             int blending) {
+  const std::array<Point, 4> corners = StrokeCorners(cx, cy, length, width, angle);
+  const double opacity = std::nearbyint((255 - std::clamp(blending, 0, 255)) / 255.0 * 100.0) / 100.0;
+  char number[32];
+  const auto [end, error] = std::to_chars(number, number + sizeof number, opacity);
+  const std::string opacityText = error == std::errc() ? std::string(number, end) : std::string("1");
+  std::string line = "<polygon points=\"";
+  for (std::size_t i = 0; i < corners.size(); ++i) {
+    if (i > 0) line += ",";
+    line += std::to_string(corners[i].x) + "," + std::to_string(corners[i].y);
+  }
+  line += "\" style=\"fill:rgb(" + std::to_string(RedOf(colour)) + "," + std::to_string(GreenOf(colour)) + "," +
+          std::to_string(BlueOf(colour)) + ")\" fill-opacity=\"" + opacityText + "\" />";
+  return line;
+}
+
+std::vector<std::string> SvgStrokeLines(std::span<const StrokeRecord> strokes, int blending) {
+  std::vector<std::string> lines;
+  lines.reserve(strokes.size());
+  for (const StrokeRecord& r : strokes) {
+    const double s = r.scale;
+    lines.push_back(SvgStrokePolygon(r.x * s, r.y * s, r.length * s, r.width * s, r.angle, r.colour, blending));
+  }
+  return lines;
+}
+
+Status WriteStrokeSvg(const std::filesystem::path& path, std::span<const StrokeRecord> strokes, int width, int height,
+                      int blending) {
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  if (!file) return Status::Error("The SVG file could not be created: " + path.string());
+  file << "<svg xmlns=\"http://www.w3.org/2000/svg\" height=\"" << height << "\" width=\"" << width << "\">\n";
+  for (const std::string& line : SvgStrokeLines(strokes, blending)) file << line << '\n';
+  file << "</svg>\n";
+  file.flush();
+  if (!file) return Status::Error("The SVG file could not be written: " + path.string());
+  return Status::Ok();
+}
+
+int ReplayPercentLimit(int width, int height, int percent) {
+  int p = std::clamp(percent, 100, 1000);
+  width = std::max(width, 1);
+  height = std::max(height, 1);
+  if (static_cast<std::int64_t>(p) * width / 100 > kLargestReplaySide) {
+    p = static_cast<int>(std::floor(static_cast<double>(kLargestReplaySide) / width * 100.0));
+  }
+  if (static_cast<std::int64_t>(p) * height / 100 > kLargestReplaySide) {
+    p = static_cast<int>(std::floor(static_cast<double>(kLargestReplaySide) / height * 100.0));
+  }
+  return p;
+}
+
+Bitmap24 ReplayStrokes(std::span<const StrokeRecord> strokes, int width, int height, double factor, Colour ground,
+                       int blending, std::span<const Bitmap32> customBrushes, RunContext& context) {
+  const int n = static_cast<int>(std::min<std::size_t>(strokes.size(), 0x7FFFFFFF));
+  context.ReportProgress(0, std::max(n, 1), 1, 1);
+  // The factor the window allows: 1..10, and neither side above the largest.
+  const int largest = ReplayPercentLimit(std::max(width, 1), std::max(height, 1), static_cast<int>(factor * 100.0));
+  // A picture wider or higher than the largest side at its own size is drawn smaller instead.
+  const double x = std::min(std::max(std::isfinite(factor) ? factor : 1.0, 1.0), largest / 100.0);
+  const int fullWidth = std::max(0, RoundHalfEven(width * x)), fullHeight = std::max(0, RoundHalfEven(height * x));
+  Bitmap24 P(fullWidth / 2, fullHeight / 2, ground);
+  const int brushCount = customBrushes.empty() ? kStrokeBrushCount : static_cast<int>(customBrushes.size());
+  bool enlarged = false;
+  auto enlarge = [&] {
+    Bitmap24 full(fullWidth, fullHeight, ground);
+    Resample(P, full);
+    P = std::move(full);
+    enlarged = true;
+  };
+  for (int i = 0; i < n; ++i) {
+    context.ReportProgress(i, n, 1, 1);
+    const StrokeRecord& r = strokes[static_cast<std::size_t>(i)];
+    int v = r.variant;
+    if (v < 0 || v > brushCount - 1) v = context.Random(brushCount);
+    if (i >= n / 10 && !enlarged) enlarge();
+    const double f = enlarged ? r.scale * x : r.scale * x / 2;
+    TexturedStroke(r.x * f, r.y * f, r.length * f, r.width * f, r.angle, P, RedOf(r.colour), GreenOf(r.colour),
+                   BlueOf(r.colour), StrokeBrush(customBrushes, v), blending);
+    if (context.CheckAbort()) break;
+  }
+  context.ReportProgress(101, 100, 1, 1);
+  return P;
+}
+
+namespace {
+
+// The search at full size on the document's source.
+StyleOutput PaintSearchedStrokes(const Bitmap24& source, Bitmap24& shown, const StyleSettings& settings,
+                                 RunContext& context) {
+  const SearchedStrokesParameters parameters = SearchedStrokesParametersFrom(settings.sliders);
+  const int W = source.Width(), H = source.Height();
+  const bool erase = settings.eraseBackground;
+  const int d0 = erase ? 7 : 1;
+  Bitmap24 S(ModelSide(W, d0), ModelSide(H, d0));
+  Bitmap24 C(S.Width(), S.Height());
+  if (erase) {
+    shown = source;
+    Resample(source, S);
+    Resample(source, C);
+  } else {
+    Resample(source, S);
+    if (shown.Width() != W || shown.Height() != H) {
+      Bitmap24 resized(W, H);
+      Resample(shown, resized);
+      shown = std::move(resized);
+    }
+    Resample(shown, C);
+  }
+  const std::span<const Bitmap32> brushes =
+      settings.customStrokeBrushes != nullptr ? std::span<const Bitmap32>(*settings.customStrokeBrushes)
+                                              : std::span<const Bitmap32>();
+  StrokeSearchResult run = StrokeSearchPainting(
+      source, S, C, parameters,
+      {.preview = false, .eraseBackground = erase, .ground = settings.paperColour, .startScale = d0,
+       .customBrushes = brushes},
+      shown, context);
+  if (settings.strokeHistory != nullptr) settings.strokeHistory->Record(std::move(run.strokes), erase);
+  context.ReportProgress(101, 100, 1, 1);
+  return {.picture = std::move(shown), .sliders = settings.sliders};
+}
+
+}  // namespace
+
+StyleOutput ProcessSearchedStrokes(Bitmap24& source, Bitmap24& shown, const StyleSettings& settings,
+                                   const SurfaceSettings&, RunContext& context) {
+  return PaintSearchedStrokes(source, shown, settings, context);
+}
+
+StyleOutput PreviewSearchedStrokes(const Bitmap24& crop, const StyleSettings& settings, const SurfaceSettings&,
+                                   RunContext& context) {
+  SearchedStrokesParameters parameters = SearchedStrokesParametersFrom(settings.sliders);
+  ParameterSet used = settings.sliders;
+  if (parameters.maximumSize < parameters.minimumSize) {
+    parameters.minimumSize = parameters.maximumSize;
+    used[kSlotTrackBar1] = parameters.minimumSize;
+  }
+  constexpr int kPreviewScale = 7;
+  StyleOutput output{.picture = Bitmap24(crop.Width(), crop.Height(), 0xFFFFFF), .sliders = used};
+  Bitmap24 W1(ModelSide(crop.Width(), kPreviewScale), ModelSide(crop.Height(), kPreviewScale));
+  Resample(crop, W1);
+  Bitmap24 W2 = W1;
+  const std::span<const Bitmap32> brushes =
+      settings.customStrokeBrushes != nullptr ? std::span<const Bitmap32>(*settings.customStrokeBrushes)
+                                              : std::span<const Bitmap32>();
+  // The preview has no result picture of its own to paint over, so it always starts on the ground.
+  StrokeSearchResult run = StrokeSearchPainting(
+      crop, W1, W2, parameters,
+      {.preview = true, .eraseBackground = true, .ground = settings.paperColour, .startScale = kPreviewScale,
+       .customBrushes = brushes},
+      output.picture, context);
+  (void)run;
+  return output;
+}
+
+}  // namespace atelion
