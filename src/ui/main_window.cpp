@@ -1041,7 +1041,16 @@ void MainWindow::ShowRunState(bool running) {
   }
 }
 
+QString MainWindow::ProgramVersionText() {
+  return QString::fromUtf8(ProgramVersion().data(), static_cast<qsizetype>(ProgramVersion().size()));
+}
+
 void MainWindow::RefreshView(bool centre) {
+  // The title names the photograph and the program's version: "lakeside.png - Atelion 0.1.0".
+  const QString program = "Atelion " + ProgramVersionText();
+  setWindowTitle(document_.SourceDisplayName.empty()
+                     ? program
+                     : QString::fromStdString(document_.SourceDisplayName) + " - " + program);
   parameters_->SetPictures(document_.SourcePicture, document_.ResultPicture);
   sourcePanel_->SetPicture(document_.SourcePicture);
   resultPanel_->SetPicture(document_.ResultPicture);
@@ -1251,13 +1260,19 @@ void MainWindow::ShowScriptWindow() {
 }
 
 void MainWindow::ShowAbout() {
-  const QString version = QString::fromUtf8(ProgramVersion().data(), static_cast<qsizetype>(ProgramVersion().size()));
   QMessageBox::about(this, LanguageLine(kAboutLine),
-                     QStringLiteral("<h3>Atelion %1</h3>"
-                                    "<p>Photographs into pencil sketches, ink drawings, pastels and paintings.</p>"
-                                    "<p>Built with Qt %2, libjpeg-turbo, libpng, giflib, FreeType, HarfBuzz, FriBidi, "
-                                    "fontconfig and libcurl.</p>")
-                         .arg(version, QString::fromLatin1(qVersion())));
+                     QStringLiteral(
+                         "<h3>Atelion %1</h3>"
+                         "<p>Photographs into pencil sketches, ink drawings, pastels and paintings.</p>"
+                         "<p>Built with Qt %2 (LGPL 3), libjpeg-turbo (IJG and BSD licences), libpng (libpng "
+                         "licence), zlib (zlib licence), giflib (MIT), stb_image (public domain), FreeType "
+                         "(FreeType licence), HarfBuzz (MIT), fontconfig (MIT), FriBidi (LGPL 2.1), libcurl "
+                         "(curl licence) and CLI11 (BSD).</p>"
+                         "<p>Text on pictures uses the DejaVu fonts (DejaVu licence), the KACST fonts (GPL 2) "
+                         "and WenQuanYi Micro Hei (Apache 2.0) as the system provides them.</p>"
+                         "<p>The sample photograph, the brushes, papers, hatchings and frames are drawn by "
+                         "Atelion's own code.</p>")
+                         .arg(ProgramVersionText(), QString::fromLatin1(qVersion())));
 }
 
 void MainWindow::ShowOnlineHelp() {

@@ -124,6 +124,7 @@ class MainWindow : public QMainWindow {
   ScriptWindow* Script() const { return scriptWindow_; }
   /// What Atelion is and what it is built with; the online help after asking (F1).
   void ShowAbout();
+  static QString ProgramVersionText();
   void ShowOnlineHelp();
   /// The full-screen view of the photograph or of the drawing (a double-click on its panel).
   void ShowFullScreen(bool source);

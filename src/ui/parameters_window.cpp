@@ -74,6 +74,8 @@ constexpr int kDefaultTextureStrength = 25;
 // The zoom slider's positions: its left end shows the crop 1:1.
 constexpr int kZoomSliderMinimum = 25;
 constexpr int kZoomSliderMaximum = 100;
+// Photographs above this many pixels open with the preview at its widest zoom.
+constexpr std::int64_t kLargePhotoPixels = 2'000'000;
 constexpr int kZoomRepeatMs = 30;
 // The styles whose ground or paper colour a right-click on the preview box chooses.
 QString FromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
@@ -631,11 +633,16 @@ void ParametersWindow::SetPictures(const Bitmap24& source, const Bitmap24& resul
 
 void ParametersWindow::SourceOpened() {
   preview_->SetCropOrigin({0, 0});
+  // A large photograph opens at the widest zoom, where the box shows a part with its
+  // surroundings instead of a patch of sky at 1:1; smaller ones open at 1:1.
+  const Bitmap24& source = preview_->Source();
+  const bool large = static_cast<std::int64_t>(source.Width()) * source.Height() > kLargePhotoPixels;
+  const int zoom = large ? kMinPreviewZoom : kMaxPreviewZoom;
   {
     const QSignalBlocker blocker(zoomSlider_);
-    zoomSlider_->setValue(kZoomSliderMinimum);
+    zoomSlider_->setValue(kZoomSliderMinimum + kMaxPreviewZoom - zoom);
   }
-  preview_->SetZoom(kMaxPreviewZoom);
+  preview_->SetZoom(zoom);
   preview_->Abort();
   if (!isVisible()) return;
   preview_->ShowRawCrop();

@@ -174,6 +174,17 @@ TEST_F(MainWindowTest, DrawRecordsOneResultStepAndUndoRedoRestoreIt) {
   EXPECT_EQ(document.ResultStyleName, styleName);
 }
 
+// A photograph over 2 MP opens with the preview at its widest zoom, a smaller one at 1:1; the
+// title names the photograph and the version.
+TEST_F(MainWindowTest, APhotographOpensWithTheZoomThatShowsItsDetail) {
+  QSlider* zoom = window.Parameters()->ZoomSlider();
+  window.SetSourceAndResult(Gradient(1800, 1200), "wide.png");
+  EXPECT_EQ(zoom->value(), zoom->maximum()) << "2.16 MP: the widest zoom";
+  EXPECT_EQ(window.windowTitle(), "wide.png - Atelion " + MainWindow::ProgramVersionText());
+  window.SetSourceAndResult(Gradient(1200, 900), "small.png");
+  EXPECT_EQ(zoom->value(), zoom->minimum()) << "1.08 MP: 1:1";
+}
+
 TEST_F(MainWindowTest, SecondDrawWhileRunningStartsNothing) {
   window.SetSourcePicture(Gradient(600, 400), "large.png");
   const int positionBefore = window.CurrentDocument().History().Position();
