@@ -85,4 +85,14 @@ Status ReadTransparentPng(const std::filesystem::path& path, std::string_view wh
   return Status::Ok();
 }
 
+Bitmap24 TransparentMatte(const Bitmap32& picture) {
+  Bitmap24 matte(picture.Width(), picture.Height());
+  for (int y = 0; y < picture.Height(); ++y) {
+    const std::uint8_t* in = picture.Row(y);
+    std::uint8_t* out = matte.Row(y);
+    for (int x = 0; x < picture.Width(); ++x) out[3 * x] = out[3 * x + 1] = out[3 * x + 2] = in[4 * x + 3];
+  }
+  return matte;
+}
+
 }  // namespace atelion

@@ -20,6 +20,10 @@ std::optional<Bitmap24> ReadResourcePicture(const std::filesystem::path& relativ
 std::optional<Bitmap32> ReadTransparentResourcePicture(const std::filesystem::path& colourPath,
                                                        const std::filesystem::path& mattePath, int width, int height);
 
+/// The grey matte that keeps a transparent picture's alpha as a shipped file: each pixel's alpha in
+/// all three channels (what ReadTransparentResourcePicture reads back from the red one).
+Bitmap24 TransparentMatte(const Bitmap32& picture);
+
 /// Reads a PNG file with its alpha channel into `picture` (blue, green, red, alpha, colours not
 /// premultiplied). The messages name the file as "the `what`" ("frame picture", say) and the reason.
 /// Absurd sizes are refused from the header, before any pixel memory is taken.

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "imageio/resource_pictures.h"
+#include "styles/painting/brush_drawing.h"
 
 namespace atelion {
 
@@ -39,10 +40,6 @@ class MarkRandom {
   std::uint32_t state_;
 };
 
-double SmoothStep(double edge0, double edge1, double x) {
-  const double t = std::clamp((x - edge0) / (edge1 - edge0), 0.0, 1.0);
-  return t * t * (3 - 2 * t);
-}
 
 // Value noise in 0..1: hashed lattice values, smoothly interpolated.
 double LatticeValue(int x, int y, std::uint32_t seed) {
@@ -303,14 +300,7 @@ Bitmap24 AlphaBrushSheetColour(AlphaBrushSheet sheet) {
 }
 
 Bitmap24 AlphaBrushSheetMatte(AlphaBrushSheet sheet) {
-  const Bitmap32 picture = GenerateAlphaBrushSheet(sheet);
-  Bitmap24 matte(picture.Width(), picture.Height());
-  for (int y = 0; y < picture.Height(); ++y) {
-    const std::uint8_t* in = picture.Row(y);
-    std::uint8_t* out = matte.Row(y);
-    for (int x = 0; x < picture.Width(); ++x) out[3 * x] = out[3 * x + 1] = out[3 * x + 2] = in[4 * x + 3];
-  }
-  return matte;
+  return TransparentMatte(GenerateAlphaBrushSheet(sheet));
 }
 
 const Bitmap32& ShippedAlphaBrushSheet(AlphaBrushSheet sheet) {

@@ -15,6 +15,7 @@
 
 #include "core/run_context.h"
 #include "imageio/resource_pictures.h"
+#include "styles/painting/brush_drawing.h"
 
 namespace atelion {
 
@@ -30,10 +31,6 @@ Vec operator*(Vec a, double k) { return {a.x * k, a.y * k}; }
 double Length(Vec a) { return std::hypot(a.x, a.y); }
 
 // 0 below `from`, 1 above `to`, a smooth step between.
-double SmoothStep(double from, double to, double value) {
-  const double t = std::clamp((value - from) / (to - from), 0.0, 1.0);
-  return t * t * (3 - 2 * t);
-}
 
 // Paint gathered on a square of paper; the strongest paint at a point wins, so overlapping
 // bristles darken no further than the darkest of them, as wet paint does.

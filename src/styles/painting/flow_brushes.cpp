@@ -13,29 +13,13 @@
 #include <vector>
 
 #include "imageio/resource_pictures.h"
+#include "styles/painting/brush_drawing.h"
 
 namespace atelion {
 
 namespace {
 
-// A small generator of our own for the bristle layout, so that the brushes never depend on the
-// program's shared random sequence.
-class BristleRandom {
- public:
-  explicit BristleRandom(std::uint32_t seed) : state_(seed) {}
-  double Next() {
-    state_ = state_ * 1664525u + 1013904223u;
-    return static_cast<double>(state_ >> 8) / 16777216.0;
-  }
 
- private:
-  std::uint32_t state_;
-};
-
-double SmoothStep(double edge0, double edge1, double x) {
-  const double t = std::clamp((x - edge0) / (edge1 - edge0), 0.0, 1.0);
-  return t * t * (3 - 2 * t);
-}
 
 }  // namespace
 
@@ -110,14 +94,7 @@ Bitmap24 FlowBrushColour(FlowBrush brush) {
 }
 
 Bitmap24 FlowBrushMatte(FlowBrush brush) {
-  const Bitmap32 picture = GenerateFlowBrush(brush);
-  Bitmap24 matte(picture.Width(), picture.Height());
-  for (int y = 0; y < picture.Height(); ++y) {
-    const std::uint8_t* in = picture.Row(y);
-    std::uint8_t* out = matte.Row(y);
-    for (int x = 0; x < picture.Width(); ++x) out[3 * x] = out[3 * x + 1] = out[3 * x + 2] = in[4 * x + 3];
-  }
-  return matte;
+  return TransparentMatte(GenerateFlowBrush(brush));
 }
 
 const Bitmap32& ShippedFlowBrush(FlowBrush brush) {

@@ -12,15 +12,12 @@
 #include <vector>
 
 #include "imageio/resource_pictures.h"
+#include "styles/painting/brush_drawing.h"
 
 namespace atelion {
 
 namespace {
 
-double SmoothStep(double edge0, double edge1, double x) {
-  const double t = std::clamp((x - edge0) / (edge1 - edge0), 0.0, 1.0);
-  return t * t * (3 - 2 * t);
-}
 
 }  // namespace
 
@@ -65,14 +62,7 @@ Bitmap32 GenerateShadedBrush() {
 Bitmap24 ShadedBrushColour() { return Bitmap24(kShadedBrushWidth, kShadedBrushHeight, 0x000000); }
 
 Bitmap24 ShadedBrushMatte() {
-  const Bitmap32 picture = GenerateShadedBrush();
-  Bitmap24 matte(picture.Width(), picture.Height());
-  for (int y = 0; y < picture.Height(); ++y) {
-    const std::uint8_t* in = picture.Row(y);
-    std::uint8_t* out = matte.Row(y);
-    for (int x = 0; x < picture.Width(); ++x) out[3 * x] = out[3 * x + 1] = out[3 * x + 2] = in[4 * x + 3];
-  }
-  return matte;
+  return TransparentMatte(GenerateShadedBrush());
 }
 
 const Bitmap32& StandardPaintBrush3D() {

@@ -13,28 +13,13 @@
 #include <vector>
 
 #include "imageio/resource_pictures.h"
+#include "styles/painting/brush_drawing.h"
 
 namespace atelion {
 
 namespace {
 
-// A small generator of our own, so that the brushes never depend on the shared random sequence.
-class BristleRandom {
- public:
-  explicit BristleRandom(std::uint32_t seed) : state_(seed) {}
-  double Next() {
-    state_ = state_ * 1664525u + 1013904223u;
-    return static_cast<double>(state_ >> 8) / 16777216.0;
-  }
 
- private:
-  std::uint32_t state_;
-};
-
-double SmoothStep(double edge0, double edge1, double x) {
-  const double t = std::clamp((x - edge0) / (edge1 - edge0), 0.0, 1.0);
-  return t * t * (3 - 2 * t);
-}
 
 // Values at evenly spaced knots, read with smooth interpolation between them.
 class SmoothNoise {
@@ -186,14 +171,7 @@ Bitmap24 StrokeBrushColour(int variant) {
 }
 
 Bitmap24 StrokeBrushMatte(int variant) {
-  const Bitmap32 picture = GenerateStrokeBrush(variant);
-  Bitmap24 matte(picture.Width(), picture.Height());
-  for (int y = 0; y < picture.Height(); ++y) {
-    const std::uint8_t* in = picture.Row(y);
-    std::uint8_t* out = matte.Row(y);
-    for (int x = 0; x < picture.Width(); ++x) out[3 * x] = out[3 * x + 1] = out[3 * x + 2] = in[4 * x + 3];
-  }
-  return matte;
+  return TransparentMatte(GenerateStrokeBrush(variant));
 }
 
 const Bitmap32& ShippedStrokeBrush(int variant) {
