@@ -28,8 +28,8 @@
 #include "styles/stylized/emergence.h"
 #include "styles/stylized/emergence_2.h"
 #include "styles/stylized/merge_images.h"
-#include "styles/stylized/region_growing.h"
 #include "styles/stylized/no_filter.h"
+#include "styles/stylized/region_growing.h"
 #include "styles/stylized/vintage_photo.h"
 #include "styles/stylized/vivify.h"
 
