@@ -10,6 +10,7 @@
 #include <exception>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@
 #include "core/resources.h"
 #include "imageio/image_files.h"
 #include "effects/run_pipeline.h"
+#include "effects/style_samples.h"
 #include "finishing/frame_pictures.h"
 #include "finishing/paper_tiles.h"
 #include "styles/painting/brush_sheet.h"
@@ -257,6 +259,35 @@ bool WriteStartDrawing(const std::filesystem::path& root) {
   return static_cast<bool>(status);
 }
 
+// The example picture of every style built in this build, drawn from a small square of the sample
+// photograph (the styles run on 195 × 195 pixels, so the whole set takes a few seconds).
+bool WriteStyleSamples(const std::filesystem::path& root) {
+  atelion::LoadedImage photo = atelion::LoadImageFile(root / atelion::kSamplePhotoPath);
+  if (!photo.status) {
+    std::fprintf(stderr, "atelion-resources: the sample photograph %s cannot be read\n", atelion::kSamplePhotoPath);
+    return false;
+  }
+  const atelion::Bitmap24 scene = atelion::StyleSampleScene(photo.picture);
+  const atelion::Bitmap24 drawing =
+      atelion::RenderStyleSample(scene, scene, atelion::kPencilSketch1EffectId).value_or(scene);
+  for (int effectId = 0; effectId < atelion::kEffectCount; ++effectId) {
+    const std::optional<atelion::Bitmap24> sample = atelion::RenderStyleSample(scene, drawing, effectId);
+    const std::filesystem::path path = root / atelion::StyleSamplePath(effectId);
+    if (!sample) {
+      // A style not built yet has no example; one left from an earlier build would mislead.
+      std::filesystem::remove(path);
+      continue;
+    }
+    std::filesystem::create_directories(path.parent_path());
+    const atelion::Status status = atelion::SaveImageFile(*sample, path, atelion::ImageFormat::Png);
+    if (!status) {
+      std::fprintf(stderr, "atelion-resources: %s\n", status.message().c_str());
+      return false;
+    }
+  }
+  return true;
+}
+
 // Writes every generated picture under `root`; false after saying what failed.
 bool GenerateResources(const std::filesystem::path& root) {
   for (const GeneratedPicture& picture : kPictures) {
@@ -273,7 +304,7 @@ bool GenerateResources(const std::filesystem::path& root) {
     std::filesystem::create_directories(path.parent_path());
     if (!WriteIcon(size, path)) return false;
   }
-  return WriteSamplePhoto(root) && WriteStartDrawing(root);
+  return WriteSamplePhoto(root) && WriteStartDrawing(root) && WriteStyleSamples(root);
 }
 
 int main(int argc, char** argv) {
