@@ -6,6 +6,7 @@
 
 #include "core/filters.h"
 #include "core/geometry.h"
+#include "document/source_edits.h"
 #include "imageio/image_files.h"
 #include "styles/style_list.h"
 
@@ -178,16 +179,11 @@ class ScriptRun {
   void Resize(Bitmap24& picture, HistoryKind kind, int row, const std::array<std::optional<int>, kSlotCount>& numbers) {
     const int width = numbers[0].value_or(0);
     const int height = numbers[1].value_or(0);
-    if (width < 2 || height < 2) return;
-    if (width > ImageLimits::kMaxSide || height > ImageLimits::kMaxSide ||
-        static_cast<std::int64_t>(width) * height > ImageLimits::kMaxPixels) {
-      Skip(row, std::to_string(width) + " x " + std::to_string(height) + " pixels is larger than a picture can be");
+    if (width < 2 || height < 2 || picture.Empty()) return;
+    if (const Status resized = ResamplePicture(picture, width, height); !resized) {
+      Skip(row, resized.message());
       return;
     }
-    if (picture.Empty()) return;
-    Bitmap24 resized(width, height);
-    Resample(picture, resized);
-    picture = std::move(resized);
     Record(kind);
   }
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
+#include <string>
 #include <utility>
 
 #include "core/filters.h"
@@ -85,6 +87,52 @@ Status CropSource(Document& document, const Rect& selection) {
   Crop(document.SourcePicture, selection);
   document.RecordPictureSizes();
   return document.SaveToHistory(HistoryKind::Source);
+}
+
+namespace {
+
+// A white picture of the size a resize asks for, once the size is known to be within the limits
+// and the memory has held it.
+Status NewResizedPicture(int width, int height, Bitmap24& picture) {
+  if (width > kMaxResizedSide || height > kMaxResizedSide ||
+      static_cast<std::int64_t>(width) * height > kMaxResizedPixels) {
+    return Status::Error(std::to_string(width) + " x " + std::to_string(height) +
+                         " pixels is larger than a picture can be (at most " + std::to_string(kMaxResizedSide) +
+                         " pixels a side and " + std::to_string(kMaxResizedPixels) + " pixels in all)");
+  }
+  try {
+    picture = Bitmap24(width, height);
+  } catch (const std::bad_alloc&) {
+    return Status::Error("There is not enough memory for a picture of " + std::to_string(width) + " x " +
+                         std::to_string(height) + " pixels");
+  }
+  return Status::Ok();
+}
+
+}  // namespace
+
+Status ResamplePicture(Bitmap24& picture, int width, int height) {
+  if (width < 2 || height < 2 || picture.Empty()) return Status::Ok();
+  Bitmap24 resized;
+  if (Status made = NewResizedPicture(width, height, resized); !made) return made;
+  Resample(picture, resized);
+  picture = std::move(resized);
+  return Status::Ok();
+}
+
+Status resizesource(Document& document, int width, int height) {
+  if (width < 2 || height < 2) return Status::Ok();
+  // Both new pictures exist before either old one is touched: when the memory runs out, nothing
+  // has changed.
+  Bitmap24 source;
+  Bitmap24 result;
+  if (Status made = NewResizedPicture(width, height, source); !made) return made;
+  if (Status made = NewResizedPicture(width, height, result); !made) return made;
+  Resample(document.SourcePicture, source);
+  Resample(document.ResultPicture, result);
+  document.SourcePicture = std::move(source);
+  document.ResultPicture = std::move(result);
+  return RecordBoth(document);
 }
 
 Status PasteSource(Document& document, Bitmap24 picture) {

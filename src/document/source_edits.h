@@ -4,10 +4,13 @@
 // records its pictures as history steps, so undo takes it back.
 #pragma once
 
+#include <cstdint>
+
 #include "core/bitmap24.h"
 #include "core/canvas.h"
 #include "core/status.h"
 #include "document/document.h"
+#include "imageio/image_files.h"
 
 namespace atelion {
 
@@ -37,6 +40,22 @@ Status CropSource(Document& document, const Rect& selection);
 
 /// Replaces `picture`'s pixels by its block `selection` (kept within the picture).
 void Crop(Bitmap24& picture, const Rect& selection);
+
+/// A picture is resized to at most this many pixels a side and in all: the sizes a picture file
+/// may have, so a resized picture can still be saved and opened again.
+inline constexpr int kMaxResizedSide = ImageLimits::kMaxSide;
+inline constexpr std::int64_t kMaxResizedPixels = ImageLimits::kMaxPixels;
+
+/// Resamples `picture` bilinearly to width × height. A width or height below 2 leaves it as it is
+/// (success); a size beyond the limits above, or one the memory cannot hold, leaves it too and
+/// says so. The resize of the document and the script's resize lines both go through here.
+Status ResamplePicture(Bitmap24& picture, int width, int height);
+
+/// Both pictures of the document resampled to width × height (the drawing stretched even when its
+/// proportions differ from the photograph's), the sizes recorded, then the photograph and the
+/// drawing stored as two history steps. Sizes below 2 change nothing and record nothing; a size
+/// beyond the limits is refused with a message and changes nothing.
+Status resizesource(Document& document, int width, int height);
 
 /// The name a pasted picture is shown under.
 inline constexpr const char* kPastedImageName = "Atelion image";

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "core/filters.h"
+#include "core/geometry.h"
+#include <climits>
 #include "support/synthetic_photos.h"
 
 namespace atelion {
@@ -140,6 +142,57 @@ TEST_F(SourceEditsTest, APastedPictureBecomesThePhotographAndTheDrawingFollowsOn
   EXPECT_EQ(document.ResultPicture, larger);
   EXPECT_TRUE(document.ResultUnnamed);
   EXPECT_EQ(document.ResultSize, (PictureSize{20, 9}));
+}
+
+TEST_F(SourceEditsTest, ResizingSamplesBothPicturesAndEachUndoBringsOneBack) {
+  const Bitmap24 source = document.SourcePicture;
+  const Bitmap24 result = document.ResultPicture;
+  const int before = document.History().Position();
+  ASSERT_TRUE(resizesource(document, 30, 20));
+  Bitmap24 expectedSource(30, 20);
+  Resample(source, expectedSource);
+  Bitmap24 expectedResult(30, 20);
+  Resample(result, expectedResult);
+  EXPECT_EQ(document.SourcePicture, expectedSource);
+  EXPECT_EQ(document.ResultPicture, expectedResult);
+  EXPECT_EQ(document.SourceSize, (PictureSize{30, 20}));
+  EXPECT_EQ(document.ResultSize, (PictureSize{30, 20}));
+  ASSERT_EQ(document.History().Position(), before + 2);
+  EXPECT_EQ(document.History().KindAt(before + 1), HistoryKind::Source);
+  EXPECT_EQ(document.History().KindAt(before + 2), HistoryKind::Result);
+
+  ASSERT_TRUE(document.undo(context));
+  EXPECT_EQ(document.ResultPicture, result) << "the first undo takes the drawing back";
+  EXPECT_EQ(document.SourcePicture, expectedSource);
+  ASSERT_TRUE(document.undo(context));
+  EXPECT_EQ(document.SourcePicture, source) << "the second the photograph";
+}
+
+// Sizes below 2 change nothing; sizes no picture may have are refused before any memory is taken.
+TEST_F(SourceEditsTest, ResizingToNoSizeOrAnAbsurdSizeChangesNothing) {
+  const struct {
+    int width, height;
+    bool refused;
+  } cases[] = {
+      {1, 20, false},          {20, 1, false},         {0, 0, false},          {-5, 10, false},
+      {40000, 40000, true},    {32769, 2, true},       {20000, 20000, true},   {INT_MAX, INT_MAX, true},
+  };
+  const Bitmap24 source = document.SourcePicture;
+  const Bitmap24 result = document.ResultPicture;
+  const int before = document.History().Position();
+  for (const auto& c : cases) {
+    const Status resized = resizesource(document, c.width, c.height);
+    EXPECT_EQ(resized.ok(), !c.refused) << c.width << " x " << c.height;
+    if (c.refused) {
+      EXPECT_NE(resized.message().find("larger than a picture can be"), std::string::npos);
+    }
+    Bitmap24 picture = source;
+    EXPECT_EQ(ResamplePicture(picture, c.width, c.height).ok(), !c.refused) << c.width << " x " << c.height;
+    EXPECT_EQ(picture, source);
+  }
+  EXPECT_EQ(document.SourcePicture, source);
+  EXPECT_EQ(document.ResultPicture, result);
+  EXPECT_EQ(document.History().Position(), before);
 }
 
 }  // namespace
