@@ -46,6 +46,13 @@ struct StyleSettings {
   /// its full-size runs fill (null keeps none).
   const std::vector<Bitmap32>* customStrokeBrushes = nullptr;
   StrokeHistory* strokeHistory = nullptr;
+  /// Painting 10: the user's transparent brush (`PaintBrush3D`), owned by the caller; null: the
+  /// shipped one.
+  const Bitmap32* paintBrush3D = nullptr;
+  /// Painting 11: the user's sheet of brushes in 256 × 256 cells and how many it holds, owned by
+  /// the caller; null: the shipped sheets.
+  const Bitmap32* customBrushSheet = nullptr;
+  int customBrushCount = 0;
 };
 
 /// "Soften edges" and the paper texture: the part of the finishing that lies on the drawing

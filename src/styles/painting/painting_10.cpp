@@ -318,7 +318,7 @@ StyleOutput ProcessPainting10(Bitmap24& source, Bitmap24&, const StyleSettings& 
   context.ReportProgress(0, 100, 1, 1);
   Bitmap24 S = source;
   if (context.Progress != nullptr) context.Progress->WatchOutput(&output.picture);
-  ShadedBrushPainting(S, output.picture, ShadedBrushParametersFrom(settings.sliders), {.doubled = settings.doubled},
+  ShadedBrushPainting(S, output.picture, ShadedBrushParametersFrom(settings.sliders), {.doubled = settings.doubled, .brush = settings.paintBrush3D},
                       context);
   if (context.Progress != nullptr) context.Progress->WatchOutput(nullptr);
   context.ReportProgress(101, 100, 1, 1);
@@ -330,7 +330,7 @@ StyleOutput PreviewPainting10(const Bitmap24& crop, const StyleSettings& setting
   StyleOutput output{.sliders = settings.sliders};
   Bitmap24 S = crop;
   ShadedBrushPaintingPreview(S, output.picture, ShadedBrushParametersFrom(settings.sliders),
-                             {.doubled = settings.doubled}, context);
+                             {.doubled = settings.doubled, .brush = settings.paintBrush3D}, context);
   return output;
 }
 

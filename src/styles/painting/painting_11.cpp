@@ -326,7 +326,9 @@ StyleOutput ProcessPainting11(Bitmap24& source, Bitmap24& shown, const StyleSett
     }
   }
   if (context.Progress != nullptr) context.Progress->WatchOutput(&shown);
-  AlphaBrushPainting(source, shown, AlphaBrushParametersFrom(settings.sliders), settings, surface, context);
+  const CustomBrushSheet custom{settings.customBrushSheet, settings.customBrushCount};
+  AlphaBrushPainting(source, shown, AlphaBrushParametersFrom(settings.sliders), settings, surface, context,
+                     settings.customBrushSheet != nullptr ? &custom : nullptr);
   if (context.Progress != nullptr) context.Progress->WatchOutput(nullptr);
   context.ReportProgress(101, 100, 2, 2);
   return StyleOutput{.picture = shown, .sliders = settings.sliders};
@@ -337,8 +339,9 @@ StyleOutput PreviewPainting11(const Bitmap24& crop, const StyleSettings& setting
   StyleOutput output{.picture = crop, .sliders = settings.sliders};
   StyleSettings previewSettings = settings;
   previewSettings.preview = true;
+  const CustomBrushSheet custom{settings.customBrushSheet, settings.customBrushCount};
   AlphaBrushPainting(crop, output.picture, AlphaBrushParametersFrom(settings.sliders), previewSettings, surface,
-                     context);
+                     context, settings.customBrushSheet != nullptr ? &custom : nullptr);
   return output;
 }
 
