@@ -90,9 +90,12 @@ using FullSizeDrawing = StyleOutput (*)(Bitmap24& source, Bitmap24& shown, const
 /// A style on the live preview's crop.
 using PreviewDrawing = StyleOutput (*)(const Bitmap24& crop, const StyleSettings& settings,
                                        const SurfaceSettings& surface, RunContext& context);
-/// A style painted by the manual brush onto a part of the result (none built yet).
-using BrushDrawing = StyleOutput (*)(const Bitmap24& source, const Bitmap24& result, const StyleSettings& settings,
-                                     RunContext& context);
+/// A style painted by the manual brush onto a part of the result: `source` is the part of the
+/// photograph under the stroke's rectangle (a style may change it), `output` a picture of the same
+/// size that enters as a copy of it (for the merge: the result's own rectangle) and leaves as the
+/// style's drawing of the part, with soften and texture laid once.
+using BrushDrawing = void (*)(Bitmap24& source, Bitmap24& output, const StyleSettings& settings,
+                              const SurfaceSettings& surface, RunContext& context);
 
 /// One style as the style list holds it. `method` and `rowLabels` restate what the style reads,
 /// and the compiler checks them against the catalogue row of `effectId`.

@@ -3,6 +3,7 @@
 #include "styles/style_list.h"
 
 #include "styles/catalogue_table.h"
+#include "styles/painting/painting_brushes.h"
 #include "styles/painting/painting_1.h"
 #include "styles/painting/painting_10.h"
 #include "styles/painting/painting_11.h"
@@ -23,6 +24,7 @@
 #include "styles/sketch/pencil_sketch_4.h"
 #include "styles/sketch/pencil_sketch_5.h"
 #include "styles/sketch/pencil_sketch_6.h"
+#include "styles/sketch/sketch_brushes.h"
 #include "styles/stylized/abstract.h"
 #include "styles/stylized/coloured_tiles.h"
 #include "styles/stylized/emergence.h"
@@ -30,6 +32,7 @@
 #include "styles/stylized/merge_images.h"
 #include "styles/stylized/no_filter.h"
 #include "styles/stylized/region_growing.h"
+#include "styles/stylized/stylized_brushes.h"
 #include "styles/stylized/vintage_photo.h"
 #include "styles/stylized/vivify.h"
 
@@ -39,7 +42,7 @@ namespace {
 using enum FullSizeMethod;
 
 // clang-format off
-constexpr std::array<StyleEntry, kEffectCount> kStyleList = {{
+constexpr std::array<StyleEntry, kEffectCount> kStylesWithoutBrushes = {{
   kPencilSketchStyle,                              //  0 Pencil sketch 1
   kSobelFilterStyle,                               //  1 Pencil sketch 2 (b&w)
   kColourSobelStyle,                               //  2 Pencil sketch 3 (color)
@@ -74,6 +77,37 @@ constexpr std::array<StyleEntry, kEffectCount> kStyleList = {{
   kPencilSketch6Style,                             // 31 Pencil sketch 6
 }};
 // clang-format on
+
+// The manual brush's branch of each style, in the order of the style numbers.
+struct BrushBranch {
+  int effectId = -1;
+  BrushDrawing brush = nullptr;
+};
+
+// clang-format off
+constexpr std::array<BrushBranch, kEffectCount> kBrushBranches = {{
+  {0, PencilSketch1Brush},    {1, PencilSketch2Brush},    {2, PencilSketch3Brush},   {3, PenandInkBrush},
+  {4, Painting1Brush},        {5, Painting2Brush},        {6, Painting3Brush},       {7, Painting4Brush},
+  {8, Painting5Brush},        {9, Painting6Brush},        {10, PixelationBrush},     {11, ColouredDotsBrush},
+  {12, VivifyBrush},          {13, MergeBrush},           {14, ToneBrush},           {15, Painting7Brush},
+  {16, OilPastelBrush},       {17, Cartoon1Brush},        {18, Cartoon2Brush},       {19, VintagePhotoBrush},
+  {20, Painting8Brush},       {21, PenAndInkSketch2Brush},{22, EmergenceBrush},      {23, PencilSketch4Brush},
+  {24, PencilSketch5Brush},   {25, Emergence2Brush},      {26, LinearHalftoningBrush},{27, Painting9Brush},
+  {28, Painting10Brush},      {29, AbstractBrush},        {30, Painting11Brush},     {31, PencilSketch6Brush},
+}};
+// clang-format on
+
+// Every built style gets its branch: a place of the branch table without its style number (a
+// branch missing or there twice) stops the build.
+consteval std::array<StyleEntry, kEffectCount> WithBrushes() {
+  std::array<StyleEntry, kEffectCount> list = kStylesWithoutBrushes;
+  for (int id = 0; id < kEffectCount; ++id) {
+    if (kBrushBranches[id].effectId != id) throw "brush branches: place i must hold style number i";
+    if (list[id].built) list[id].manualBrush = kBrushBranches[id].brush;
+  }
+  return list;
+}
+constexpr std::array<StyleEntry, kEffectCount> kStyleList = WithBrushes();
 
 // The list against the catalogue, checked by the compiler: a mismatch stops the build at the
 // `throw` that names it.

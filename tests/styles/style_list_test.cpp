@@ -9,6 +9,8 @@ TEST(StyleList, AStyleIsBuiltExactlyWhenItHasItsDrawingsAndTheQueriesFollowTheLi
   for (const StyleEntry& style : StyleList()) {
     SCOPED_TRACE(EffectName(style.effectId));
     EXPECT_EQ(style.built, style.fullSize != nullptr);
+    // A built style can be painted with the manual brush.
+    EXPECT_EQ(style.built, style.manualBrush != nullptr);
     if (!style.built) {
       EXPECT_EQ(style.preview, nullptr);
       EXPECT_EQ(style.manualBrush, nullptr);
