@@ -307,6 +307,22 @@ void PaintedBorder(Bitmap24& picture, int margin, Colour fill, const MeanColour&
   }
 }
 
+void PaintedBorderCorner(Bitmap24& corner, int margin, Colour fill, const MeanColour& sourceMean, RunContext& context) {
+  const FramePaintingFlags flags(context);
+  const int width = corner.Width();
+  const int height = corner.Height();
+  const int half = margin / 2;
+  const Rect whole{0, 0, width, height};
+  const std::array<BorderStrip, 4> strips = BorderStrips(width, height, StripThickness(margin));
+  for (const BorderStrip* strip : {&strips[0], &strips[2]}) {
+    if (context.AbortRequested) return;
+    // The picture's block ends at the corner's far edges, as if the rest of the margin lay beyond.
+    const Rect painted = Intersection(whole, PaintedPart(*strip, width + margin - half, height + margin - half, margin));
+    PaintStrip(corner, strip->area, painted, strip->acrossRows, strip->outerAtStart, strip->strokes, fill, sourceMean,
+               context);
+  }
+}
+
 FrameOutcome DecorateFrame(Bitmap24& result, const Bitmap24& source, const FrameSettings& settings,
                            RunContext& context) {
   const FrameSettings frame = ClampFrameSettings(settings);

@@ -113,6 +113,11 @@ void HorizontalTriptych(Bitmap24& picture, int margin, int panelSpacing, Colour 
 /// between strips when the run is aborted.
 void PaintedBorder(Bitmap24& picture, int margin, Colour fill, const MeanColour& sourceMean, RunContext& context);
 
+/// The painted border as the frame window previews it on the top-left corner of a framed picture:
+/// only the top and left strips, as long as the corner, the picture going on past the corner's
+/// right and bottom edges. Same strokes and blending as `PaintedBorder`.
+void PaintedBorderCorner(Bitmap24& corner, int margin, Colour fill, const MeanColour& sourceMean, RunContext& context);
+
 /// The parts of the four strips (top, bottom, left, right) that `PaintedBorder` gives the stroke
 /// engine on a width × height picture with its margin: each strip as far as it lies within 126
 /// pixels (its largest brush) of the picture's own block and of the lines it blends in. Farther

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "finishing/text_placement.h"
+
 namespace atelion {
 namespace {
 
@@ -23,8 +25,6 @@ constexpr std::array<StyleWord, 4> kStyleWords = {{{"Bold", &TextSettings::bold}
                                                   {"Italic", &TextSettings::italic},
                                                   {"Underline", &TextSettings::underline},
                                                   {"Strikeout", &TextSettings::strikeout}}};
-
-bool OnlyItalic(const TextSettings& s) { return s.italic && !s.bold && !s.underline && !s.strikeout; }
 
 }  // namespace
 
@@ -158,10 +158,7 @@ TextOutcome ApplyText(Bitmap24& picture, const TextSettings& settings, int sourc
                      font.regular.Family() + "\".";
   }
 
-  const TextMeasures measures{
-      .width = font.regular.TextWidth(settings.text),
-      .widthForRight = font.regular.TextWidth(OnlyItalic(settings) ? settings.text + " " : settings.text),
-      .height = font.regular.Height()};
+  const TextMeasures measures = MeasureText(settings, font);
   outcome.position = PlaceText(settings, measures, picture.Width(), picture.Height(), sourceWidth, sourceHeight,
                                framed);
 

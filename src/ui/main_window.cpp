@@ -264,6 +264,7 @@ MainWindow::MainWindow(QWidget* parent)
   BuildMenus();
   BuildToolBar();
   ConnectPanels();
+  ConnectFinishingWindows();
   OpenStartPicture();
   resize(1280, 760);
   panelArea_->setFocus();

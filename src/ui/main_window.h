@@ -32,6 +32,7 @@ class QToolButton;
 
 namespace atelion {
 
+class FrameWindow;
 class FullScreenView;
 class PanelArea;
 class PrintWindow;
@@ -41,6 +42,7 @@ class StatusPanel;
 class WindowProgressSink;
 class BatchWindow;
 class ScriptWindow;
+class TextWindow;
 
 class MainWindow : public QMainWindow {
   Q_OBJECT
@@ -130,6 +132,14 @@ class MainWindow : public QMainWindow {
   void ShowFullScreen(bool source);
   FullScreenView* FullScreen() const { return fullScreen_; }
 
+  /// The frame window (the frame pictogram of the drawing-parameters window, which it checks) and
+  /// the text window ("Add text"), made when first asked for; nothing during a run.
+  void ShowFrameWindow();
+  void ShowTextWindow();
+  FrameWindow* FrameTool() const { return frameWindow_; }
+  TextWindow* TextTool() const { return textWindow_; }
+  PicturePanel* ResultPanel() const { return resultPanel_; }
+
   /// The style, its sliders and the finishing options the drawing-parameters window shows, as a
   /// conversion for other pictures (the batch window's); none, after telling the user, when the
   /// chosen texture cannot be read.
@@ -193,6 +203,8 @@ class MainWindow : public QMainWindow {
   void StopZoomStepping(bool resetCount);
   void ZoomStepTick();
   void ConnectPanels();
+  /// The frame and text pictograms and the "Add text" command open their windows.
+  void ConnectFinishingWindows();
   void OpenStartPicture();
   bool LoadPicture(const QString& path, const std::string& displayName);
   /// The new source and its history step, without refreshing the view.
@@ -259,6 +271,8 @@ class MainWindow : public QMainWindow {
   PrintWindow* printWindow_ = nullptr;
   BatchWindow* batchWindow_ = nullptr;
   ScriptWindow* scriptWindow_ = nullptr;
+  FrameWindow* frameWindow_ = nullptr;
+  TextWindow* textWindow_ = nullptr;
 
   int zoom_ = kStartZoom;
   int zoomBeforeRun_ = kStartZoom;

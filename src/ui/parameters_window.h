@@ -56,6 +56,10 @@ class ParametersWindow : public QDockWidget {
   /// The soften, texture, frame and text options (frame and text with their kept settings).
   FinishingSettings CurrentFinishingSettings() const;
 
+  /// OK of the frame and text windows: the settings the runs use from now on.
+  void SetFrameSettings(const FrameSettings& settings) { frameSettings_ = settings; }
+  void SetTextSettings(const TextSettings& settings) { textSettings_ = settings; }
+
   /// Takes the stored texture tile and texture list entry into the texture controls, and keeps
   /// the stored frame and text settings for the runs.
   void ApplySettings(const Settings& settings);
