@@ -58,7 +58,7 @@ constexpr int kLoadParametersLine = 111;
 constexpr int kSaveParametersLine = 112;
 constexpr int kResetParametersLine = 113;
 constexpr int kTileCount = 10;
-constexpr int kTileIconSide = 24;
+constexpr int kTileIconSide = 28;
 constexpr int kTileMenuIconSide = 48;
 constexpr int kTileIconContrast = 5;
 constexpr int kStrengthLine = 107;
@@ -127,8 +127,8 @@ QIcon TileIcon(int index) {
       image.setPixel(x, y, qRgb(raise(colour & 0xFF), raise((colour >> 8) & 0xFF), raise((colour >> 16) & 0xFF)));
     }
   }
-  // A quarter of the tile, so the grain keeps its size instead of turning to noise.
-  const QImage part = image.copy(0, 0, tile.Width() / 2, tile.Height() / 2);
+  // A small corner of the tile, so the grain keeps about its size instead of being averaged away.
+  const QImage part = image.copy(0, 0, kTileMenuIconSide, kTileMenuIconSide);
   QIcon icon;
   for (const int side : {kTileIconSide, kTileMenuIconSide}) {
     icon.addPixmap(QPixmap::fromImage(part.scaled(side, side, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
@@ -574,6 +574,8 @@ QWidget* ParametersWindow::BuildTexturePanel() {
   connect(knob_, &TextureKnob::valueChanged, textureStrength_, &QSpinBox::setValue);
   connect(textureStrength_, &QSpinBox::valueChanged, this, [this](int strength) {
     knob_->SetValue(strength);
+    // The list shows the entry nearest to the strength the knob or the field set.
+    if (textureList_ != nullptr) textureList_->setCurrentIndex(NearestTextureEntry(strength));
     preview_->ScheduleRetexture();
   });
   textureTile_ = new QSpinBox;
