@@ -8,6 +8,7 @@
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -288,13 +289,13 @@ QWidget* ParametersWindow::BuildStyleGroups() {
     }
     list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    list->setFixedHeight(list->count() * list->sizeHintForRow(0) + 2 * list->frameWidth());
     list->setVisible(false);
     // Resting the pointer on a style shows its example beside the window.
     list->setMouseTracking(true);
     list->viewport()->installEventFilter(this);
     connect(list, &QListWidget::itemEntered, this, [this, list](QListWidgetItem* item) { ShowSampleFor(list, item); });
     connect(list, &QListWidget::itemClicked, this, &ParametersWindow::OnItemClicked);
+    list->installEventFilter(this);
     headers_[index] = header;
     lists_[index] = list;
     column->addWidget(header);
@@ -320,7 +321,11 @@ void ParametersWindow::FitTextColumns() {
   for (QListWidget* list : lists_) {
     listWidth = std::max(listWidth, list->sizeHintForColumn(0) + 2 * list->frameWidth() + 6);
   }
-  for (QListWidget* list : lists_) list->setMinimumWidth(listWidth);
+  for (QListWidget* list : lists_) {
+    list->setMinimumWidth(listWidth);
+    // Exactly as tall as its styles, in the font of the current language.
+    list->setFixedHeight(list->count() * list->sizeHintForRow(0) + 2 * list->frameWidth());
+  }
   // The row labels' column fits every style's labels, so no style widens or narrows it.
   const QFontMetrics metrics = rows_[0].label->fontMetrics();
   int labelWidth = 0;
@@ -351,6 +356,22 @@ void ParametersWindow::ShowSampleFor(QListWidget* list, QListWidgetItem* item) {
   const QRect itemRect = list->visualItemRect(item);
   const int centreY = list->viewport()->mapToGlobal(itemRect.center()).y();
   samplePopup_->ShowSample(effectId, mapToGlobal(QPoint(0, 0)).x(), centreY);
+}
+
+void ParametersWindow::StepStyle(int direction) {
+  const bool listHadFocus = std::find(lists_.begin(), lists_.end(), QApplication::focusWidget()) != lists_.end();
+  for (int next = CatalogueIndexForEffectId(effectId_) + direction; next >= 1 && next <= kLastCatalogueIndex;
+       next += direction) {
+    if (!ListPositionForCatalogueIndex(next)) continue;  // a group header
+    const int effectId = EffectIdForCatalogueIndex(next);
+    if (!StyleAvailable(effectId) || (effectId == kMergeEffectId && !MergeAllowed())) continue;
+    SelectEffect(effectId);
+    // The keyboard stays in the lists when it was there, now in the chosen style's group.
+    if (listHadFocus) {
+      if (const auto position = ListPositionForCatalogueIndex(next)) lists_[static_cast<int>(position->group)]->setFocus();
+    }
+    return;
+  }
 }
 
 bool ParametersWindow::MergeAllowed() const {
@@ -408,6 +429,7 @@ QWidget* ParametersWindow::BuildSliderRows() {
     rowGrid_->addWidget(row.value, slot, 3);
     rowGrid_->setRowMinimumHeight(slot, 26);
     connect(row.slider, &QSlider::valueChanged, this, [this, slot](int position) { OnSliderMoved(slot, position); });
+    row.slider->installEventFilter(this);
   }
   rowGrid_->setColumnStretch(1, 1);
   doubled_ = new QCheckBox(FromUtf8(kDoubleCheckBoxText));
@@ -739,6 +761,18 @@ void ParametersWindow::ShowMaximum(int slot) {
 }
 
 bool ParametersWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress) {
+    // On a slider or a style list, Up and Down go through the styles (Left and Right move the
+    // slider by one).
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    const bool styleKeyTarget =
+        std::any_of(rows_.begin(), rows_.end(), [&](const SliderRow& row) { return watched == row.slider; }) ||
+        std::find(lists_.begin(), lists_.end(), watched) != lists_.end();
+    if (styleKeyTarget && (key == Qt::Key_Up || key == Qt::Key_Down)) {
+      if (!running_) StepStyle(key == Qt::Key_Up ? -1 : 1);
+      return true;
+    }
+  }
   if (event->type() == QEvent::Leave || event->type() == QEvent::Hide) {
     // The example closes once the pointer leaves the list it belongs to.
     for (QListWidget* list : lists_) {

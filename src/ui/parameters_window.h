@@ -118,6 +118,7 @@ class ParametersWindow : public QDockWidget {
   /// The window of every style's example, made when it is first opened (null before).
   StyleSamplesWindow* SamplesWindow() const { return samplesWindow_; }
   StyleSamplePopup* SamplePopup() const { return samplePopup_; }
+  static constexpr int kLastCatalogueIndex = 37;
   /// Opens the window of every style's example with the chosen style marked.
   void ShowSamplesWindow();
   /// The group list of `group` (0..5) and its header, which opens and closes it.
@@ -167,6 +168,9 @@ class ParametersWindow : public QDockWidget {
   void ShowSampleFor(QListWidget* list, QListWidgetItem* item);
   /// The merge of source and result needs the two pictures of one size.
   bool MergeAllowed() const;
+  /// Up and Down: the style before or after the chosen one in the catalogue order, passing over
+  /// the group headers, styles not built and a merge that cannot be chosen now.
+  void StepStyle(int direction);
   void BuildMenu();
   void ShowEffect();
   /// The chosen style's values changed all at once (a file, a reset): show them and preview anew.

@@ -195,5 +195,47 @@ TEST(StyleSamplePopupTest, RestingOnAStyleShowsItsExampleBesideTheWindowUntilThe
   EXPECT_EQ(window.SamplePopup()->ShownEffect(), -1);
 }
 
+TEST(ParametersKeysTest, UpAndDownGoThroughTheStylesAndLeftAndRightMoveTheSlider) {
+  ParametersWindow window;
+  const Bitmap24 photo = SyntheticPhoto(300, 200);
+  const Bitmap24 otherSize = SyntheticPhoto(200, 200);
+  struct Case {
+    const char* what;
+    int from;
+    Qt::Key key;
+    bool sameSizes;
+    int to;
+  };
+  const Case cases[] = {
+      {"the first style has none before it", kPencilSketch1EffectId, Qt::Key_Up, true, kPencilSketch1EffectId},
+      {"the next style, past a group header", kPencilSketch5EffectId, Qt::Key_Down, true, kPenAndInkSketch1EffectId},
+      {"back over the header", kPenAndInkSketch1EffectId, Qt::Key_Up, true, kPencilSketch5EffectId},
+      {"up onto the merge", kNoEffectId, Qt::Key_Up, true, kMergeEffectId},
+      {"up past a merge that cannot be chosen", kNoEffectId, Qt::Key_Up, false, kVintagePhotoEffectId},
+      {"down past a merge that cannot be chosen", kVintagePhotoEffectId, Qt::Key_Down, false, kNoEffectId},
+      {"the last row (Pencil sketch 6) has none after it", kPencilSketch6EffectId, Qt::Key_Down, true,
+       kPencilSketch6EffectId},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    window.SetPictures(photo, c.sameSizes ? photo : otherSize);
+    if (!StyleAvailable(c.from) || !StyleAvailable(c.to)) continue;
+    ASSERT_TRUE(window.SelectEffect(c.from));
+    QTest::keyClick(window.Slider(0), c.key);
+    EXPECT_EQ(window.CurrentEffect(), c.to);
+  }
+  // Up and Down on a list do the same; the arrows across move the slider by one.
+  window.SetPictures(photo, photo);
+  ASSERT_TRUE(window.SelectEffect(kPencilSketch1EffectId));
+  QTest::keyClick(window.GroupList(0), Qt::Key_Down);
+  EXPECT_EQ(window.CurrentEffect(), kPencilSketch2EffectId);
+  const int before = window.Slider(0)->value();
+  QTest::keyClick(window.Slider(0), Qt::Key_Right);
+  EXPECT_EQ(window.Slider(0)->value(), before + 1);
+  EXPECT_EQ(window.Parameters().Current(kPencilSketch2EffectId)[0], before + 1);
+  QTest::keyClick(window.Slider(0), Qt::Key_Left);
+  EXPECT_EQ(window.Slider(0)->value(), before);
+}
+
 }  // namespace
 }  // namespace atelion
