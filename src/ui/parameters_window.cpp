@@ -177,7 +177,13 @@ ParametersWindow::ParametersWindow(QWidget* parent) : QDockWidget(parent) {
   layout->setMenuBar(menu_);
   auto* controls = new QWidget;
   controls->setObjectName("parametersControls");
-  auto* columns = new QHBoxLayout(controls);
+  // The columns keep their natural height at the top; a taller window leaves its room below them
+  // rather than between the controls.
+  auto* outer = new QVBoxLayout(controls);
+  outer->setContentsMargins(0, 0, 0, 0);
+  auto* columns = new QHBoxLayout;
+  outer->addLayout(columns);
+  outer->addStretch(1);
   columns->setContentsMargins(10, 6, 10, 8);
   columns->setSpacing(14);
   auto* left = new QVBoxLayout;
@@ -302,6 +308,7 @@ QWidget* ParametersWindow::BuildStyleGroups() {
     column->addWidget(list);
     ++index;
   }
+  column->addStretch(1);
   return stack;
 }
 
@@ -326,6 +333,16 @@ void ParametersWindow::FitTextColumns() {
     // Exactly as tall as its styles, in the font of the current language.
     list->setFixedHeight(list->count() * list->sizeHintForRow(0) + 2 * list->frameWidth());
   }
+  // The stack is as tall as its headers and its longest list, whichever group is open, so what
+  // lies below it never moves.
+  int stackHeight = 0;
+  int longestList = 0;
+  const int spacing = styleColumn_->layout()->spacing();
+  for (int group = 0; group < kGroupCount; ++group) {
+    stackHeight += headers_[group]->sizeHint().height() + spacing;
+    longestList = std::max(longestList, lists_[group]->maximumHeight() + spacing);
+  }
+  styleColumn_->setFixedHeight(stackHeight + longestList);
   // The row labels' column fits every style's labels, so no style widens or narrows it.
   const QFontMetrics metrics = rows_[0].label->fontMetrics();
   int labelWidth = 0;
