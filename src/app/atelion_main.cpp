@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <QPixmap>
 #include <QTimer>
+#include <QToolButton>
 #include <algorithm>
 #include <cstdio>
 #include <string>
@@ -18,6 +19,8 @@
 #include "ui/parameters_window.h"
 #include "ui/print_window.h"
 #include "ui/script_window.h"
+#include "ui/style_samples_window.h"
+#include "ui/texture_knob.h"
 #include "ui/session.h"
 
 namespace {
@@ -37,13 +40,19 @@ struct ScreenshotPaths {
   QString print;
   QString batch;
   QString script;
+  QString samples;
+  QString parametersStyle;  ///< the style number the drawing-parameters window shows, when given
+  QString textureStrength;  ///< the texture switched on at this strength, when given
 };
 
 // "--screenshot FILE": draws the start picture with the chosen style, writes a picture of the
 // window once the drawing is shown (and one of the drawing-parameters window with its preview
 // for "--parameters-screenshot FILE", of the print window with the drawing on its page for
 // "--print-screenshot FILE", of the batch window listing the sample for "--batch-screenshot FILE"
-// and of the script window with the default script for "--script-screenshot FILE"), and quits.
+// of the script window with the default script for "--script-screenshot FILE" and of the window of
+// every style's example for "--samples-screenshot FILE"), and quits. "--parameters-style N" draws
+// with style N instead of the chosen one, so the drawing-parameters window shows its controls, and
+// "--parameters-texture S" draws with the texture on at strength S.
 void ScheduleScreenshot(atelion::MainWindow& window, const ScreenshotPaths& paths) {
   auto grab = [&window, paths] {
     bool written = WritePicture(window, paths.window);
@@ -60,6 +69,11 @@ void ScheduleScreenshot(atelion::MainWindow& window, const ScreenshotPaths& path
       QApplication::processEvents();
       written = WritePicture(*window.Batch(), paths.batch) && written;
     }
+    if (!paths.samples.isEmpty()) {
+      window.Parameters()->ShowSamplesWindow();
+      QApplication::processEvents();
+      written = WritePicture(*window.Parameters()->SamplesWindow(), paths.samples) && written;
+    }
     if (!paths.script.isEmpty()) {
       window.ShowScriptWindow();
       QApplication::processEvents();
@@ -75,6 +89,11 @@ void ScheduleScreenshot(atelion::MainWindow& window, const ScreenshotPaths& path
     QTimer::singleShot(kPreviewWaitMs, &window, grab);
   };
   QObject::connect(&window, &atelion::MainWindow::runFinished, &window, grabLater);
+  if (!paths.parametersStyle.isEmpty()) window.Parameters()->SelectEffect(paths.parametersStyle.toInt());
+  if (!paths.textureStrength.isEmpty()) {
+    window.Parameters()->TextureButton()->setChecked(true);
+    window.Parameters()->Knob()->SetValue(paths.textureStrength.toInt());
+  }
   QTimer::singleShot(300, &window, [&window, grabLater] {
     if (!window.StartDrawing()) grabLater();
   });
@@ -122,7 +141,8 @@ int RunProgram(int argc, char** argv) {
   const std::pair<const char*, QString*> screenshotOptions[] = {
       {"--screenshot", &screenshots.window},         {"--parameters-screenshot", &screenshots.parameters},
       {"--print-screenshot", &screenshots.print},    {"--batch-screenshot", &screenshots.batch},
-      {"--script-screenshot", &screenshots.script},
+      {"--script-screenshot", &screenshots.script},  {"--samples-screenshot", &screenshots.samples},
+      {"--parameters-style", &screenshots.parametersStyle},  {"--parameters-texture", &screenshots.textureStrength},
   };
   atelion::SessionOptions options;
   for (std::size_t i = 0; i < arguments.size(); ++i) {

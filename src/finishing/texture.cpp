@@ -46,6 +46,8 @@ int KnobStrength(double angle) {
   return static_cast<int>(std::nearbyint((angle + 3.14159) * 15.91));
 }
 
+double KnobAngle(int strength) { return std::clamp(strength, 0, 100) / 15.91 - 3.14159; }
+
 std::string TextureCaption(int tileIndex) {
   return std::string(Text(kTextureWordLine)) + " " + std::to_string(tileIndex + 1) + "  ";
 }

@@ -20,6 +20,9 @@ Status LoadTextureSheet(Bitmap24& sheet);
 /// Strength shown for a knob angle in radians (0 pointing right, growing clockwise on screen):
 /// 0 to the left, 25 up, 50 right, 75 down.
 int KnobStrength(double angle);
+/// The knob's angle that shows `strength` (0..100, clamped): the inverse of KnobStrength, for a
+/// strength set by other means than turning the knob.
+double KnobAngle(int strength);
 
 /// The caption of the texture panel: "Texture", a blank, the tile number from 1 and two blanks.
 std::string TextureCaption(int tileIndex);

@@ -8,10 +8,13 @@
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -20,7 +23,6 @@
 #include <QSlider>
 #include <QSpinBox>
 #include <QStyle>
-#include <QToolBox>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -36,12 +38,13 @@
 #include "ui/live_preview.h"
 #include "ui/pictograms.h"
 #include "ui/preview_box.h"
+#include "ui/style_samples_window.h"
+#include "ui/texture_knob.h"
 
 namespace atelion {
 namespace {
 
 constexpr int kEffectIdRole = Qt::UserRole;
-constexpr int kVisibleStyleRows = 8;
 constexpr int kMinimumWidth = 340;
 // The menu bar's size hint leaves out the room its entries take beyond their texts.
 constexpr int kMenuSpacing = 16;
@@ -56,6 +59,11 @@ constexpr int kLoadParametersLine = 111;
 constexpr int kSaveParametersLine = 112;
 constexpr int kResetParametersLine = 113;
 constexpr int kTileCount = 10;
+constexpr int kTileIconSide = 28;
+constexpr int kTileMenuIconSide = 48;
+constexpr int kTileIconContrast = 5;
+constexpr int kStrengthLine = 107;
+constexpr int kDrawingStyleLine = 75;
 // The strength each entry of the texture list sets; the spin box refines it.
 constexpr std::array<int, 3> kTextureListStrengths = {15, 25, 40};
 
@@ -103,6 +111,50 @@ const Bitmap24* TextureSheet() {
   return sheet ? &*sheet : nullptr;
 }
 
+// A tile's picture for the texture panel: the tile's grain is faint (within a few levels of mid
+// grey), so its contrast is raised to make the paper's character visible at a small size.
+QIcon TileIcon(int index) {
+  static std::array<QIcon, kTileCount> icons;
+  index = std::clamp(index, 0, kTileCount - 1);
+  if (!icons[index].isNull()) return icons[index];
+  const Bitmap24* sheet = TextureSheet();
+  if (sheet == nullptr) return {};
+  const Bitmap24 tile = SelectTextureTile(*sheet, index);
+  QImage image(tile.Width(), tile.Height(), QImage::Format_RGB32);
+  for (int y = 0; y < tile.Height(); ++y) {
+    for (int x = 0; x < tile.Width(); ++x) {
+      const Colour colour = tile.Pixel(x, y);
+      const auto raise = [](int value) { return std::clamp(128 + (value - 128) * kTileIconContrast, 0, 255); };
+      image.setPixel(x, y, qRgb(raise(colour & 0xFF), raise((colour >> 8) & 0xFF), raise((colour >> 16) & 0xFF)));
+    }
+  }
+  // A small corner of the tile, so the grain keeps about its size instead of being averaged away.
+  const QImage part = image.copy(0, 0, kTileMenuIconSide, kTileMenuIconSide);
+  QIcon icon;
+  for (const int side : {kTileIconSide, kTileMenuIconSide}) {
+    icon.addPixmap(QPixmap::fromImage(part.scaled(side, side, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+  }
+  icons[index] = icon;
+  return icon;
+}
+
+// The pictogram of the examples window: four small pictures in a square.
+QIcon SamplesIcon() {
+  QPixmap picture(48, 48);
+  picture.fill(Qt::transparent);
+  QPainter painter(&picture);
+  painter.setRenderHint(QPainter::Antialiasing);
+  const QColor colours[] = {QColor(0x4f, 0xa3, 0xe8), QColor(0x7c, 0xc0, 0x5a), QColor(0xe8, 0xa8, 0x3c),
+                            QColor(0xc8, 0xcc, 0xd2)};
+  for (int cell = 0; cell < 4; ++cell) {
+    const QRectF square(6 + (cell % 2) * 19, 6 + (cell / 2) * 19, 17, 17);
+    painter.setPen(QPen(QColor(0xe6, 0xe8, 0xec), 2));
+    painter.setBrush(colours[cell]);
+    painter.drawRoundedRect(square, 3, 3);
+  }
+  return QIcon(picture);
+}
+
 QColor ToQColor(Colour colour) { return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF); }
 Colour FromQColor(const QColor& colour) { return MakeColour(colour.red(), colour.green(), colour.blue()); }
 
@@ -113,19 +165,36 @@ ParametersWindow::ParametersWindow(QWidget* parent) : QDockWidget(parent) {
   BindLine(this, kParametersTitleLine, [this](const QString& text) { setWindowTitle(text); });
   setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
 
-  // The menu and "Draw!" stay in sight; the controls between them scroll when the screen is
-  // too low to show them all.
+  // Two columns: on the left the style groups with the style's extra controls, the texture panel
+  // and the option pictograms; on the right the chosen style's name, its five slider rows, the
+  // live preview and "Draw!". Every row keeps its room whatever the style shows, so nothing moves
+  // when another style is chosen; the whole scrolls only on a screen too low for it.
   auto* body = new QWidget;
   auto* layout = new QVBoxLayout(body);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
-  auto* controls = new QWidget;
-  auto* controlsLayout = new QVBoxLayout(controls);
-  controlsLayout->setContentsMargins(10, 4, 10, 6);
-  controlsLayout->setSpacing(8);
   BuildMenu();
   layout->setMenuBar(menu_);
-  controlsLayout->addWidget(BuildStyleGroups());
+  auto* controls = new QWidget;
+  controls->setObjectName("parametersControls");
+  // The columns keep their natural height at the top; a taller window leaves its room below them
+  // rather than between the controls.
+  auto* outer = new QVBoxLayout(controls);
+  outer->setContentsMargins(0, 0, 0, 0);
+  auto* columns = new QHBoxLayout;
+  outer->addLayout(columns);
+  outer->addStretch(1);
+  columns->setContentsMargins(10, 6, 10, 8);
+  columns->setSpacing(14);
+  auto* left = new QVBoxLayout;
+  left->setSpacing(6);
+  left->addWidget(BuildStyleGroups());
+  left->addStretch(1);
+  left->addWidget(BuildExtras());
+  left->addWidget(BuildTexturePanel());
+  left->addWidget(BuildOptions());
+  auto* right = new QVBoxLayout;
+  right->setSpacing(6);
   styleName_ = new QLineEdit;
   styleName_->setReadOnly(true);
   styleName_->setObjectName("styleName");
@@ -135,20 +204,11 @@ ParametersWindow::ParametersWindow(QWidget* parent) : QDockWidget(parent) {
   styleName_->setStyleSheet("QLineEdit { background: transparent; font-weight: bold; }");
   BindText(styleName_, [this] { return QString::fromStdString(EffectName(effectId_)); },
            [this](const QString& text) { styleName_->setText(text); });
-  controlsLayout->addWidget(styleName_);
-  controlsLayout->addWidget(BuildSliderRows());
-  controlsLayout->addWidget(BuildPreview(), 0, Qt::AlignHCenter);
-  controlsLayout->addWidget(BuildOptions());
-  controlsLayout->addStretch(1);
-  auto* scroller = new QScrollArea;
-  scroller->setObjectName("parametersScroller");
-  scroller->setWidget(controls);
-  scroller->setWidgetResizable(true);
-  scroller->setFrameShape(QFrame::NoFrame);
-  scroller->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  scroller->setMinimumWidth(controls->minimumSizeHint().width() +
-                            scroller->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
-  layout->addWidget(scroller, 1);
+  right->addWidget(styleName_);
+  right->addWidget(BuildSliderRows());
+  right->addSpacing(4);
+  right->addWidget(BuildPreview(), 0, Qt::AlignHCenter);
+  right->addStretch(1);
   drawButton_ = new QPushButton;
   BindLine(drawButton_, kDrawLine, [button = drawButton_](const QString& text) { button->setText(text); });
   drawButton_->setObjectName("drawButton");
@@ -157,10 +217,19 @@ ParametersWindow::ParametersWindow(QWidget* parent) : QDockWidget(parent) {
     preview_->Abort();
     emit drawRequested();
   });
-  auto* drawRow = new QHBoxLayout;
-  drawRow->setContentsMargins(10, 6, 10, 10);
-  drawRow->addWidget(drawButton_);
-  layout->addLayout(drawRow);
+  right->addWidget(drawButton_);
+  columns->addLayout(left, 0);
+  columns->addLayout(right, 1);
+  auto* scroller = new QScrollArea;
+  scroller->setObjectName("parametersScroller");
+  scroller->setWidget(controls);
+  scroller->setWidgetResizable(true);
+  scroller->setFrameShape(QFrame::NoFrame);
+  scroller->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  layout->addWidget(scroller, 1);
+  // Measured again whenever the language changes: the columns follow the longest texts.
+  scroller_ = scroller;
+  BindText(controls, [] { return QString(); }, [this](const QString&) { FitTextColumns(); });
   setWidget(body);
   // Never narrower than its menu, so none of the three entries is pushed out of sight; bound after
   // the menu's texts, so it is measured again once they change language.
@@ -189,9 +258,26 @@ void ParametersWindow::BuildMenu() {
 }
 
 QWidget* ParametersWindow::BuildStyleGroups() {
-  groups_ = new QToolBox;
-  groups_->setObjectName("styleGroups");
+  // A stack of six groups, each a header that opens its list; one list is open at a time and
+  // shows all its styles, so no list scrolls and none leaves an empty stretch.
+  auto* stack = new QWidget;
+  stack->setObjectName("styleGroups");
+  styleColumn_ = stack;
+  auto* column = new QVBoxLayout(stack);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(2);
+  samplePopup_ = new StyleSamplePopup(this);
+  int index = 0;
   for (const GroupDescription& group : Groups()) {
+    auto* header = new QToolButton;
+    header->setObjectName(QStringLiteral("groupHeader%1").arg(index));
+    header->setCheckable(true);
+    header->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    header->setArrowType(Qt::RightArrow);
+    header->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    header->setStyleSheet("QToolButton { text-align: left; padding: 3px 4px; }");
+    BindLine(header, group.headerLine, [header](const QString& text) { header->setText(text); });
+    connect(header, &QToolButton::clicked, this, [this, index] { OpenGroup(index, true); });
     auto* list = new QListWidget;
     list->setObjectName(QString::fromUtf8(group.listName.data(), static_cast<qsizetype>(group.listName.size())));
     const int count = GroupItemCount(group.group);
@@ -207,55 +293,180 @@ QWidget* ParametersWindow::BuildStyleGroups() {
         entry->setToolTip(tr("not available yet"));
       }
     }
-    // Tall enough for most groups at a glance; a longer group scrolls within its page, so the
-    // sliders and the preview keep their room on ordinary screens.
-    const int rows = std::min(list->count(), kVisibleStyleRows);
-    list->setMinimumHeight(rows * list->sizeHintForRow(0) + 2 * list->frameWidth());
-    list->setMaximumHeight(list->minimumHeight());
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list->setVisible(false);
+    // Resting the pointer on a style shows its example beside the window.
+    list->setMouseTracking(true);
+    list->viewport()->installEventFilter(this);
+    connect(list, &QListWidget::itemEntered, this, [this, list](QListWidgetItem* item) { ShowSampleFor(list, item); });
     connect(list, &QListWidget::itemClicked, this, &ParametersWindow::OnItemClicked);
-    lists_[static_cast<int>(group.group)] = list;
-    const int page = groups_->addItem(list, QString());
-    BindLine(list, group.headerLine, [this, page](const QString& text) { groups_->setItemText(page, text); });
+    list->installEventFilter(this);
+    headers_[index] = header;
+    lists_[index] = list;
+    column->addWidget(header);
+    column->addWidget(list);
+    ++index;
   }
-  // The open group's page is as tall as the tallest list and no taller: the room goes to the
-  // sliders and the preview.
-  int height = 2 * groups_->frameWidth();
-  for (const QListWidget* list : lists_) height = std::max(height, list->maximumHeight());
-  groups_->ensurePolished();
-  for (const QAbstractButton* tab : groups_->findChildren<QAbstractButton*>()) height += tab->sizeHint().height();
-  groups_->setFixedHeight(height + groups_->layout()->spacing() * kGroupCount);
-  return groups_;
+  column->addStretch(1);
+  return stack;
+}
+
+void ParametersWindow::OpenGroup(int group, bool toggle) {
+  const bool close = toggle && lists_[group]->isVisible();
+  for (int other = 0; other < kGroupCount; ++other) {
+    const bool open = other == group && !close;
+    lists_[other]->setVisible(open);
+    headers_[other]->setChecked(open);
+    headers_[other]->setArrowType(open ? Qt::DownArrow : Qt::RightArrow);
+  }
+}
+
+void ParametersWindow::FitTextColumns() {
+  // The style lists are as wide as their longest entry (with its mark).
+  int listWidth = 0;
+  for (QListWidget* list : lists_) {
+    listWidth = std::max(listWidth, list->sizeHintForColumn(0) + 2 * list->frameWidth() + 6);
+  }
+  for (QListWidget* list : lists_) {
+    list->setMinimumWidth(listWidth);
+    // Exactly as tall as its styles, in the font of the current language.
+    list->setFixedHeight(list->count() * list->sizeHintForRow(0) + 2 * list->frameWidth());
+  }
+  // The stack is as tall as its headers and its longest list, whichever group is open, so what
+  // lies below it never moves.
+  int stackHeight = 0;
+  int longestList = 0;
+  const int spacing = styleColumn_->layout()->spacing();
+  for (int group = 0; group < kGroupCount; ++group) {
+    stackHeight += headers_[group]->sizeHint().height() + spacing;
+    longestList = std::max(longestList, lists_[group]->maximumHeight() + spacing);
+  }
+  styleColumn_->setFixedHeight(stackHeight + longestList);
+  // The row labels' column fits every style's labels, so no style widens or narrows it.
+  const QFontMetrics metrics = rows_[0].label->fontMetrics();
+  int labelWidth = 0;
+  for (int effectId = 0; effectId < kEffectCount; ++effectId) {
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+      labelWidth = std::max(labelWidth, metrics.horizontalAdvance(RowLabelText(effectId, slot)));
+    }
+  }
+  rowGrid_->setColumnMinimumWidth(0, labelWidth + 4);
+  const int valueWidth = std::max({metrics.horizontalAdvance(QStringLiteral("888")),
+                                   metrics.horizontalAdvance(FromUtf8(kMaxValueText))}) + 6;
+  rowGrid_->setColumnMinimumWidth(3, valueWidth);
+  rowGrid_->setColumnMinimumWidth(2, doubled_->sizeHint().width());
+  // The window is never narrower than both columns, so nothing is cut at its right edge.
+  QWidget* controls = scroller_->widget();
+  controls->ensurePolished();
+  controls->layout()->invalidate();
+  controls->layout()->activate();
+  scroller_->setMinimumWidth(controls->minimumSizeHint().width() +
+                             scroller_->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+}
+
+void ParametersWindow::ShowSampleFor(QListWidget* list, QListWidgetItem* item) {
+  if (item == nullptr || !(item->flags() & Qt::ItemIsEnabled)) return samplePopup_->HideSample();
+  const int effectId = item->data(kEffectIdRole).toInt();
+  // The merge has nothing to show while the two pictures differ in size.
+  if (effectId == kMergeEffectId && !MergeAllowed()) return samplePopup_->HideSample();
+  const QRect itemRect = list->visualItemRect(item);
+  const int centreY = list->viewport()->mapToGlobal(itemRect.center()).y();
+  samplePopup_->ShowSample(effectId, mapToGlobal(QPoint(0, 0)).x(), centreY);
+}
+
+void ParametersWindow::StepStyle(int direction) {
+  const bool listHadFocus = std::find(lists_.begin(), lists_.end(), QApplication::focusWidget()) != lists_.end();
+  for (int next = CatalogueIndexForEffectId(effectId_) + direction; next >= 1 && next <= kLastCatalogueIndex;
+       next += direction) {
+    if (!ListPositionForCatalogueIndex(next)) continue;  // a group header
+    const int effectId = EffectIdForCatalogueIndex(next);
+    if (!StyleAvailable(effectId) || (effectId == kMergeEffectId && !MergeAllowed())) continue;
+    SelectEffect(effectId);
+    // The keyboard stays in the lists when it was there, now in the chosen style's group.
+    if (listHadFocus) {
+      if (const auto position = ListPositionForCatalogueIndex(next)) lists_[static_cast<int>(position->group)]->setFocus();
+    }
+    return;
+  }
+}
+
+bool ParametersWindow::MergeAllowed() const {
+  const Bitmap24& source = preview_->Source();
+  return source.Width() == result_.Width() && source.Height() == result_.Height();
+}
+
+void ParametersWindow::ShowSamplesWindow() {
+  if (samplesWindow_ == nullptr) {
+    samplesWindow_ = new StyleSamplesWindow(this);
+    connect(samplesWindow_, &StyleSamplesWindow::styleChosen, this, [this](int effectId) {
+      if (effectId == kMergeEffectId && !MergeAllowed()) return;
+      SelectEffect(effectId);
+    });
+  }
+  samplePopup_->HideSample();
+  samplesWindow_->MarkChosen(effectId_);
+  samplesWindow_->show();
+  samplesWindow_->raise();
+  samplesWindow_->activateWindow();
+}
+
+// Keeps a control's room in its layout while it is hidden, so showing it moves nothing.
+static void KeepRoomWhenHidden(QWidget* widget) {
+  QSizePolicy policy = widget->sizePolicy();
+  policy.setRetainSizeWhenHidden(true);
+  widget->setSizePolicy(policy);
 }
 
 QWidget* ParametersWindow::BuildSliderRows() {
+  // One line per row: label, slider, the place of "x 2" and the value. The columns are as wide
+  // as the widest text any style shows there, and a hidden row keeps its room.
   auto* box = new QWidget;
   rowGrid_ = new QGridLayout(box);
   rowGrid_->setContentsMargins(0, 0, 0, 0);
-  rowGrid_->setHorizontalSpacing(8);
-  rowGrid_->setVerticalSpacing(4);
+  rowGrid_->setHorizontalSpacing(6);
+  rowGrid_->setVerticalSpacing(2);
   for (int slot = 0; slot < kSlotCount; ++slot) {
     SliderRow& row = rows_[slot];
     row.label = new QLabel;
-    row.label->setWordWrap(true);
     BindText(row.label, [this, slot] { return RowLabelText(effectId_, slot); },
              [label = row.label](const QString& text) { label->setText(text); });
     row.slider = new QSlider(Qt::Horizontal);
+    row.slider->setMinimumWidth(110);
     row.value = new QLabel;
-    row.value->setMinimumWidth(36);
     row.value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     row.value->installEventFilter(this);
-    rowGrid_->addWidget(row.label, 2 * slot, 0, 1, 3);
-    rowGrid_->addWidget(row.slider, 2 * slot + 1, 0);
-    rowGrid_->addWidget(row.value, 2 * slot + 1, 2);
+    for (QWidget* part : {static_cast<QWidget*>(row.label), static_cast<QWidget*>(row.slider),
+                          static_cast<QWidget*>(row.value)}) {
+      KeepRoomWhenHidden(part);
+    }
+    row.label->setBuddy(row.slider);
+    rowGrid_->addWidget(row.label, slot, 0);
+    rowGrid_->addWidget(row.slider, slot, 1);
+    rowGrid_->addWidget(row.value, slot, 3);
+    rowGrid_->setRowMinimumHeight(slot, 26);
     connect(row.slider, &QSlider::valueChanged, this, [this, slot](int position) { OnSliderMoved(slot, position); });
+    row.slider->installEventFilter(this);
   }
-  rowGrid_->setColumnStretch(0, 1);
+  rowGrid_->setColumnStretch(1, 1);
   doubled_ = new QCheckBox(FromUtf8(kDoubleCheckBoxText));
   doubled_->setObjectName("doubleBox");
+  KeepRoomWhenHidden(doubled_);
   connect(doubled_, &QCheckBox::toggled, this, [this] {
     preview_->SliderChanged();
     emit parametersChanged();
   });
+  // The grid owns "x 2" from the start; each style with one moves it beside its row.
+  rowGrid_->addWidget(doubled_, 1, 2);
+  return box;
+}
+
+QWidget* ParametersWindow::BuildExtras() {
+  // The controls only some styles show, under the style groups; their room is always kept.
+  auto* box = new QWidget;
+  auto* layout = new QGridLayout(box);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(4);
   dontErase_ = new QCheckBox;
   BindLine(dontErase_, kDontEraseBackgroundLine, [box = dontErase_](const QString& text) { box->setText(text); });
   dontErase_->setObjectName("dontEraseBox");
@@ -268,13 +479,13 @@ QWidget* ParametersWindow::BuildSliderRows() {
   BindLine(resetBrush_, kResetBrushLine, [button = resetBrush_](const QString& text) { button->setText(text); });
   resetBrush_->setObjectName("resetBrushButton");
   connect(resetBrush_, &QPushButton::clicked, this, &ParametersWindow::ResetCustomBrush);
-  auto* brushRow = new QHBoxLayout;
-  brushRow->addWidget(loadBrush_);
-  brushRow->addWidget(resetBrush_);
-  // The grid owns "x 2" from the start; each style with one moves it beside its row.
-  rowGrid_->addWidget(doubled_, 1, 1);
-  rowGrid_->addWidget(dontErase_, 2 * kSlotCount, 0, 1, 3);
-  rowGrid_->addLayout(brushRow, 2 * kSlotCount + 1, 0, 1, 3);
+  for (QWidget* control : {static_cast<QWidget*>(dontErase_), static_cast<QWidget*>(loadBrush_),
+                           static_cast<QWidget*>(resetBrush_)}) {
+    KeepRoomWhenHidden(control);
+  }
+  layout->addWidget(dontErase_, 0, 0, 1, 2);
+  layout->addWidget(loadBrush_, 1, 0);
+  layout->addWidget(resetBrush_, 1, 1);
   return box;
 }
 
@@ -349,33 +560,88 @@ QWidget* ParametersWindow::BuildPreview() {
 
 QWidget* ParametersWindow::BuildOptions() {
   auto* box = new QWidget;
-  auto* layout = new QGridLayout(box);
-  layout->setContentsMargins(0, 4, 0, 0);
+  auto* pictograms = new QHBoxLayout(box);
+  pictograms->setContentsMargins(0, 0, 0, 0);
+  pictograms->setSpacing(2);
   soften_ = OptionButton(Pictogram::Soften, "softenButton", kSoftenLine);
   frame_ = OptionButton(Pictogram::Frame, "frameButton", kAddFrameLine);
   texture_ = OptionButton(Pictogram::Texture, "textureButton", kTextureLine);
   text_ = OptionButton(Pictogram::Text, "textButton", kAddTextLine);
-  auto* pictograms = new QHBoxLayout;
   for (QToolButton* button : {soften_, frame_, texture_, text_}) {
     pictograms->addWidget(button);
     connect(button, &QToolButton::toggled, this, &ParametersWindow::OptionToggled);
   }
+  // The texture panel's controls answer while the texture is on.
+  for (QWidget* control : {static_cast<QWidget*>(textureStrength_), static_cast<QWidget*>(textureTile_),
+                           static_cast<QWidget*>(textureList_), static_cast<QWidget*>(knob_),
+                           static_cast<QWidget*>(tileButton_)}) {
+    control->setEnabled(false);
+    connect(texture_, &QToolButton::toggled, control, &QWidget::setEnabled);
+  }
   pictograms->addStretch(1);
+  // Every style's example, to choose one by its look.
+  samplesButton_ = new QToolButton;
+  samplesButton_->setObjectName("samplesButton");
+  samplesButton_->setIcon(SamplesIcon());
+  samplesButton_->setIconSize(QSize(24, 24));
+  samplesButton_->setAutoRaise(true);
+  BindLine(samplesButton_, kDrawingStyleLine, [button = samplesButton_](const QString& text) { button->setToolTip(text); });
+  connect(samplesButton_, &QToolButton::clicked, this, &ParametersWindow::ShowSamplesWindow);
+  pictograms->addWidget(samplesButton_);
+  return box;
+}
 
+QWidget* ParametersWindow::BuildTexturePanel() {
+  // The knob sets the strength (also typed in its field, or taken from the light, normal or
+  // strong entry); the arrows step through the ten tiles, and the tile's picture opens a menu of
+  // all ten.
+  auto* panel = new QWidget;
+  panel->setObjectName("texturePanel");
+  auto* layout = new QGridLayout(panel);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setHorizontalSpacing(6);
+  layout->setVerticalSpacing(4);
+  knob_ = new TextureKnob;
+  knob_->setObjectName("textureKnob");
+  BindLine(knob_, kStrengthLine, [knob = knob_](const QString& text) { knob->setToolTip(text); });
   textureStrength_ = new QSpinBox;
   textureStrength_->setObjectName("textureStrength");
   textureStrength_->setRange(0, 100);
   textureStrength_->setSuffix(" %");
   textureStrength_->setValue(kDefaultTextureStrength);
+  knob_->SetValue(kDefaultTextureStrength);
+  connect(knob_, &TextureKnob::valueChanged, textureStrength_, &QSpinBox::setValue);
+  connect(textureStrength_, &QSpinBox::valueChanged, this, [this](int strength) {
+    knob_->SetValue(strength);
+    // The list shows the entry nearest to the strength the knob or the field set.
+    if (textureList_ != nullptr) textureList_->setCurrentIndex(NearestTextureEntry(strength));
+    preview_->ScheduleRetexture();
+  });
   textureTile_ = new QSpinBox;
   textureTile_->setObjectName("textureTile");
   textureTile_->setRange(1, kTileCount);
   BindLine(textureTile_, kTextureLine, [tile = textureTile_](const QString& text) { tile->setPrefix(text + " "); });
   connect(textureTile_, &QSpinBox::valueChanged, this, [this](int number) {
     textureTileIndex_ = number - 1;
+    ShowTile(number - 1);
     preview_->ScheduleRetexture();
   });
-  connect(textureStrength_, &QSpinBox::valueChanged, this, [this] { preview_->ScheduleRetexture(); });
+  tileButton_ = new QToolButton;
+  tileButton_->setObjectName("textureTileButton");
+  tileButton_->setIconSize(QSize(kTileIconSide, kTileIconSide));
+  tileButton_->setPopupMode(QToolButton::InstantPopup);
+  auto* tileMenu = new QMenu(tileButton_);
+  tileMenu->setObjectName("textureTileMenu");
+  for (int tile = 0; tile < kTileCount; ++tile) {
+    QAction* entry = tileMenu->addAction(TileIcon(tile), QString());
+    entry->setObjectName(QStringLiteral("textureTile%1").arg(tile));
+    BindText(entry, [tile] { return FromUtf8(TextureCaption(tile)).trimmed(); },
+             [entry](const QString& text) { entry->setText(text); });
+    connect(entry, &QAction::triggered, this, [this, tile] { textureTile_->setValue(tile + 1); });
+  }
+  tileMenu->setStyleSheet(QStringLiteral("QMenu { icon-size: %1px; }").arg(kTileMenuIconSide));
+  tileButton_->setMenu(tileMenu);
+  ShowTile(0);
   textureList_ = new QComboBox;
   textureList_->setObjectName("textureList");
   for (int entry = 0; entry < static_cast<int>(kTextureListStrengths.size()); ++entry) {
@@ -389,17 +655,18 @@ QWidget* ParametersWindow::BuildOptions() {
             textureEntryChosen_ = true;
             textureStrength_->setValue(kTextureListStrengths[entry]);
           });
-  for (QWidget* control : {static_cast<QWidget*>(textureStrength_), static_cast<QWidget*>(textureTile_),
-                           static_cast<QWidget*>(textureList_)}) {
-    control->setEnabled(false);
-    connect(texture_, &QToolButton::toggled, control, &QWidget::setEnabled);
-  }
-  layout->addLayout(pictograms, 0, 0, 1, 3);
-  layout->addWidget(textureTile_, 1, 0);
-  layout->addWidget(textureList_, 1, 1);
-  layout->addWidget(textureStrength_, 1, 2);
-  layout->setColumnStretch(1, 1);
-  return box;
+  layout->addWidget(knob_, 0, 0, 2, 1);
+  layout->addWidget(textureStrength_, 0, 1);
+  layout->addWidget(textureList_, 0, 2);
+  layout->addWidget(tileButton_, 1, 1, Qt::AlignLeft);
+  layout->addWidget(textureTile_, 1, 2);
+  layout->setColumnStretch(2, 1);
+  return panel;
+}
+
+void ParametersWindow::ShowTile(int index) {
+  tileButton_->setIcon(TileIcon(index));
+  tileButton_->setToolTip(FromUtf8(TextureCaption(index)).trimmed());
 }
 
 QString ParametersWindow::EntryText(int effectId) const {
@@ -424,7 +691,7 @@ bool ParametersWindow::SelectEffect(int effectId) {
   if (position) {
     QListWidget* list = lists_[static_cast<int>(position->group)];
     list->setCurrentRow(position->item);
-    groups_->setCurrentWidget(list);
+    if (list->isHidden()) OpenGroup(static_cast<int>(position->group));
   }
   ShowEffect();
   preview_->Abort();
@@ -463,7 +730,7 @@ void ParametersWindow::ShowEffect() {
   const int doubleSlot = effect.extras.doubleCheckBoxSlot;
   doubled_->setVisible(doubleSlot >= 0);
   // "x 2" sits beside the slider of the row it doubles.
-  if (doubleSlot >= 0) rowGrid_->addWidget(doubled_, 2 * doubleSlot + 1, 1);
+  if (doubleSlot >= 0) rowGrid_->addWidget(doubled_, doubleSlot, 2);
   dontErase_->setVisible(effect.extras.dontEraseBackground);
   if (!effect.extras.dontEraseBackground || preview_->Source() == result_) {
     const QSignalBlocker blocker(dontErase_);
@@ -511,6 +778,24 @@ void ParametersWindow::ShowMaximum(int slot) {
 }
 
 bool ParametersWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress) {
+    // On a slider or a style list, Up and Down go through the styles (Left and Right move the
+    // slider by one).
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    const bool styleKeyTarget =
+        std::any_of(rows_.begin(), rows_.end(), [&](const SliderRow& row) { return watched == row.slider; }) ||
+        std::find(lists_.begin(), lists_.end(), watched) != lists_.end();
+    if (styleKeyTarget && (key == Qt::Key_Up || key == Qt::Key_Down)) {
+      if (!running_) StepStyle(key == Qt::Key_Up ? -1 : 1);
+      return true;
+    }
+  }
+  if (event->type() == QEvent::Leave || event->type() == QEvent::Hide) {
+    // The example closes once the pointer leaves the list it belongs to.
+    for (QListWidget* list : lists_) {
+      if (watched == list->viewport()) samplePopup_->HideSample();
+    }
+  }
   if (event->type() == QEvent::MouseButtonPress) {
     const int maxSlot = DescribeEffect(effectId_).extras.maxSlot;
     if (maxSlot >= 0 && watched == rows_[maxSlot].value) {
@@ -662,6 +947,8 @@ Point ParametersWindow::PreviewCropOrigin() const { return preview_->CropOrigin(
 
 void ParametersWindow::showEvent(QShowEvent* event) {
   QDockWidget::showEvent(event);
+  // Measured once the window's style and fonts apply.
+  FitTextColumns();
   const Bitmap24& source = preview_->Source();
   if (!activated_) {
     // The first showing looks at the middle of a wide picture.

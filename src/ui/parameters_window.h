@@ -28,15 +28,18 @@ class QListWidget;
 class QListWidgetItem;
 class QMenuBar;
 class QPushButton;
+class QScrollArea;
 class QSlider;
 class QSpinBox;
-class QToolBox;
 class QToolButton;
 
 namespace atelion {
 
 class LivePreview;
 class PreviewBox;
+class StyleSamplePopup;
+class StyleSamplesWindow;
+class TextureKnob;
 
 class ParametersWindow : public QDockWidget {
   Q_OBJECT
@@ -113,6 +116,18 @@ class ParametersWindow : public QDockWidget {
   QToolButton* FrameButton() const { return frame_; }
   QToolButton* TextureButton() const { return texture_; }
   QToolButton* TextButton() const { return text_; }
+  TextureKnob* Knob() const { return knob_; }
+  QToolButton* TileButton() const { return tileButton_; }
+  QToolButton* SamplesButton() const { return samplesButton_; }
+  /// The window of every style's example, made when it is first opened (null before).
+  StyleSamplesWindow* SamplesWindow() const { return samplesWindow_; }
+  StyleSamplePopup* SamplePopup() const { return samplePopup_; }
+  static constexpr int kLastCatalogueIndex = 37;
+  /// Opens the window of every style's example with the chosen style marked.
+  void ShowSamplesWindow();
+  /// The group list of `group` (0..5) and its header, which opens and closes it.
+  QListWidget* GroupList(int group) const { return lists_[group]; }
+  QToolButton* GroupHeader(int group) const { return headers_[group]; }
   QCheckBox* DoubleBox() const { return doubled_; }
   QCheckBox* DontEraseBox() const { return dontErase_; }
   QPushButton* LoadBrushButton() const { return loadBrush_; }
@@ -144,8 +159,22 @@ class ParametersWindow : public QDockWidget {
   QString EntryText(int effectId) const;
   QWidget* BuildStyleGroups();
   QWidget* BuildSliderRows();
+  QWidget* BuildExtras();
   QWidget* BuildPreview();
+  QWidget* BuildTexturePanel();
   QWidget* BuildOptions();
+  /// Opens group `group` and closes the others; `toggle` closes it when it is the open one.
+  void OpenGroup(int group, bool toggle = false);
+  /// The columns take the widest text of the current language (every style's labels and names),
+  /// so choosing another style never moves or shortens anything.
+  void FitTextColumns();
+  void ShowTile(int index);
+  void ShowSampleFor(QListWidget* list, QListWidgetItem* item);
+  /// The merge of source and result needs the two pictures of one size.
+  bool MergeAllowed() const;
+  /// Up and Down: the style before or after the chosen one in the catalogue order, passing over
+  /// the group headers, styles not built and a merge that cannot be chosen now.
+  void StepStyle(int direction);
   void BuildMenu();
   void ShowEffect();
   /// The chosen style's values changed all at once (a file, a reset): show them and preview anew.
@@ -165,8 +194,10 @@ class ParametersWindow : public QDockWidget {
   ParameterTables parameters_;
   int effectId_ = -1;
   QMenuBar* menu_ = nullptr;
-  QToolBox* groups_ = nullptr;
+  std::array<QToolButton*, kGroupCount> headers_{};
   std::array<QListWidget*, kGroupCount> lists_{};
+  QWidget* styleColumn_ = nullptr;
+  QScrollArea* scroller_ = nullptr;
   QLineEdit* styleName_ = nullptr;
   QGridLayout* rowGrid_ = nullptr;
   std::array<SliderRow, kSlotCount> rows_{};
@@ -180,6 +211,11 @@ class ParametersWindow : public QDockWidget {
   QToolButton* frame_ = nullptr;
   QToolButton* texture_ = nullptr;
   QToolButton* text_ = nullptr;
+  QToolButton* samplesButton_ = nullptr;
+  StyleSamplesWindow* samplesWindow_ = nullptr;
+  StyleSamplePopup* samplePopup_ = nullptr;
+  TextureKnob* knob_ = nullptr;
+  QToolButton* tileButton_ = nullptr;  ///< the chosen tile's picture; its menu shows all ten
   QSpinBox* textureStrength_ = nullptr;
   QSpinBox* textureTile_ = nullptr;     ///< shows the tile number from 1
   QComboBox* textureList_ = nullptr;    ///< light, normal or strong texture

@@ -76,6 +76,10 @@ TEST(TextureKnob, StrengthFollowsTheAngle) {
   EXPECT_EQ(KnobStrength(0.0), 50);
   EXPECT_EQ(KnobStrength(pi / 2), 75);
   EXPECT_EQ(KnobStrength(-1.570795), 25);  // the first switch-on of the texture option
+  // A strength typed or chosen from the list turns the knob to where it reads the same again.
+  for (int strength = 0; strength <= 100; ++strength) EXPECT_EQ(KnobStrength(KnobAngle(strength)), strength) << strength;
+  EXPECT_EQ(KnobStrength(KnobAngle(-5)), 0);
+  EXPECT_EQ(KnobStrength(KnobAngle(140)), 100);
 }
 
 TEST(TextureTiles, SelectCutsTheCellAndCaptionCountsFromOne) {

@@ -26,6 +26,7 @@
 #include "ui/main_window.h"
 #include "ui/parameters_window.h"
 #include "ui/preview_box.h"
+#include "ui/texture_knob.h"
 
 namespace atelion {
 namespace {
@@ -163,6 +164,50 @@ TEST_F(LivePreviewTest, TextureChangesRetextureTheShownPreviewWithoutRunningTheS
   ASSERT_TRUE(QTest::qWaitFor([&] { return shown.count() >= 2; }, kWaitMs));
   EXPECT_EQ(started.count(), runs);
   EXPECT_TRUE(SamePixels(window.Box()->Picture(), ExpectedBox(window, source)));
+}
+
+TEST_F(LivePreviewTest, TurningTheKnobSetsTheStrengthAndRetexturesWithoutAStyleRun) {
+  ASSERT_TRUE(window.SelectEffect(kVivify));
+  LivePreview* preview = window.Preview();
+  QSignalSpy started(preview, &LivePreview::previewStarted);
+  QSignalSpy shown(preview, &LivePreview::previewShown);
+  window.TextureButton()->toggle();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return shown.count() >= 1 && !preview->PreviewTimer()->isActive(); }, kWaitMs));
+  const int runs = started.count();
+  TextureKnob* knob = window.Knob();
+  ASSERT_TRUE(knob->isEnabled());
+  // Dragging the pointer round the knob: up reads 25, right 50, down 75 (the knob is 64 wide).
+  struct Case {
+    QPoint at;
+    int strength;
+  };
+  for (const Case& c : {Case{{32, 4}, 25}, Case{{60, 32}, 50}, Case{{32, 60}, 75}}) {
+    SCOPED_TRACE(c.strength);
+    const int shownBefore = shown.count();
+    SendMouse(knob, QEvent::MouseButtonPress, Qt::LeftButton, {40, 40});
+    SendMouse(knob, QEvent::MouseMove, Qt::LeftButton, c.at);
+    SendMouse(knob, QEvent::MouseButtonRelease, Qt::LeftButton, c.at);
+    EXPECT_EQ(knob->Value(), c.strength);
+    EXPECT_EQ(window.CurrentFinishingSettings().texture.strength, c.strength);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shown.count() > shownBefore; }, kWaitMs));
+    EXPECT_TRUE(SamePixels(window.Box()->Picture(), ExpectedBox(window, source)));
+  }
+  // The arrow keys turn it by one; a strength typed in the field turns the knob.
+  knob->setFocus();
+  QTest::keyClick(knob, Qt::Key_Right);
+  EXPECT_EQ(window.CurrentFinishingSettings().texture.strength, 76);
+  window.findChild<QSpinBox*>("textureStrength")->setValue(10);
+  EXPECT_EQ(knob->Value(), 10);
+  EXPECT_EQ(KnobStrength(knob->Angle()), 10);
+  // Choosing a tile from the tile pictures' menu re-textures with that tile.
+  const int shownBefore = shown.count();
+  auto* tileEntry = window.findChild<QAction*>("textureTile6");
+  ASSERT_NE(tileEntry, nullptr);
+  tileEntry->trigger();
+  EXPECT_EQ(window.CurrentFinishingSettings().texture.tileIndex, 6);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return shown.count() > shownBefore; }, kWaitMs));
+  EXPECT_TRUE(SamePixels(window.Box()->Picture(), ExpectedBox(window, source)));
+  EXPECT_EQ(started.count(), runs);
 }
 
 TEST_F(LivePreviewTest, ZoomEndsGiveTheCropSidesAroundTheSameCentre) {
