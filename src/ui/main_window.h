@@ -41,6 +41,8 @@ class StatusPanel;
 class WindowProgressSink;
 class BatchWindow;
 class ScriptWindow;
+class SourceModificationsWindow;
+class ResizeWindow;
 
 class MainWindow : public QMainWindow {
   Q_OBJECT
@@ -121,6 +123,12 @@ class MainWindow : public QMainWindow {
   void ShowBatchWindow();
   void ShowScriptWindow();
   BatchWindow* Batch() const { return batchWindow_; }
+  /// "Modify source image" and "Resize source image..." (Ctrl+R): their tool windows, made when
+  /// first asked for; nothing during a run or while a crop is armed.
+  void ShowSourceModifications();
+  void ShowResizeWindow();
+  SourceModificationsWindow* SourceModifications() const { return modifyWindow_; }
+  ResizeWindow* ResizeSource() const { return resizeWindow_; }
   ScriptWindow* Script() const { return scriptWindow_; }
   /// What Atelion is and what it is built with; the online help after asking (F1).
   void ShowAbout();
@@ -259,6 +267,8 @@ class MainWindow : public QMainWindow {
   PrintWindow* printWindow_ = nullptr;
   BatchWindow* batchWindow_ = nullptr;
   ScriptWindow* scriptWindow_ = nullptr;
+  SourceModificationsWindow* modifyWindow_ = nullptr;
+  ResizeWindow* resizeWindow_ = nullptr;
 
   int zoom_ = kStartZoom;
   int zoomBeforeRun_ = kStartZoom;
@@ -303,6 +313,8 @@ class MainWindow : public QMainWindow {
   QAction* aboutAction_ = nullptr;
   QAction* batchAction_ = nullptr;
   QAction* scriptAction_ = nullptr;
+  QAction* modifyAction_ = nullptr;
+  QAction* resizeAction_ = nullptr;
   QAction* helpAction_ = nullptr;
   // The run menu that replaces the normal menus while a style runs.
   QAction* runCancelAction_ = nullptr;
