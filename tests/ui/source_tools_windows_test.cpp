@@ -16,6 +16,8 @@
 #include "core/filters.h"
 #include "core/geometry.h"
 #include "document/source_modifications.h"
+#include "i18n/language_table.h"
+#include "ui/interface_texts.h"
 #include "support/synthetic_photos.h"
 #include "ui/main_window.h"
 #include "ui/parameters_window.h"
@@ -273,6 +275,38 @@ TEST_F(SourceToolsWindowsTest, ResizeFieldsAnswerTypingAndRefuseWhatNoPictureMay
   EXPECT_TRUE(resize->KeepRatioBox()->isChecked());
   EXPECT_FALSE(resize->DesktopSizeBox()->isChecked());
   resize->close();
+}
+
+QString ShippedLine(std::string_view identifier, int line) {
+  LanguageTable table;
+  EXPECT_TRUE(LanguageTable::LoadShipped(identifier, table));
+  const std::string_view text = table.Line(line);
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())).trimmed();
+}
+
+// Every text of both windows comes from the language table, and follows a change of language.
+TEST_F(SourceToolsWindowsTest, BothWindowsSpeakTheChosenLanguage) {
+  SourceModificationsWindow* modifications = OpenModifications();
+  ResizeWindow* resize = OpenResize();
+  EXPECT_EQ(resize->OkButton()->text(), "OK");
+  for (const char* language : {"Hangul", "German"}) {
+    SCOPED_TRACE(language);
+    ASSERT_TRUE(ApplyInterfaceLanguage(language));
+    EXPECT_EQ(modifications->windowTitle(), ShippedLine(language, 158));
+    EXPECT_EQ(modifications->findChild<QPushButton*>("modifyApply")->text(), ShippedLine(language, 165));
+    EXPECT_EQ(modifications->findChild<QPushButton*>("modifyReset")->text(), ShippedLine(language, 164));
+    EXPECT_EQ(modifications->findChild<QToolButton*>("modifyVibrance")->toolTip(), ShippedLine(language, 242));
+    EXPECT_EQ(resize->windowTitle(), ShippedLine(language, 153));
+    EXPECT_EQ(resize->KeepRatioBox()->text(), ShippedLine(language, 156));
+    EXPECT_EQ(resize->DesktopSizeBox()->text(), ShippedLine(language, 157));
+    EXPECT_EQ(resize->findChild<QPushButton*>("resizeCancel")->text(), ShippedLine(language, 137));
+  }
+  ASSERT_TRUE(ApplyInterfaceLanguage("Hangul"));
+  EXPECT_EQ(resize->OkButton()->text(), QString::fromUtf8("확인"));
+  ASSERT_TRUE(ApplyInterfaceLanguage("English"));
+  EXPECT_EQ(resize->OkButton()->text(), "OK");
+  resize->close();
+  modifications->close();
 }
 
 }  // namespace
