@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
@@ -16,6 +17,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 #include "document/source_edits.h"
 #include "ui/interface_texts.h"
@@ -175,6 +177,11 @@ void ResizeWindow::showEvent(QShowEvent* event) {
 }
 
 void ResizeWindow::closeEvent(QCloseEvent* event) {
+  // The pictures are being resized: the window stays until that is done.
+  if (resizing_) {
+    event->ignore();
+    return;
+  }
   if (parametersWereShown_) main_.Parameters()->show();
   parametersWereShown_ = false;
   QDialog::closeEvent(event);
@@ -188,7 +195,12 @@ void ResizeWindow::keyPressEvent(QKeyEvent* event) {
       Accept();
       return;
     case Qt::Key_Escape:
-      close();
+      // During the resize, Esc asks whether to stop, as in the main window.
+      if (resizing_) {
+        main_.RequestCancel();
+      } else {
+        close();
+      }
       return;
     default:
       QDialog::keyPressEvent(event);
@@ -213,27 +225,69 @@ void ResizeWindow::ShowFields() {
 }
 
 void ResizeWindow::Accept() {
-  if (main_.Running()) return;
+  if (resizing_ || main_.Running()) return;
   const PictureSize size = fields_.Accept();
   ShowFields();
-  main_.SetZoom(100);
-  QApplication::setOverrideCursor(Qt::WaitCursor);
-  const Status resizedStatus = resizesource(main_.CurrentDocument(), size.width, size.height);
-  QApplication::restoreOverrideCursor();
-  if (!resizedStatus) {
-    const QString message = QString::fromStdString(resizedStatus.message());
-    if (messenger_) {
-      messenger_(message);
-    } else {
-      QMessageBox::warning(this, windowTitle(), message);
-    }
+  // A side below 2 pixels resizes nothing.
+  if (size.width < 2 || size.height < 2) {
+    close();
     return;
   }
-  close();
-  // The pictures, the status text and the preview of the drawing-parameters window follow the new size.
-  main_.ShowScriptPictures();
-  main_.Parameters()->ResetPreviewCrop(kPreviewResetLimitAfterUndo);
-  emit resized();
+  main_.SetZoom(100);
+  // The resampling runs on copies on the main window's worker thread; the copies replace the
+  // pictures, and are recorded, back on this thread.
+  const Document& document = main_.CurrentDocument();
+  auto source = std::make_shared<Bitmap24>(document.SourcePicture);
+  auto result = std::make_shared<Bitmap24>(document.ResultPicture);
+  auto outcome = std::make_shared<Status>(Status::Ok());
+  auto stopped = std::make_shared<bool>(false);
+  QPointer<ResizeWindow> window(this);
+  const bool started = main_.StartWork(
+      [source, result, outcome, stopped, size](RunContext& context) {
+        *outcome = ResizePictures(*source, *result, size.width, size.height);
+        *stopped = context.AbortRequested;
+      },
+      [this, window, source, result, outcome, stopped] {
+        if (!window) return;
+        resizing_ = false;
+        SetControlsEnabled(true);
+        QApplication::restoreOverrideCursor();
+        if (*stopped) return;
+        if (!*outcome) {
+          Tell(QString::fromStdString(outcome->message()));
+          return;
+        }
+        const Status recorded = RecordResizedPictures(main_.CurrentDocument(), std::move(*source), std::move(*result));
+        if (!recorded) Tell(QString::fromStdString(recorded.message()));
+        close();
+        // The pictures, the status text and the preview of the drawing-parameters window follow the new size.
+        main_.ShowScriptPictures();
+        main_.Parameters()->ResetPreviewCrop(kPreviewResetLimitAfterUndo);
+        emit resized();
+      },
+      [] {});
+  if (!started) return;
+  resizing_ = true;
+  SetControlsEnabled(false);
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  main_.ShowWorkProgress(0, windowTitle());
+}
+
+void ResizeWindow::SetControlsEnabled(bool enabled) {
+  for (QWidget* control : std::initializer_list<QWidget*>{edits_[0], edits_[1], edits_[2], edits_[3], sliders_[0],
+                                                          sliders_[1], keepRatio_, desktopSize_, ok_, cancel_}) {
+    control->setEnabled(enabled);
+  }
+}
+
+void ResizeWindow::Tell(const QString& message) {
+  if (messenger_) {
+    messenger_(message);
+  } else if (qEnvironmentVariableIsSet("ATELION_NO_DIALOGS")) {
+    qWarning("%s", qPrintable(message));
+  } else {
+    QMessageBox::warning(this, windowTitle(), message);
+  }
 }
 
 }  // namespace atelion

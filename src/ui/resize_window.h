@@ -25,9 +25,10 @@ class ResizeWindow : public QDialog {
  public:
   ResizeWindow(MainWindow& main, QWidget* parent = nullptr);
 
-  /// OK: the size the fields give; both pictures resized and recorded, the window closed and the
-  /// drawing-parameters preview put back at the middle of the photograph. A size no picture may
-  /// have is refused with a message and the window stays open.
+  /// OK: the size the fields give; both pictures resized on the main window's worker thread, then
+  /// recorded, the window closed and the drawing-parameters preview put back at the middle of the
+  /// photograph (`resized` follows). A side below 2 pixels only closes the window; a size no
+  /// picture may have is refused with a message and the window stays open.
   void Accept();
 
   const ResizeFields& Fields() const { return fields_; }
@@ -57,6 +58,9 @@ class ResizeWindow : public QDialog {
   /// Shows the fields' texts, sliders and boxes; a text is only replaced when it differs, so the
   /// cursor stays where the user types.
   void ShowFields();
+  /// Says why a resize did not happen.
+  void Tell(const QString& message);
+  void SetControlsEnabled(bool enabled);
 
   MainWindow& main_;
   ResizeFields fields_;
@@ -68,6 +72,7 @@ class ResizeWindow : public QDialog {
   QPushButton* cancel_ = nullptr;
   bool showing_ = false;  ///< set while the widgets are being filled, whose own signals are then ignored
   bool parametersWereShown_ = false;
+  bool resizing_ = false;
   std::function<PictureSize()> desktop_;
   std::function<void(const QString&)> messenger_;
 };

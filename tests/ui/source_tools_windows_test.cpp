@@ -209,7 +209,8 @@ TEST_F(SourceToolsWindowsTest, ResizeThroughTheWindowResizesBothPicturesAndUndoB
   EXPECT_EQ(resize->Field(ResizeField::HeightPercent)->text(), "50");
   EXPECT_EQ(resize->Slider(ResizeAxis::Height)->value(), 150);
   QTest::keyClick(percent, Qt::Key_Return);
-  ASSERT_EQ(resized.count(), 1);
+  EXPECT_TRUE(window.Running()) << "the pictures are resampled on the worker thread";
+  ASSERT_TRUE(resized.wait(kWaitMs));
   EXPECT_FALSE(resize->isVisible());
   EXPECT_TRUE(window.Parameters()->isVisible());
 
@@ -258,6 +259,7 @@ TEST_F(SourceToolsWindowsTest, ResizeFieldsAnswerTypingAndRefuseWhatNoPictureMay
   EXPECT_EQ(resize->Field(ResizeField::WidthPercent)->text(), "10000");
   EXPECT_FALSE(resize->KeepRatioBox()->isChecked());
   QTest::mouseClick(resize->OkButton(), Qt::LeftButton);
+  for (int wait = 0; wait < 400 && messages.isEmpty(); ++wait) QTest::qWait(50);
   ASSERT_EQ(messages.size(), 1);
   EXPECT_TRUE(messages.front().contains("larger than a picture can be")) << messages.front().toStdString();
   EXPECT_TRUE(resize->isVisible()) << "the user may correct the size";
