@@ -279,6 +279,31 @@ TEST_F(SourceToolsWindowsTest, ResizeFieldsAnswerTypingAndRefuseWhatNoPictureMay
   resize->close();
 }
 
+// Esc while the whole photograph is being adjusted asks the stop question; a confirmed stop
+// leaves the photograph and the history as they were.
+TEST_F(SourceToolsWindowsTest, AStoppedApplyChangesNothing) {
+  window.SetSourcePicture(testing_support::NoisySyntheticPhoto(3000, 2000), "large.png");
+  const Bitmap24 original = document().SourcePicture;
+  const int before = document().History().Position();
+  QStringList questions;
+  window.SetCancelQuestion([&questions](const QString& question) {
+    questions.append(question);
+    return true;
+  });
+  SourceModificationsWindow* modifications = OpenModifications();
+  modifications->Slider(4)->setValue(9);
+  QTest::mouseClick(modifications->findChild<QPushButton*>("modifyApply"), Qt::LeftButton);
+  ASSERT_TRUE(modifications->Applying());
+  QTest::keyClick(modifications, Qt::Key_Escape);
+  ASSERT_EQ(questions.size(), 1);
+  EXPECT_EQ(questions.front(), LanguageLine(168));
+  for (int wait = 0; wait < 600 && window.Running(); ++wait) QTest::qWait(50);
+  ASSERT_FALSE(window.Running());
+  EXPECT_FALSE(modifications->isVisible());
+  EXPECT_EQ(document().SourcePicture, original);
+  EXPECT_EQ(document().History().Position(), before);
+}
+
 QString ShippedLine(std::string_view identifier, int line) {
   LanguageTable table;
   EXPECT_TRUE(LanguageTable::LoadShipped(identifier, table));
