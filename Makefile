@@ -41,7 +41,8 @@ install: build
 	@cmake --install $(BUILD) --prefix $(PREFIX)
 
 screenshot: build
-	@bash scripts/screenshot.sh $(BUILD) atelion-window.png atelion-parameters.png atelion-print.png atelion-batch.png atelion-script.png atelion-samples.png
+	@bash scripts/screenshot.sh $(BUILD) atelion-window.png atelion-parameters.png atelion-print.png atelion-batch.png atelion-script.png \
+		--samples-screenshot atelion-samples.png --modify-screenshot atelion-modify.png --resize-screenshot atelion-resize.png
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

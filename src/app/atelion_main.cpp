@@ -1,6 +1,8 @@
 // atelion: the desktop program. Its first argument may also ask for the silent conversion,
 // which runs before anything graphical is touched, so it works without a display.
 #include <QApplication>
+#include <QEventLoop>
+#include <QSlider>
 #include <QIcon>
 #include <QPixmap>
 #include <QTimer>
@@ -18,9 +20,11 @@
 #include "ui/main_window.h"
 #include "ui/parameters_window.h"
 #include "ui/print_window.h"
+#include "ui/resize_window.h"
 #include "ui/script_window.h"
 #include "ui/style_samples_window.h"
 #include "ui/texture_knob.h"
+#include "ui/source_modifications_window.h"
 #include "ui/session.h"
 
 namespace {
@@ -30,6 +34,23 @@ constexpr int kPreviewWaitMs = 8000;
 bool WritePicture(QWidget& widget, const QString& path) {
   const bool written = widget.grab().save(path, "PNG");
   if (!written) std::fprintf(stderr, "atelion: could not write %s\n", path.toLocal8Bit().constData());
+  return written;
+}
+
+// "--modify-screenshot FILE": the source modifications window with a few sliders moved, once its
+// preview shows them (or after a few seconds).
+bool WriteModificationsPicture(atelion::MainWindow& window, const QString& path) {
+  window.ShowSourceModifications();
+  atelion::SourceModificationsWindow* modifications = window.SourceModifications();
+  QEventLoop wait;
+  QObject::connect(modifications, &atelion::SourceModificationsWindow::previewShown, &wait, &QEventLoop::quit);
+  QTimer::singleShot(kPreviewWaitMs, &wait, &QEventLoop::quit);
+  modifications->Slider(1)->setValue(20);
+  modifications->Slider(2)->setValue(45);
+  modifications->Slider(3)->setValue(1);
+  wait.exec();
+  const bool written = WritePicture(*modifications, path);
+  modifications->close();
   return written;
 }
 
@@ -43,6 +64,8 @@ struct ScreenshotPaths {
   QString samples;
   QString parametersStyle;  ///< the style number the drawing-parameters window shows, when given
   QString textureStrength;  ///< the texture switched on at this strength, when given
+  QString modify;
+  QString resize;
 };
 
 // "--screenshot FILE": draws the start picture with the chosen style, writes a picture of the
@@ -78,6 +101,12 @@ void ScheduleScreenshot(atelion::MainWindow& window, const ScreenshotPaths& path
       window.ShowScriptWindow();
       QApplication::processEvents();
       written = WritePicture(*window.Script(), paths.script) && written;
+    }
+    if (!paths.modify.isEmpty()) written = WriteModificationsPicture(window, paths.modify) && written;
+    if (!paths.resize.isEmpty()) {
+      window.ShowResizeWindow();
+      QApplication::processEvents();
+      written = WritePicture(*window.ResizeSource(), paths.resize) && written;
     }
     QApplication::exit(written ? 0 : 1);
   };
@@ -143,6 +172,7 @@ int RunProgram(int argc, char** argv) {
       {"--print-screenshot", &screenshots.print},    {"--batch-screenshot", &screenshots.batch},
       {"--script-screenshot", &screenshots.script},  {"--samples-screenshot", &screenshots.samples},
       {"--parameters-style", &screenshots.parametersStyle},  {"--parameters-texture", &screenshots.textureStrength},
+      {"--modify-screenshot", &screenshots.modify},  {"--resize-screenshot", &screenshots.resize},
   };
   atelion::SessionOptions options;
   for (std::size_t i = 0; i < arguments.size(); ++i) {

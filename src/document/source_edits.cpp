@@ -120,18 +120,32 @@ Status ResamplePicture(Bitmap24& picture, int width, int height) {
   return Status::Ok();
 }
 
-Status resizesource(Document& document, int width, int height) {
+Status ResizePictures(Bitmap24& source, Bitmap24& result, int width, int height) {
   if (width < 2 || height < 2) return Status::Ok();
   // Both new pictures exist before either old one is touched: when the memory runs out, nothing
   // has changed.
-  Bitmap24 source;
-  Bitmap24 result;
-  if (Status made = NewResizedPicture(width, height, source); !made) return made;
-  if (Status made = NewResizedPicture(width, height, result); !made) return made;
-  Resample(document.SourcePicture, source);
-  Resample(document.ResultPicture, result);
+  Bitmap24 newSource;
+  Bitmap24 newResult;
+  if (Status made = NewResizedPicture(width, height, newSource); !made) return made;
+  if (Status made = NewResizedPicture(width, height, newResult); !made) return made;
+  Resample(source, newSource);
+  Resample(result, newResult);
+  source = std::move(newSource);
+  result = std::move(newResult);
+  return Status::Ok();
+}
+
+Status RecordResizedPictures(Document& document, Bitmap24 source, Bitmap24 result) {
   document.SourcePicture = std::move(source);
   document.ResultPicture = std::move(result);
+  return RecordBoth(document);
+}
+
+Status resizesource(Document& document, int width, int height) {
+  if (width < 2 || height < 2) return Status::Ok();
+  if (Status resized = ResizePictures(document.SourcePicture, document.ResultPicture, width, height); !resized) {
+    return resized;
+  }
   return RecordBoth(document);
 }
 

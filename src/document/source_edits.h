@@ -51,10 +51,18 @@ inline constexpr std::int64_t kMaxResizedPixels = ImageLimits::kMaxPixels;
 /// says so. The resize of the document and the script's resize lines both go through here.
 Status ResamplePicture(Bitmap24& picture, int width, int height);
 
+/// `source` and `result` both resampled to width × height, all or nothing: a size beyond the limits
+/// above, or one the memory cannot hold twice, leaves both as they are and says so. Sizes below 2
+/// change nothing (success). Safe on any thread; the desktop window runs it on copies.
+Status ResizePictures(Bitmap24& source, Bitmap24& result, int width, int height);
+
+/// Pictures resized by ResizePictures become the document's photograph and drawing; their sizes are
+/// recorded, then the photograph and the drawing are stored as two history steps.
+Status RecordResizedPictures(Document& document, Bitmap24 source, Bitmap24 result);
+
 /// Both pictures of the document resampled to width × height (the drawing stretched even when its
-/// proportions differ from the photograph's), the sizes recorded, then the photograph and the
-/// drawing stored as two history steps. Sizes below 2 change nothing and record nothing; a size
-/// beyond the limits is refused with a message and changes nothing.
+/// proportions differ from the photograph's) and recorded as above. Sizes below 2 change nothing
+/// and record nothing; a size beyond the limits is refused with a message and changes nothing.
 Status resizesource(Document& document, int width, int height);
 
 /// The name a pasted picture is shown under.

@@ -23,41 +23,52 @@ std::vector<ModificationStep> PlanSourceModifications(const SourceModificationSe
   return steps;
 }
 
-bool ModifyPicture(Bitmap24& picture, const SourceModificationSettings& settings, const MeanColour& sourceMean,
-                   RunContext& context) {
+bool ApplyModificationStep(Bitmap24& picture, const ModificationStep& step, const MeanColour& sourceMean,
+                           RunContext& context) {
   using Filter = ModificationStep::Filter;
   // The pivot of the contrast pull: the middle grey.
   constexpr int kContrastPivot = 127;
-  for (const ModificationStep& step : PlanSourceModifications(settings)) {
-    if (context.AbortRequested) return false;
-    switch (step.filter) {
-      case Filter::Median:
-        picture = MedianSmooth(picture, step.amount, context);
-        break;
-      case Filter::Brightness:
-        AdjustBrightness(picture, step.amount);
-        break;
-      case Filter::PivotContrast:
-        PivotContrast(picture, kContrastPivot, step.amount);
-        break;
-      case Filter::LocalContrast:
-        LocalContrast(picture, step.amount, sourceMean);
-        break;
-      case Filter::Saturation:
-        AdjustSaturation(picture, step.amount, context);
-        break;
-      case Filter::Sharpen:
-        Sharpen3(picture);
-        break;
-      case Filter::BoxBlur:
-        BoxBlur3(picture);
-        break;
-      case Filter::Soften:
-        Soften(picture);
-        break;
-    }
+  switch (step.filter) {
+    case Filter::Median:
+      picture = MedianSmooth(picture, step.amount, context);
+      break;
+    case Filter::Brightness:
+      AdjustBrightness(picture, step.amount);
+      break;
+    case Filter::PivotContrast:
+      PivotContrast(picture, kContrastPivot, step.amount);
+      break;
+    case Filter::LocalContrast:
+      LocalContrast(picture, step.amount, sourceMean);
+      break;
+    case Filter::Saturation:
+      AdjustSaturation(picture, step.amount, context);
+      break;
+    case Filter::Sharpen:
+      Sharpen3(picture);
+      break;
+    case Filter::BoxBlur:
+      BoxBlur3(picture);
+      break;
+    case Filter::Soften:
+      Soften(picture);
+      break;
   }
   return !context.AbortRequested;
+}
+
+bool ModifyPicture(Bitmap24& picture, const SourceModificationSettings& settings, const MeanColour& sourceMean,
+                   RunContext& context) {
+  for (const ModificationStep& step : PlanSourceModifications(settings)) {
+    if (context.AbortRequested || !ApplyModificationStep(picture, step, sourceMean, context)) return false;
+  }
+  return true;
+}
+
+Status RecordModifiedSource(Document& document, Bitmap24 picture) {
+  document.SourcePicture = std::move(picture);
+  document.RecordPictureSizes();
+  return document.SaveToHistory(HistoryKind::Source);
 }
 
 Point ClampModificationPreviewOrigin(Point wanted, PictureSize source) {

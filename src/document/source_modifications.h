@@ -10,6 +10,8 @@
 #include "core/canvas.h"
 #include "core/filters.h"
 #include "core/run_context.h"
+#include "core/status.h"
+#include "document/document.h"
 #include "document/image_view.h"
 
 namespace atelion {
@@ -57,11 +59,19 @@ struct ModificationStep {
 /// softenings).
 std::vector<ModificationStep> PlanSourceModifications(const SourceModificationSettings& settings);
 
+/// Runs one filter of the chain on `picture` in place (see ModifyPicture for `sourceMean`).
+/// False when the median was stopped by `context.AbortRequested` (the picture is then part-way).
+bool ApplyModificationStep(Bitmap24& picture, const ModificationStep& step, const MeanColour& sourceMean,
+                           RunContext& context);
+
 /// Runs the chain on `picture` in place. `sourceMean` is the mean colour of the whole photograph,
 /// so the preview of a part is contrasted as the whole will be. Stops early, leaving the picture
 /// part-way, when `context.AbortRequested` is set; false then.
 bool ModifyPicture(Bitmap24& picture, const SourceModificationSettings& settings, const MeanColour& sourceMean,
                    RunContext& context);
+
+/// The adjusted photograph replaces the document's source and is recorded as one history step.
+Status RecordModifiedSource(Document& document, Bitmap24 picture);
 
 /// The top-left corner of the preview part moved to `wanted`, kept within 0..width − 150 and
 /// 0..height − 150 (0 on an axis where the photograph is smaller than the preview).

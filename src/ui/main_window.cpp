@@ -46,7 +46,9 @@
 #include "ui/parameters_window.h"
 #include "ui/picture_panel.h"
 #include "ui/print_window.h"
+#include "ui/resize_window.h"
 #include "ui/script_window.h"
+#include "ui/source_modifications_window.h"
 #include "ui/status_panel.h"
 #include "ui/wallpaper.h"
 
@@ -67,6 +69,8 @@ constexpr int kRotateLeftLine = 11;
 constexpr int kCopyLine = 14;
 constexpr int kPasteLine = 15;
 constexpr int kAutoContrastLine = 17;
+constexpr int kResizeSourceLine = 9;
+constexpr int kModifySourceLine = 16;
 constexpr int kCropLine = 28;
 constexpr int kZoomOutLine = 30;
 constexpr int kZoomActualLine = 31;
@@ -315,6 +319,8 @@ void MainWindow::BuildActions() {
   cropAction_->setIcon(DrawToolIcon(ToolIcon::Crop));
   invertAction_ = MakeAction(kInvertLine, QKeySequence(Qt::CTRL | Qt::Key_I), &MainWindow::InvertColors);
   autoContrastAction_ = MakeAction(kAutoContrastLine, QKeySequence(Qt::CTRL | Qt::Key_A), &MainWindow::AutomaticContrast);
+  resizeAction_ = MakeAction(kResizeSourceLine, QKeySequence(Qt::CTRL | Qt::Key_R), &MainWindow::ShowResizeWindow);
+  modifyAction_ = MakeAction(kModifySourceLine, QKeySequence(), &MainWindow::ShowSourceModifications);
   copyAction_ = MakeAction(kCopyLine, QKeySequence(Qt::CTRL | Qt::Key_C), &MainWindow::CopyDrawing);
   copyAction_->setIcon(DrawToolIcon(ToolIcon::Copy));
   pasteAction_ = MakeAction(kPasteLine, QKeySequence(Qt::CTRL | Qt::Key_V), &MainWindow::PastePicture);
@@ -381,6 +387,8 @@ void MainWindow::BuildMenus() {
   editMenu_->addAction(cropAction_);
   editMenu_->addAction(invertAction_);
   editMenu_->addAction(autoContrastAction_);
+  editMenu_->addAction(modifyAction_);
+  editMenu_->addAction(resizeAction_);
   editMenu_->addSeparator();
   editMenu_->addAction(cancelAction_);
 
@@ -1026,7 +1034,8 @@ void MainWindow::ShowRunState(bool running) {
   }
   for (QAction* action : {openAction_, saveAction_, swapAction_, parametersAction_, rotateRightAction_,
                           rotateLeftAction_, cropAction_, invertAction_, autoContrastAction_, copyAction_, pasteAction_,
-                          wallpaperAction_, printAction_, aboutAction_, helpAction_, batchAction_, scriptAction_}) {
+                          wallpaperAction_, printAction_, aboutAction_, helpAction_, batchAction_, scriptAction_,
+                          modifyAction_, resizeAction_}) {
     action->setEnabled(!running);
   }
   cancelAction_->setEnabled(running);
@@ -1258,6 +1267,23 @@ void MainWindow::ShowScriptWindow() {
   scriptWindow_->show();
   scriptWindow_->raise();
   scriptWindow_->activateWindow();
+}
+
+void MainWindow::ShowSourceModifications() {
+  if (running_ || cropMode_) return;
+  if (!modifyWindow_) modifyWindow_ = new SourceModificationsWindow(*this, this);
+  if (resizeWindow_ && resizeWindow_->isVisible()) resizeWindow_->close();
+  modifyWindow_->show();
+  modifyWindow_->raise();
+  modifyWindow_->activateWindow();
+}
+
+void MainWindow::ShowResizeWindow() {
+  if (running_ || cropMode_) return;
+  if (!resizeWindow_) resizeWindow_ = new ResizeWindow(*this, this);
+  resizeWindow_->show();
+  resizeWindow_->raise();
+  resizeWindow_->activateWindow();
 }
 
 void MainWindow::ShowAbout() {

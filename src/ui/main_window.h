@@ -43,6 +43,8 @@ class WindowProgressSink;
 class BatchWindow;
 class ScriptWindow;
 class TextWindow;
+class SourceModificationsWindow;
+class ResizeWindow;
 
 class MainWindow : public QMainWindow {
   Q_OBJECT
@@ -123,6 +125,12 @@ class MainWindow : public QMainWindow {
   void ShowBatchWindow();
   void ShowScriptWindow();
   BatchWindow* Batch() const { return batchWindow_; }
+  /// "Modify source image" and "Resize source image..." (Ctrl+R): their tool windows, made when
+  /// first asked for; nothing during a run or while a crop is armed.
+  void ShowSourceModifications();
+  void ShowResizeWindow();
+  SourceModificationsWindow* SourceModifications() const { return modifyWindow_; }
+  ResizeWindow* ResizeSource() const { return resizeWindow_; }
   ScriptWindow* Script() const { return scriptWindow_; }
   /// What Atelion is and what it is built with; the online help after asking (F1).
   void ShowAbout();
@@ -273,6 +281,8 @@ class MainWindow : public QMainWindow {
   ScriptWindow* scriptWindow_ = nullptr;
   FrameWindow* frameWindow_ = nullptr;
   TextWindow* textWindow_ = nullptr;
+  SourceModificationsWindow* modifyWindow_ = nullptr;
+  ResizeWindow* resizeWindow_ = nullptr;
 
   int zoom_ = kStartZoom;
   int zoomBeforeRun_ = kStartZoom;
@@ -317,6 +327,8 @@ class MainWindow : public QMainWindow {
   QAction* aboutAction_ = nullptr;
   QAction* batchAction_ = nullptr;
   QAction* scriptAction_ = nullptr;
+  QAction* modifyAction_ = nullptr;
+  QAction* resizeAction_ = nullptr;
   QAction* helpAction_ = nullptr;
   // The run menu that replaces the normal menus while a style runs.
   QAction* runCancelAction_ = nullptr;
