@@ -249,6 +249,8 @@ MainWindow::MainWindow(QWidget* parent)
   addDockWidget(Qt::RightDockWidgetArea, parameters_);
   connect(parameters_, &ParametersWindow::drawRequested, this, &MainWindow::StartDrawing);
   connect(parameters_, &ParametersWindow::imagesNamedInParameters, this, &MainWindow::OpenNamedPictures);
+  connect(parameters_, &ParametersWindow::hdPaintingRequested, this, &MainWindow::ShowHdPainting);
+  connect(parameters_, &ParametersWindow::strokeSvgRequested, this, &MainWindow::SaveStrokeSvgWithDialog);
 
   noticePopup_ = new QLabel(this, Qt::ToolTip | Qt::FramelessWindowHint);
   noticePopup_->setObjectName("noticePopup");
@@ -604,6 +606,7 @@ void MainWindow::StoreSource(Bitmap24 picture, const std::string& displayName) {
   document_.SourcePicture = std::move(picture);
   document_.SourceDisplayName = displayName;
   document_.RecordPictureSizes();
+  ForgetStrokes();
   if (const Status saved = document_.SaveToHistory(HistoryKind::Source); !saved) {
     ShowError(QString::fromStdString(saved.message()));
   }
@@ -709,6 +712,9 @@ bool MainWindow::StartDrawing() {
     return false;
   }
   style.sourceMean = document_.SourceMeanColour;
+  // Painting 4 leaves its strokes for HD painting and the SVG file; only this run writes them.
+  strokeRun_ = style.effectId == kPainting4EffectId;
+  if (strokeRun_) style.strokeHistory = &strokeHistory_;
   RunPictures pictures;
   pictures.source = document_.SourcePicture;
   pictures.result = document_.ResultPicture;
@@ -749,6 +755,8 @@ void MainWindow::FinishRun(RunOutcome outcome, RunPictures pictures, QString sty
   JoinWorker();
   running_ = false;
   ShowRunState(false);
+  if (strokeRun_) parameters_->ShowStrokePictograms(!strokeHistory_.strokes.empty());
+  strokeRun_ = false;
   if (outcome == RunOutcome::Finished || outcome == RunOutcome::Aborted) {
     // An aborted run keeps what it drew, and that is a history step like any other.
     document_.ResultPicture = std::move(pictures.result);
