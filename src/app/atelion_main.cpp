@@ -6,13 +6,18 @@
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/resources.h"
 #include "document/conversion.h"
 #include "document/silent_conversion.h"
 #include "ui/batch_window.h"
+#include "ui/brush_screenshots.h"
+#include "ui/custom_brush_window.h"
+#include "ui/hd_painting_window.h"
 #include "ui/live_preview.h"
 #include "ui/main_window.h"
 #include "ui/parameters_window.h"
@@ -37,6 +42,8 @@ struct ScreenshotPaths {
   QString print;
   QString batch;
   QString script;
+  QString brush;
+  QString hd;
 };
 
 // "--screenshot FILE": draws the start picture with the chosen style, writes a picture of the
@@ -45,7 +52,9 @@ struct ScreenshotPaths {
 // "--print-screenshot FILE", of the batch window listing the sample for "--batch-screenshot FILE"
 // and of the script window with the default script for "--script-screenshot FILE"), and quits.
 void ScheduleScreenshot(atelion::MainWindow& window, const ScreenshotPaths& paths) {
-  auto grab = [&window, paths] {
+  auto taken = std::make_shared<bool>(false);
+  auto grab = [&window, paths, taken] {
+    if (std::exchange(*taken, true)) return;
     bool written = WritePicture(window, paths.window);
     if (!paths.parameters.isEmpty()) written = WritePicture(*window.Parameters(), paths.parameters) && written;
     if (!paths.print.isEmpty()) {
@@ -64,6 +73,22 @@ void ScheduleScreenshot(atelion::MainWindow& window, const ScreenshotPaths& path
       window.ShowScriptWindow();
       QApplication::processEvents();
       written = WritePicture(*window.Script(), paths.script) && written;
+    }
+    if (!paths.brush.isEmpty()) {
+      QWidget* brushWindow = atelion::ShowSampleBrushWindow(*window.Parameters());
+      written = WritePicture(*brushWindow, paths.brush) && written;
+      brushWindow->close();
+    }
+    if (!paths.hd.isEmpty()) {
+      // "--hd-screenshot FILE": the HD window after a Painting 4 run, and beside FILE the
+      // drawing-parameters window showing the pictograms of the strokes.
+      atelion::DrawStrokesAndShowHd(window, [&window, paths, written] {
+        const QString pictograms = QString(paths.hd).replace(QStringLiteral(".png"), QStringLiteral("-pictograms.png"));
+        const bool hd = window.HdPainting() != nullptr && WritePicture(*window.HdPainting(), paths.hd) &&
+                        WritePicture(*window.Parameters(), pictograms);
+        QApplication::exit(written && hd ? 0 : 1);
+      });
+      return;
     }
     QApplication::exit(written ? 0 : 1);
   };
@@ -122,7 +147,8 @@ int RunProgram(int argc, char** argv) {
   const std::pair<const char*, QString*> screenshotOptions[] = {
       {"--screenshot", &screenshots.window},         {"--parameters-screenshot", &screenshots.parameters},
       {"--print-screenshot", &screenshots.print},    {"--batch-screenshot", &screenshots.batch},
-      {"--script-screenshot", &screenshots.script},
+      {"--script-screenshot", &screenshots.script},   {"--brush-screenshot", &screenshots.brush},
+      {"--hd-screenshot", &screenshots.hd},
   };
   atelion::SessionOptions options;
   for (std::size_t i = 0; i < arguments.size(); ++i) {

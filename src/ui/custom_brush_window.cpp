@@ -130,6 +130,12 @@ Status CustomBrushWindow::LoadBrushes(const QStringList& paths) {
   return Status::Ok();
 }
 
+void CustomBrushWindow::ShowBrushes(std::vector<Bitmap32> brushes) {
+  paths_.clear();
+  brushes_ = std::move(brushes);
+  if (!brushes_.empty()) ShowBrush(brushes_.back(), static_cast<int>(brushes_.size()));
+}
+
 void CustomBrushWindow::OptimizeBrushes() {
   JoinWorker();
   stop_ = false;

@@ -39,6 +39,8 @@ class CustomBrushWindow : public QDialog {
   /// Loads and stretches the pictures, showing each; the first unreadable one ends the loading
   /// with its message and nothing is kept.
   Status LoadBrushes(const QStringList& paths);
+  /// Takes brushes already made (no files) and shows the last one.
+  void ShowBrushes(std::vector<Bitmap32> brushes);
   /// Turns and trims every brush on a worker thread; `optimized` follows on this thread.
   void OptimizeBrushes();
   bool Busy() const { return worker_.joinable(); }
