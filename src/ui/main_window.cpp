@@ -935,6 +935,7 @@ void MainWindow::SwapImages() {
   }
   RefreshView(true);
   parameters_->ResetPreviewCrop(kPreviewResetLimitAfterRedo);
+  parameters_->ShowStrokePictograms(false);
 }
 
 void MainWindow::ToggleLongFilenames() {
