@@ -1169,6 +1169,8 @@ void MainWindow::ShowEditedPictures(const Status& edited) {
   // The panels take a picture of a new size at their zoom; RefreshView centres both.
   RefreshView(true);
   parameters_->ResetPreviewCrop(kPreviewResetLimitAfterRedo);
+  // The strokes were found on the photograph as it was.
+  parameters_->ShowStrokePictograms(false);
 }
 
 void MainWindow::StartCrop() {

@@ -396,8 +396,8 @@ TEST_F(StrokeProductsTest, SvgHoldsOnePolygonPerStroke) {
   EXPECT_EQ(namespaceUri, "http://www.w3.org/2000/svg");
 }
 
-// The pictograms go with the strokes: a slider other than the blending hides them, and a new
-// picture empties the strokes as well.
+// The pictograms go with the strokes: a slider other than the blending or an edit of the
+// photograph hides them, and a new picture empties the strokes as well.
 TEST_F(StrokeProductsTest, PictogramsHideWithASliderAndANewPicture) {
   PaintStrokes();
   ParametersWindow* parameters = window.Parameters();
@@ -407,6 +407,11 @@ TEST_F(StrokeProductsTest, PictogramsHideWithASliderAndANewPicture) {
   EXPECT_FALSE(parameters->HdButton()->isVisibleTo(parameters));
   EXPECT_FALSE(parameters->SvgButton()->isVisibleTo(parameters));
   EXPECT_FALSE(window.Strokes().strokes.empty());
+
+  ASSERT_EQ(DrawAndWait(), RunOutcome::Finished);
+  EXPECT_TRUE(parameters->HdButton()->isVisibleTo(parameters));
+  window.RotateRight();
+  EXPECT_FALSE(parameters->HdButton()->isVisibleTo(parameters));
 
   ASSERT_EQ(DrawAndWait(), RunOutcome::Finished);
   EXPECT_TRUE(parameters->HdButton()->isVisibleTo(parameters));
