@@ -599,7 +599,7 @@ void DeclareConvertOptions(CommandLine& line, ConvertRequest& request) {
             request.hdFactor = factor;
           },
           "Painting 4 only: write its strokes repainted at FACTOR (1 to 10) times the size, "
-          "no side above 20000 pixels")
+          "no side above 20000 pixels nor more than 250 megapixels")
       ->option_text("FACTOR")
       ->trigger_on_parse();
   line.AddFlag("--soften", "soften the edges of the result", [&finishing] { finishing.softenEdges = true; });

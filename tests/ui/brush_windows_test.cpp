@@ -323,14 +323,15 @@ TEST_F(StrokeProductsTest, HdScaleIsHeldWithinTheLargestSide) {
   ASSERT_NE(hd, nullptr);
   struct Case {
     int width, height, asked, held;
-  } const cases[] = {{4000, 3000, 900, 500}, {3000, 4000, 1000, 500}, {96, 72, 1000, 1000}, {1500, 700, 1000, 1000},
-                     {1999, 10, 1000, 1000}};
+  } const cases[] = {{4000, 100, 900, 500},    {100, 4000, 1000, 500},  {96, 72, 1000, 1000},
+                     {1500, 700, 1000, 1000}, {1999, 10, 1000, 1000}, {4000, 3000, 1000, 456}};
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.width << " x " << c.height);
     hd->SetSourceSize(c.width, c.height);
     hd->Scale()->setValue(c.asked);
     EXPECT_EQ(hd->Percent(), c.held);
     EXPECT_LE(static_cast<long long>(hd->Percent()) * c.width / 100, 20000);
+    EXPECT_LE(static_cast<long long>(hd->Percent()) * c.height / 100, 20000);
     EXPECT_EQ(hd->WidthLabel()->text().toLongLong(), static_cast<long long>(c.held) * c.width / 100);
   }
   hd->Scale()->setValue(300);
