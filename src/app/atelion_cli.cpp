@@ -1,6 +1,7 @@
 // atelion-cli: the scriptable command line, calling the same pipeline as the desktop program.
 //   atelion-cli styles
 //   atelion-cli convert IN OUT --style NAME|ID [--p1..--p5 N] [--soften] [--texture TILE] [--texture-strength N]
+//                       [--svg FILE.svg] [--hd FACTOR]  (Painting 4)
 //                       [--frame ENTRY [--frame-margin N] [--frame-fill RRGGBB] …]
 //                       [--text TEXT [--font NAME] [--font-size N] [--font-style LIST] …]
 //   atelion-cli batch FILES…|FOLDER --style NAME|ID [the options of convert] [--out-dir DIR] [--overwrite] [--jobs N]
@@ -259,6 +260,8 @@ struct ConvertRequest {
   TextOptions text;
   std::optional<std::uint32_t> seed;
   std::optional<std::string> result;
+  std::optional<std::string> strokeSvg;
+  std::optional<double> hdFactor;
 };
 
 /// What `batch` asks for besides the conversion's own options.
@@ -383,6 +386,11 @@ ConversionJob PrepareJob(ConvertRequest request) {
   }
   job.finishing = std::move(request.finishing);
   job.seed = request.seed;
+  if ((request.strokeSvg || request.hdFactor) && effectId != kPainting4EffectId) {
+    Refuse("--svg and --hd are for the style \"" + EffectName(kPainting4EffectId) + "\" only");
+  }
+  if (request.strokeSvg) job.strokeSvg = *request.strokeSvg;
+  job.hdFactor = request.hdFactor;
   if (request.result) {
     if (effectId != kMergeEffectId) Refuse("--with is for the style \"" + EffectName(kMergeEffectId) + "\" only");
     job.result = *request.result;
@@ -571,6 +579,29 @@ void DeclareConvertOptions(CommandLine& line, ConvertRequest& request) {
                         if (!value) Refuse("--with needs a result picture");
                         request.result = *value;
                       });
+  // Painting 4's strokes: one file each, so convert has them and batch does not.
+  convert
+      .add_option_function<std::string>(
+          "--svg", [&request](const std::string& value) { request.strokeSvg = value; },
+          "Painting 4 only: also write its strokes as an SVG file, one polygon per stroke")
+      ->option_text("FILE.svg")
+      ->trigger_on_parse();
+  convert
+      .add_option_function<std::string>(
+          "--hd",
+          [&request](const std::string& value) {
+            double factor = 0;
+            const char* end = value.data() + value.size();
+            const auto [stop, problem] = std::from_chars(value.data(), end, factor);
+            if (problem != std::errc() || stop != end || !(factor >= 1 && factor <= 10)) {
+              Refuse("--hd needs a factor from 1 to 10");
+            }
+            request.hdFactor = factor;
+          },
+          "Painting 4 only: write its strokes repainted at FACTOR (1 to 10) times the size, "
+          "no side above 20000 pixels nor more than 250 megapixels")
+      ->option_text("FACTOR")
+      ->trigger_on_parse();
   line.AddFlag("--soften", "soften the edges of the result", [&finishing] { finishing.softenEdges = true; });
   line.AddValueOption("--texture", "TILE", "lay paper texture TILE (" + kTextureTileRange.Dots() + ") over the result",
                       [&finishing](const OptionValue& value) {

@@ -9,13 +9,18 @@
 #include <QToolButton>
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/resources.h"
 #include "document/conversion.h"
 #include "document/silent_conversion.h"
 #include "ui/batch_window.h"
+#include "ui/brush_screenshots.h"
+#include "ui/custom_brush_window.h"
+#include "ui/hd_painting_window.h"
 #include "ui/live_preview.h"
 #include "ui/main_window.h"
 #include "ui/parameters_window.h"
@@ -66,6 +71,8 @@ struct ScreenshotPaths {
   QString textureStrength;  ///< the texture switched on at this strength, when given
   QString modify;
   QString resize;
+  QString brush;
+  QString hd;
 };
 
 // "--screenshot FILE": draws the start picture with the chosen style, writes a picture of the
@@ -77,7 +84,9 @@ struct ScreenshotPaths {
 // with style N instead of the chosen one, so the drawing-parameters window shows its controls, and
 // "--parameters-texture S" draws with the texture on at strength S.
 void ScheduleScreenshot(atelion::MainWindow& window, const ScreenshotPaths& paths) {
-  auto grab = [&window, paths] {
+  auto taken = std::make_shared<bool>(false);
+  auto grab = [&window, paths, taken] {
+    if (std::exchange(*taken, true)) return;
     bool written = WritePicture(window, paths.window);
     if (!paths.parameters.isEmpty()) written = WritePicture(*window.Parameters(), paths.parameters) && written;
     if (!paths.print.isEmpty()) {
@@ -107,6 +116,22 @@ void ScheduleScreenshot(atelion::MainWindow& window, const ScreenshotPaths& path
       window.ShowResizeWindow();
       QApplication::processEvents();
       written = WritePicture(*window.ResizeSource(), paths.resize) && written;
+    }
+    if (!paths.brush.isEmpty()) {
+      QWidget* brushWindow = atelion::ShowSampleBrushWindow(*window.Parameters());
+      written = WritePicture(*brushWindow, paths.brush) && written;
+      brushWindow->close();
+    }
+    if (!paths.hd.isEmpty()) {
+      // "--hd-screenshot FILE": the HD window after a Painting 4 run, and beside FILE the
+      // drawing-parameters window showing the pictograms of the strokes.
+      atelion::DrawStrokesAndShowHd(window, [&window, paths, written] {
+        const QString pictograms = QString(paths.hd).replace(QStringLiteral(".png"), QStringLiteral("-pictograms.png"));
+        const bool hd = window.HdPainting() != nullptr && WritePicture(*window.HdPainting(), paths.hd) &&
+                        WritePicture(*window.Parameters(), pictograms);
+        QApplication::exit(written && hd ? 0 : 1);
+      });
+      return;
     }
     QApplication::exit(written ? 0 : 1);
   };
@@ -173,6 +198,8 @@ int RunProgram(int argc, char** argv) {
       {"--script-screenshot", &screenshots.script},  {"--samples-screenshot", &screenshots.samples},
       {"--parameters-style", &screenshots.parametersStyle},  {"--parameters-texture", &screenshots.textureStrength},
       {"--modify-screenshot", &screenshots.modify},  {"--resize-screenshot", &screenshots.resize},
+      {"--brush-screenshot", &screenshots.brush},
+      {"--hd-screenshot", &screenshots.hd},
   };
   atelion::SessionOptions options;
   for (std::size_t i = 0; i < arguments.size(); ++i) {

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "styles/painting/painting_4.h"
 #include "styles/style_list.h"
 
 namespace atelion {
@@ -30,6 +31,9 @@ ConversionResult ConvertFile(ConversionJob job, RunContext& context) {
     }
     pictures.result = std::move(result.picture);
   }
+  // Painting 4 leaves its strokes for the SVG file and the HD repainting.
+  StrokeHistory strokes;
+  if (job.strokeSvg || job.hdFactor) job.style.strokeHistory = &strokes;
   if (job.effectId >= 0) {
     job.style.effectId = job.effectId;
     job.style.sourceMean = ComputeMeanColour(pictures.source);
@@ -43,6 +47,17 @@ ConversionResult ConvertFile(ConversionJob job, RunContext& context) {
     if (outcome != RunOutcome::Finished) {
       return {kExitStyleUnavailable, "The style \"" + EffectName(job.effectId) + "\" could not run."};
     }
+  }
+  const int blending = job.style.sliders[kSlotTrackBar3];
+  if (job.strokeSvg) {
+    const Status written = WriteStrokeSvg(*job.strokeSvg, strokes.strokes, pictures.source.Width(),
+                                          pictures.source.Height(), blending);
+    if (!written) return {kExitWriteFailed, written.message(), std::move(pictures.notices)};
+  }
+  if (job.hdFactor) {
+    pictures.result = ReplayStrokes(strokes.strokes, pictures.source.Width(), pictures.source.Height(), *job.hdFactor,
+                                    job.style.paperColour, blending, {}, context);
+    if (context.AbortRequested) return {kExitCancelled, "Cancelled: nothing was written."};
   }
   if (const Status saved = SaveImageFile(pictures.result, job.output, job.outputFormat, loaded.dpi); !saved) {
     return {kExitWriteFailed, saved.message(), std::move(pictures.notices)};

@@ -40,6 +40,11 @@ struct ConversionJob {
   /// The result picture the merge of source and result takes as its second picture; without it
   /// the result starts as the source, as after opening a picture. It must have the source's size.
   std::optional<std::filesystem::path> result;
+  /// Painting 4 only: its strokes are also written here as an SVG file, one polygon per stroke.
+  std::optional<std::filesystem::path> strokeSvg;
+  /// Painting 4 only: the picture written is its strokes repainted at this many times the size
+  /// (1 to 10, no side above 20000 pixels), without the finishing.
+  std::optional<double> hdFactor;
 };
 
 struct ConversionResult {

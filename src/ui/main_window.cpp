@@ -253,6 +253,8 @@ MainWindow::MainWindow(QWidget* parent)
   addDockWidget(Qt::RightDockWidgetArea, parameters_);
   connect(parameters_, &ParametersWindow::drawRequested, this, &MainWindow::StartDrawing);
   connect(parameters_, &ParametersWindow::imagesNamedInParameters, this, &MainWindow::OpenNamedPictures);
+  connect(parameters_, &ParametersWindow::hdPaintingRequested, this, &MainWindow::ShowHdPainting);
+  connect(parameters_, &ParametersWindow::strokeSvgRequested, this, &MainWindow::SaveStrokeSvgWithDialog);
 
   noticePopup_ = new QLabel(this, Qt::ToolTip | Qt::FramelessWindowHint);
   noticePopup_->setObjectName("noticePopup");
@@ -613,6 +615,7 @@ void MainWindow::StoreSource(Bitmap24 picture, const std::string& displayName) {
   document_.SourcePicture = std::move(picture);
   document_.SourceDisplayName = displayName;
   document_.RecordPictureSizes();
+  ForgetStrokes();
   if (const Status saved = document_.SaveToHistory(HistoryKind::Source); !saved) {
     ShowError(QString::fromStdString(saved.message()));
   }
@@ -718,6 +721,9 @@ bool MainWindow::StartDrawing() {
     return false;
   }
   style.sourceMean = document_.SourceMeanColour;
+  // Painting 4 leaves its strokes for HD painting and the SVG file; only this run writes them.
+  strokeRun_ = style.effectId == kPainting4EffectId;
+  if (strokeRun_) style.strokeHistory = &strokeHistory_;
   RunPictures pictures;
   pictures.source = document_.SourcePicture;
   pictures.result = document_.ResultPicture;
@@ -758,6 +764,8 @@ void MainWindow::FinishRun(RunOutcome outcome, RunPictures pictures, QString sty
   JoinWorker();
   running_ = false;
   ShowRunState(false);
+  if (strokeRun_) parameters_->ShowStrokePictograms(!strokeHistory_.strokes.empty());
+  strokeRun_ = false;
   if (outcome == RunOutcome::Finished || outcome == RunOutcome::Aborted) {
     // An aborted run keeps what it drew, and that is a history step like any other.
     document_.ResultPicture = std::move(pictures.result);
@@ -936,6 +944,7 @@ void MainWindow::SwapImages() {
   }
   RefreshView(true);
   parameters_->ResetPreviewCrop(kPreviewResetLimitAfterRedo);
+  parameters_->ShowStrokePictograms(false);
 }
 
 void MainWindow::ToggleLongFilenames() {
@@ -1170,6 +1179,8 @@ void MainWindow::ShowEditedPictures(const Status& edited) {
   // The panels take a picture of a new size at their zoom; RefreshView centres both.
   RefreshView(true);
   parameters_->ResetPreviewCrop(kPreviewResetLimitAfterRedo);
+  // The strokes were found on the photograph as it was.
+  parameters_->ShowStrokePictograms(false);
 }
 
 void MainWindow::StartCrop() {

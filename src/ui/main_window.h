@@ -21,6 +21,7 @@
 #include "document/document.h"
 #include "document/settings_file.h"
 #include "effects/run_pipeline.h"
+#include "styles/painting/stroke_history.h"
 #include "ui/icons.h"
 
 class QAction;
@@ -34,6 +35,7 @@ namespace atelion {
 
 class FrameWindow;
 class FullScreenView;
+class HdPaintingWindow;
 class PanelArea;
 class PrintWindow;
 class ParametersWindow;
@@ -171,6 +173,18 @@ class MainWindow : public QMainWindow {
   /// Moves the stop-percentage marker (a script's "Stop next effect after X%"); any thread.
   void SetStopMarker(int percent);
 
+  /// The strokes of the Painting 4 runs since the last one that started afresh; opening another
+  /// picture empties them.
+  const StrokeHistory& Strokes() const { return strokeHistory_; }
+  /// The HD painting window for those strokes (nothing during a run or without strokes).
+  void ShowHdPainting();
+  HdPaintingWindow* HdPainting() const { return hdWindow_; }
+  /// Repaints the strokes at `percent` % of the photograph's size on the worker thread; the
+  /// result, also of a stopped repainting, becomes one history step. False when refused.
+  bool StartHdReplay(int percent);
+  /// Writes the strokes as an SVG file of the photograph's size.
+  Status SaveStrokeSvg(const std::filesystem::path& path) const;
+
   /// Shows every open window in the language `identifier` at once (the Language menu's entry is
   /// checked, Arabic turns the window right to left) and keeps it for the settings file. Pictures,
   /// parameters and history stay as they are. False, with a notice, when its table cannot be read.
@@ -251,6 +265,9 @@ class MainWindow : public QMainWindow {
   void CloseStopQuestion();
   bool AskToOverwrite(const QString& path);
   void JoinWorker();
+  void SaveStrokeSvgWithDialog();
+  /// A new picture: the strokes of the previous one are gone, and so are their pictograms.
+  void ForgetStrokes();
 
   Document document_;
   Settings settings_;
@@ -283,6 +300,9 @@ class MainWindow : public QMainWindow {
   TextWindow* textWindow_ = nullptr;
   SourceModificationsWindow* modifyWindow_ = nullptr;
   ResizeWindow* resizeWindow_ = nullptr;
+  HdPaintingWindow* hdWindow_ = nullptr;
+  StrokeHistory strokeHistory_;
+  bool strokeRun_ = false;  ///< the run under way records Painting 4's strokes
 
   int zoom_ = kStartZoom;
   int zoomBeforeRun_ = kStartZoom;

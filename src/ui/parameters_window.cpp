@@ -527,7 +527,9 @@ QWidget* ParametersWindow::BuildPreview() {
   preview_ = new LivePreview(
       box_,
       [this] {
-        LivePreview::Request request{CurrentStyleSettings(), CurrentFinishingSettings(), customBrush_};
+        // The request keeps every loaded brush alive while the worker paints with it.
+        LivePreview::Request request{CurrentStyleSettings(), CurrentFinishingSettings(),
+                                     std::shared_ptr<const Bitmap24>(brushes_, brushes_->stamp.get())};
         request.style.sourceMean = sourceMean_;
         request.style.sourceWidth = sourceWidth_;
         request.style.sourceHeight = sourceHeight_;
@@ -578,6 +580,8 @@ QWidget* ParametersWindow::BuildOptions() {
     control->setEnabled(false);
     connect(texture_, &QToolButton::toggled, control, &QWidget::setEnabled);
   }
+  pictograms->addWidget(StrokeButton(false));
+  pictograms->addWidget(StrokeButton(true));
   pictograms->addStretch(1);
   // Every style's example, to choose one by its look.
   samplesButton_ = new QToolButton;
@@ -755,6 +759,7 @@ void ParametersWindow::OnItemClicked(QListWidgetItem* item) {
 void ParametersWindow::OnSliderMoved(int slot, int position) {
   if (showing_) return;
   parameters_.StoreSliderPosition(effectId_, slot, position);
+  if (slot != kSlotTrackBar3) ShowStrokePictograms(false);
   if (DescribeEffect(effectId_).extras.maxSlot == slot) maxShown_[effectId_] = false;
   // A minimum pulled down by its maximum shows its new value at once.
   const ParameterSet& values = parameters_.Current(effectId_);
@@ -846,8 +851,7 @@ StyleSettings ParametersWindow::CurrentStyleSettings() const {
   settings.eraseBackground = !(extras.dontEraseBackground && dontErase_->isChecked());
   if (extras.maxSlot >= 0) settings.maxShown[extras.maxSlot] = maxShown_[effectId_];
   settings.paperColour = paperColour_;
-  settings.customBrushInUse = customBrush_ != nullptr;
-  settings.customBrush = customBrush_.get();
+  brushes_->ApplyTo(settings);
   return settings;
 }
 
@@ -865,6 +869,7 @@ FinishingSettings ParametersWindow::CurrentFinishingSettings() const {
 }
 
 void ParametersWindow::ApplySettings(const Settings& settings) {
+  lastBrushFolder_ = settings.lastBrushFolder;
   frameSettings_ = settings.frame;
   textSettings_ = settings.text;
   {
@@ -880,6 +885,7 @@ void ParametersWindow::ApplySettings(const Settings& settings) {
 }
 
 void ParametersWindow::CollectSettings(Settings& settings) const {
+  settings.lastBrushFolder = lastBrushFolder_;
   settings.frame = frameSettings_;
   settings.text = textSettings_;
   settings.addFrame = frame_->isChecked();
@@ -973,6 +979,7 @@ Status ParametersWindow::LoadParameters(const std::filesystem::path& path) {
   if (!load.status) return load.status;
   file.ApplyTo(parameters_);
   customBrushPaths_ = file.customBrushes;
+  if (load.brushSectionFound) LoadStrokeBrushFiles(file.customBrushes);
   if (load.fileNamesFound && (QApplication::keyboardModifiers() & Qt::ControlModifier)) {
     emit imagesNamedInParameters(QString::fromStdString(file.sourceFileName),
                                  QString::fromStdString(file.resultFileName));
@@ -1014,22 +1021,6 @@ void ParametersWindow::ResetParameters() {
   ShowChangedValues();
 }
 
-Status ParametersWindow::LoadCustomBrush(const std::filesystem::path& path) {
-  LoadedImage loaded = LoadImageFile(path);
-  if (!loaded.status) return loaded.status;
-  customBrush_ = std::make_shared<const Bitmap24>(std::move(loaded.picture));
-  preview_->SliderChanged();
-  emit parametersChanged();
-  return Status::Ok();
-}
-
-void ParametersWindow::ResetCustomBrush() {
-  if (!customBrush_) return;
-  customBrush_.reset();
-  preview_->SliderChanged();
-  emit parametersChanged();
-}
-
 void ParametersWindow::SetColourChooser(std::function<std::optional<QColor>(QColor)> chooser) {
   colourChooser_ = std::move(chooser);
 }
@@ -1053,13 +1044,6 @@ void ParametersWindow::ChooseParametersFile(bool save) {
         QFileDialog::getOpenFileName(this, FromUtf8(Text(kLoadParametersLine)).trimmed(), QString(), filter);
     if (!path.isEmpty()) ShowError(LoadParameters(path.toStdString()));
   }
-}
-
-void ParametersWindow::ChooseCustomBrush() {
-  if (!DialogsAllowed()) return;
-  const QString path = QFileDialog::getOpenFileName(this, FromUtf8(Text(kLoadCustomBrushLine)).trimmed(), QString(),
-                                                    tr("Pictures (*.png *.bmp *.jpg *.jpeg *.gif)"));
-  if (!path.isEmpty()) ShowError(LoadCustomBrush(path.toStdString()));
 }
 
 }  // namespace atelion

@@ -18,6 +18,7 @@
 #include "document/settings_file.h"
 #include "styles/catalogue.h"
 #include "effects/run_pipeline.h"
+#include "styles/painting/custom_brushes.h"
 
 class QCheckBox;
 class QComboBox;
@@ -35,6 +36,7 @@ class QToolButton;
 
 namespace atelion {
 
+class CustomBrushWindow;
 class LivePreview;
 class PreviewBox;
 class StyleSamplePopup;
@@ -98,10 +100,32 @@ class ParametersWindow : public QDockWidget {
   /// "Reset parameters": the factory values for every style.
   void ResetParameters();
 
-  /// A custom brush picture for the styles that offer one; an unreadable file changes nothing.
+  /// The stamp of Paintings 7 and 8 from a picture file, set on a white square; an unreadable
+  /// file changes nothing.
   Status LoadCustomBrush(const std::filesystem::path& path);
-  /// Back to the shipped brush.
+  /// Painting 10's brush: a transparent PNG as it is.
+  Status LoadPaintBrush(const std::filesystem::path& path);
+  /// Painting 11's sheet from transparent PNGs; an unreadable one changes nothing.
+  Status LoadBrushSheet(const std::vector<std::filesystem::path>& paths);
+  /// Painting 4's stroke brushes as the brush window made them, with their files.
+  void SetStrokeBrushes(std::vector<Bitmap32> brushes, std::vector<std::string> paths);
+  /// Painting 4's stroke brushes read from their files and stretched (a parameter file names
+  /// them); unreadable files are left out.
+  void LoadStrokeBrushFiles(const std::vector<std::string>& paths);
+  /// "Reset brush": Paintings 7 and 8 go back to the shipped stamp, the others to their shipped
+  /// brushes, according to the chosen style.
   void ResetCustomBrush();
+  const UserBrushes& Brushes() const { return *brushes_; }
+  /// How the brush buttons ask for files (tests choose without a dialog): caption, starting
+  /// folder, filter, whether several may be chosen.
+  using BrushFileChooser = std::function<QStringList(const QString&, const QString&, const QString&, bool)>;
+  void SetBrushFileChooser(BrushFileChooser chooser) { brushChooser_ = std::move(chooser); }
+  /// Painting 4's brush window while it is open (or last opened).
+  CustomBrushWindow* BrushWindow() const { return brushWindow_; }
+  /// The pictograms of the last Painting 4 run's strokes (HD painting, SVG file).
+  void ShowStrokePictograms(bool shown);
+  QToolButton* HdButton() const { return hdButton_; }
+  QToolButton* SvgButton() const { return svgButton_; }
 
   /// Replaces the colour dialog of a right-click on the preview box (tests choose without one).
   void SetColourChooser(std::function<std::optional<QColor>(QColor)> chooser);
@@ -143,6 +167,9 @@ class ParametersWindow : public QDockWidget {
   void parametersChanged();
   /// "Load parameters" with Ctrl held found the names of a source and a result file.
   void imagesNamedInParameters(const QString& source, const QString& result);
+  /// The HD painting pictogram and the SVG pictogram were clicked.
+  void hdPaintingRequested();
+  void strokeSvgRequested();
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -188,6 +215,10 @@ class ParametersWindow : public QDockWidget {
   void OptionToggled();
   void ChooseParametersFile(bool save);
   void ChooseCustomBrush();
+  void OpenBrushWindow(const QString& folder);
+  void BrushesChanged(std::shared_ptr<const UserBrushes> brushes);
+  void RememberBrushFolder(const QString& path);
+  QToolButton* StrokeButton(bool svg);
   bool DialogsAllowed() const;
   void ShowError(const Status& status);
 
@@ -235,7 +266,12 @@ class ParametersWindow : public QDockWidget {
   int sourceWidth_ = 0;  ///< of the whole source, which some styles read while previewing a crop
   int sourceHeight_ = 0;
   Colour paperColour_ = 0xFFFFFF;
-  std::shared_ptr<const Bitmap24> customBrush_;
+  std::shared_ptr<const UserBrushes> brushes_ = std::make_shared<const UserBrushes>();
+  BrushFileChooser brushChooser_;
+  CustomBrushWindow* brushWindow_ = nullptr;
+  std::string lastBrushFolder_;
+  QToolButton* hdButton_ = nullptr;
+  QToolButton* svgButton_ = nullptr;
   std::vector<std::string> customBrushPaths_;  ///< Painting 4's brushes, kept from the last load
   std::string sourceFileName_;
   std::string resultFileName_;

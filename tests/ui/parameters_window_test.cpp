@@ -25,6 +25,7 @@
 #include "ui/live_preview.h"
 #include "ui/main_window.h"
 #include "ui/parameters_window.h"
+#include "styles/painting/custom_brushes.h"
 #include "ui/preview_box.h"
 #include "ui/texture_knob.h"
 
@@ -340,7 +341,8 @@ TEST(ParametersWindowControlsTest, CustomBrushIsKeptForTheRunAndAnUnreadableOneC
   StyleSettings style = window.CurrentStyleSettings();
   ASSERT_TRUE(style.customBrushInUse);
   ASSERT_NE(style.customBrush, nullptr);
-  EXPECT_TRUE(SamePixels(*style.customBrush, brush));
+  // The stamp is the picture centred on a white square, so a turned stamp keeps its corners.
+  EXPECT_TRUE(SamePixels(*style.customBrush, SquareCustomBrush(brush)));
 
   EXPECT_FALSE(window.LoadCustomBrush(folder / "missing.png"));
   EXPECT_TRUE(window.CurrentStyleSettings().customBrushInUse);

@@ -14,6 +14,7 @@
 
 #include "core/canvas.h"
 #include "core/geometry.h"
+#include "imageio/image_files.h"
 #include "styles/painting/brush_pictures.h"
 #include "styles/painting/stroke_brushes.h"
 
@@ -398,6 +399,16 @@ int ReplayPercentLimit(int width, int height, int percent) {
   }
   if (static_cast<std::int64_t>(p) * height / 100 > kLargestReplaySide) {
     p = static_cast<int>(std::floor(static_cast<double>(kLargestReplaySide) / height * 100.0));
+  }
+  // Nor more pixels than the largest picture the program opens, so every picture it makes can be
+  // opened and saved again.
+  const auto pixels = [&](int q) {
+    return (static_cast<std::int64_t>(q) * width / 100) * (static_cast<std::int64_t>(q) * height / 100);
+  };
+  if (pixels(p) > ImageLimits::kMaxPixels) {
+    p = std::min(p, static_cast<int>(std::floor(
+                        std::sqrt(static_cast<double>(ImageLimits::kMaxPixels) / width / height) * 100.0)));
+    while (p > 1 && pixels(p) > ImageLimits::kMaxPixels) --p;
   }
   return p;
 }

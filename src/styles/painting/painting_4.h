@@ -104,7 +104,8 @@ Status WriteStrokeSvg(const std::filesystem::path& path, std::span<const StrokeR
 inline constexpr int kLargestReplaySide = 20000;
 
 /// The largest percentage at most `percent` (taken within 100..1000) that keeps both sides of a
-/// width × height picture within kLargestReplaySide; below 100 only for a picture already larger.
+/// width × height picture within kLargestReplaySide and its pixels within ImageLimits::kMaxPixels;
+/// below 100 only for a picture already larger.
 int ReplayPercentLimit(int width, int height, int percent);
 
 /// Repaints `strokes` on the ground colour at `factor` times the size of the width × height

@@ -13,6 +13,7 @@
 
 #include "core/canvas.h"
 #include "core/geometry.h"
+#include "imageio/image_files.h"
 #include "styles/painting/brush_pictures.h"
 #include "styles/painting/stroke_brushes.h"
 #include "support/picture_checksum.h"
@@ -477,6 +478,14 @@ TEST(ReplayStrokesTest, SizesFollowTheFactorAndTheLargestSide) {
   EXPECT_EQ(ReplayPercentLimit(4000, 100, 1000), 500);
   EXPECT_EQ(ReplayPercentLimit(100, 3000, 1000), 666);
   EXPECT_EQ(ReplayPercentLimit(100, 100, 50), 100);
+  // Both sides within 20000 but more pixels than a picture may have: held at 250 megapixels.
+  EXPECT_EQ(ReplayPercentLimit(4000, 3000, 1000), 456);
+  EXPECT_EQ(ReplayPercentLimit(2000, 2000, 1000), 790);
+  for (const auto& [w, h] : {std::pair{4000, 3000}, std::pair{2000, 2000}, std::pair{19999, 12500}}) {
+    const std::int64_t p = ReplayPercentLimit(w, h, 1000);
+    EXPECT_LE((p * w / 100) * (p * h / 100), ImageLimits::kMaxPixels);
+    EXPECT_GT(((p + 1) * w / 100) * ((p + 1) * h / 100), ImageLimits::kMaxPixels);
+  }
   const std::vector<StrokeRecord> one = {{.x = 10, .y = 8, .length = 12, .width = 5, .angle = 30, .colour = 0x2040C0,
                                           .scale = 1, .variant = 2}};
   const Bitmap24 big = ReplayStrokes(one, 30000, 2, 5.0, 0xFFFFFF, 0, {}, context);
