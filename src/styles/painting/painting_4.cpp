@@ -200,7 +200,6 @@ StrokeSearchResult StrokeSearchPainting(const Bitmap24& source, Bitmap24& S, Bit
   };
 
   int refresh = 1;
-  std::vector<std::int64_t> columnErrors;
   for (int k = 0; k <= N; ++k) {
     // Scale step: the model grows as the levels go on.
     if (d > 1) {
@@ -278,30 +277,25 @@ StrokeSearchResult StrokeSearchPainting(const Bitmap24& source, Bitmap24& S, Bit
         const std::uint8_t colourBytes[3] = {static_cast<std::uint8_t>(BlueOf(c.colour)),
                                              static_cast<std::uint8_t>(GreenOf(c.colour)),
                                              static_cast<std::uint8_t>(RedOf(c.colour))};
-        auto covered = [&](const std::uint8_t* probe) {
-          return probe[0] == colourBytes[0] && probe[1] == colourBytes[1] && probe[2] == colourBytes[2];
-        };
         // One pass over the rows of the box: the error the covered pixels have now, and the
-        // error each column would have in the stroke's colour. The new error is then summed
-        // column by column and given up as soon as the candidate cannot beat the best one.
-        std::int64_t t = 1, oldError = 0;
-        const int columns = box.x2 - box.x1 + 1;
-        columnErrors.assign(static_cast<std::size_t>(std::max(columns, 0)), 0);
+        // error they would have in the stroke's colour. (Summing the new error column by column
+        // and giving up once the candidate cannot beat the best one decides the same: the errors
+        // are never negative, so a candidate given up on could not have had more gain.)
+        std::int64_t t = 1, oldError = 0, newError = 0;
         for (int Y = box.y1; Y <= box.y2; ++Y) {
-          const std::uint8_t* probeRow = P.Row(Y);
-          const std::uint8_t* sourceRow = S.Row(Y);
-          const std::uint8_t* canvasRow = C.Row(Y);
-          for (int X = box.x1; X <= box.x2; ++X) {
-            if (!covered(probeRow + 3 * X)) continue;
-            ++t;
-            oldError += SquaredDifference3(sourceRow + 3 * X, canvasRow + 3 * X);
-            columnErrors[static_cast<std::size_t>(X - box.x1)] += SquaredDifference3(sourceRow + 3 * X, colourBytes);
+          const std::uint8_t* probe = P.Row(Y) + 3 * static_cast<std::ptrdiff_t>(box.x1);
+          const std::uint8_t* sourcePixel = S.Row(Y) + 3 * static_cast<std::ptrdiff_t>(box.x1);
+          const std::uint8_t* canvasPixel = C.Row(Y) + 3 * static_cast<std::ptrdiff_t>(box.x1);
+          std::int64_t rowCount = 0, rowOld = 0, rowNew = 0;
+          for (int X = box.x1; X <= box.x2; ++X, probe += 3, sourcePixel += 3, canvasPixel += 3) {
+            if (probe[0] != colourBytes[0] || probe[1] != colourBytes[1] || probe[2] != colourBytes[2]) continue;
+            ++rowCount;
+            rowOld += SquaredDifference3(sourcePixel, canvasPixel);
+            rowNew += SquaredDifference3(sourcePixel, colourBytes);
           }
-        }
-        std::int64_t newError = 0;
-        for (int column = 0; column < columns; ++column) {
-          newError += columnErrors[static_cast<std::size_t>(column)];
-          if (oldError - newError < bestGain) break;
+          t += rowCount;
+          oldError += rowOld;
+          newError += rowNew;
         }
         // Undo the probe.
         CopyBox(C, P, box.x1 - 1, box.y1 - 1, box.x2, box.y2);

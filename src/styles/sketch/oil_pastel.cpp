@@ -98,9 +98,12 @@ class Dab {
       : source_(source), painting_(painting), brush_(brush), side_(brush.Side()), half_(side_ / 2),
         left_(x - half_), top_(y - half_), width_(source.Width()), height_(source.Height()) {}
 
-  // The mean source colour under the brush's pigment strictly inside the picture (0 when none),
-  // and the summed difference between source and painting there, over the brush's first 2·half
-  // columns and rows.
+  // The mean source colour under the brush's pigment on the picture (0 when none), and the summed
+  // difference between source and painting there, over the brush's first 2·half columns and rows.
+  // The outermost rows and columns count like the others: left out, a dab was judged without
+  // them yet still painted them, so they were painted about half as often as the rest, stayed
+  // close to the paper, and every odd-sized patch (which repeats its first row and column) carried
+  // them one pixel inwards, as light streaks along the top and left edges.
   void Measure(std::array<int, 3>& mean, std::int64_t& before) const {
     std::array<std::int64_t, 3> sum{};
     std::int64_t count = 0;
@@ -108,7 +111,7 @@ class Dab {
     const int last = 2 * half_ - 1;
     for (const BrushPixel& p : brush_.Pixels()) {
       const int px = left_ + p.i, py = top_ + p.j;
-      if (px <= 0 || px >= width_ - 1 || py <= 0 || py >= height_ - 1) continue;
+      if (!OnPicture(px, py)) continue;
       const std::uint8_t* s = source_.Row(py) + 3 * px;
       for (int c = 0; c < 3; ++c) sum[c] += s[c];
       ++count;
@@ -117,13 +120,13 @@ class Dab {
     for (int c = 0; c < 3; ++c) mean[c] = count == 0 ? 0 : static_cast<int>(sum[c] / count);
   }
 
-  // Summed difference between the source and the dabbed patch under the brush's pigment strictly
-  // inside the picture; stops once it reaches `limit`.
+  // Summed difference between the source and the dabbed patch under the brush's pigment on the
+  // picture; stops once it reaches `limit`.
   std::int64_t ErrorAfter(const std::array<int, 3>& mean, std::int64_t limit) const {
     std::int64_t error = 0;
     for (const BrushPixel& p : brush_.Pixels()) {
       const int px = left_ + p.i, py = top_ + p.j;
-      if (px <= 0 || px >= width_ - 1 || py <= 0 || py >= height_ - 1) continue;
+      if (!OnPicture(px, py)) continue;
       std::uint8_t patch[3];
       PatchPixel(p, mean, patch);
       error += Distance(source_.Row(py) + 3 * px, patch);
@@ -152,6 +155,8 @@ class Dab {
   }
 
  private:
+  bool OnPicture(int px, int py) const { return px >= 0 && px < width_ && py >= 0 && py < height_; }
+
   // The patch is the painting's square from (x − half, y − half) to (x + half, y + half) stretched
   // onto side × side: for an odd side every patch pixel but the first of a row or column comes
   // from its upper-left neighbour. Positions past the painting take its nearest edge pixel.

@@ -9,10 +9,8 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <vector>
 
-#include "core/canvas.h"
 #include "core/filters.h"
 #include "core/rounding.h"
 
@@ -34,17 +32,82 @@ constexpr int kVibrance = 55;
 // pixel near the right or bottom edge is only reached by lines starting beyond it.
 constexpr int kMargin = 16;
 
-// `picture` with `margin` pixels more on every side, each a copy of the nearest edge pixel.
-Bitmap24 GrownByRepeatingEdges(const Bitmap24& picture, int margin) {
-  const int width = picture.Width(), height = picture.Height();
-  Bitmap24 grown(width + 2 * margin, height + 2 * margin);
-  for (int y = 0; y < grown.Height(); ++y) {
-    const std::uint8_t* in = picture.Row(std::clamp(y - margin, 0, height - 1));
-    std::uint8_t* out = grown.Row(y);
-    for (int x = 0; x < grown.Width(); ++x) std::memcpy(out + 3 * x, in + 3 * std::clamp(x - margin, 0, width - 1), 3);
-  }
-  return grown;
+// Asks the processor to bring the memory at `address` into its cache; changes nothing else. (The
+// compiler's own prefetch is dropped when it sees no use of the fetched bytes.)
+inline void FetchIntoCache(const void* address) {
+#if defined(__x86_64__) || defined(__i386__)
+  __asm__ volatile("prefetcht0 %0" : : "m"(*static_cast<const char*>(address)));
+#else
+  __builtin_prefetch(address);
+#endif
 }
+
+// The photograph and the drawing as the lines see them: `margin` pixels larger than the photograph
+// on every side. Past the photograph's edge the photograph repeats its nearest edge pixel; the
+// drawing there only takes the lines that run out and is cut off at the end.
+//
+// The lines read the photograph's R + G + B nearly everywhere, so those sums are kept in a table;
+// the photograph itself is read in place, the repeated edge worked out from the coordinates. The
+// drawing starts white and every change gives all three channels the same value, so it is held
+// as one grey byte per pixel.
+class TracingSurface {
+ public:
+  TracingSurface(const Bitmap24& photo, int margin)
+      : photo_(photo), margin_(margin), width_(photo.Width() + 2 * margin), height_(photo.Height() + 2 * margin),
+        sums_(static_cast<std::size_t>(width_) * height_), drawing_(static_cast<std::size_t>(width_) * height_, 255) {
+    for (int y = 0; y < height_; ++y) {
+      std::uint16_t* out = sums_.data() + static_cast<std::size_t>(y) * width_;
+      for (int x = 0; x < width_; ++x) {
+        const std::uint8_t* pixel = Photo(x, y);
+        out[x] = static_cast<std::uint16_t>(pixel[0] + pixel[1] + pixel[2]);
+      }
+    }
+  }
+
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+
+  // The photograph's pixel at (x, y) of the extended picture (any x, y).
+  const std::uint8_t* Photo(int x, int y) const {
+    return photo_.Row(std::clamp(y - margin_, 0, photo_.Height() - 1)) +
+           3 * std::clamp(x - margin_, 0, photo_.Width() - 1);
+  }
+  // R + G + B of the photograph at (x, y) of the extended picture (inside it), and at the index
+  // y · width + x.
+  int Sum(int x, int y) const { return sums_[Index(x, y)]; }
+  int SumAt(std::size_t index) const { return sums_[index]; }
+  std::size_t Index(int x, int y) const { return static_cast<std::size_t>(y) * width_ + x; }
+
+  std::uint8_t& Drawn(int x, int y) { return drawing_[Index(x, y)]; }
+
+  // Asks the processor to fetch the sums and the drawing at (x, y) ahead of use: a line moves to
+  // a new row on most steps, and waiting for each row is much of a step's time.
+  void Prefetch(int x, int y) const {
+    const std::size_t index = Index(std::clamp(x, 0, width_ - 1), std::clamp(y, 0, height_ - 1));
+    FetchIntoCache(drawing_.data() + index);
+    FetchIntoCache(sums_.data() + index);
+  }
+
+  // The part of the drawing over the photograph, into `picture` (the photograph's size).
+  void CopyDrawingTo(Bitmap24& picture) const {
+    for (int y = 0; y < picture.Height(); ++y) {
+      const std::uint8_t* in = drawing_.data() + Index(margin_, y + margin_);
+      std::uint8_t* out = picture.Row(y);
+      for (int x = 0; x < picture.Width(); ++x, out += 3) {
+        const std::uint8_t grey = in[x];
+        out[0] = grey;
+        out[1] = grey;
+        out[2] = grey;
+      }
+    }
+  }
+
+ private:
+  const Bitmap24& photo_;
+  const int margin_, width_, height_;
+  std::vector<std::uint16_t> sums_;
+  std::vector<std::uint8_t> drawing_;
+};
 
 // The deviations probed around the line's direction, accumulated as the sweep adds them.
 struct ProbeDeviations {
@@ -106,35 +169,22 @@ int StepsOfInk(double ink, double kept) {
   return kMaxSteps + 1;
 }
 
-// R + G + B of every source pixel, row by row.
-std::vector<std::uint16_t> ChannelSums(const Bitmap24& source) {
-  const int width = source.Width(), height = source.Height();
-  std::vector<std::uint16_t> sums(static_cast<std::size_t>(width) * height);
-  for (int y = 0; y < height; ++y) {
-    const std::uint8_t* row = source.Row(y);
-    std::uint16_t* out = sums.data() + static_cast<std::size_t>(y) * width;
-    for (int x = 0; x < width; ++x) out[x] = static_cast<std::uint16_t>(row[3 * x] + row[3 * x + 1] + row[3 * x + 2]);
-  }
-  return sums;
-}
-
-// The line's direction at (x, y): along the contour where the largest channel gradients (weights
-// 3, 10, 3) are strong, otherwise one of the two hatching directions drawn at random. `strength`
-// receives |gx| + |gy|. Neighbours past the border are taken from the nearest pixel inside (the
-// picture drawn on is never narrower or lower than 5 pixels, so this does not happen).
-double LineDirection(const Bitmap24& source, int x, int y, int blending, int& strength, RunContext& context) {
-  const int width = source.Width(), height = source.Height();
-  const int left = std::max(x - 1, 0), right = std::min(x + 1, width - 1);
-  const std::uint8_t* above = source.Row(std::max(y - 1, 0));
-  const std::uint8_t* here = source.Row(y);
-  const std::uint8_t* below = source.Row(std::min(y + 1, height - 1));
+// The line's direction at (x, y) of the extended picture (1 <= x <= width − 2, the same for y):
+// along the contour where the largest channel gradients (weights 3, 10, 3) are strong, otherwise
+// one of the two hatching directions drawn at random. `strength` receives |gx| + |gy|.
+double LineDirection(const TracingSurface& surface, int x, int y, int blending, int& strength, RunContext& context) {
+  const std::uint8_t* ul = surface.Photo(x - 1, y - 1);
+  const std::uint8_t* u = surface.Photo(x, y - 1);
+  const std::uint8_t* ur = surface.Photo(x + 1, y - 1);
+  const std::uint8_t* l = surface.Photo(x - 1, y);
+  const std::uint8_t* r = surface.Photo(x + 1, y);
+  const std::uint8_t* dl = surface.Photo(x - 1, y + 1);
+  const std::uint8_t* d = surface.Photo(x, y + 1);
+  const std::uint8_t* dr = surface.Photo(x + 1, y + 1);
   int gx = 0, gy = 0;
   for (int c = 0; c < 3; ++c) {
-    const int ul = above[3 * left + c], u = above[3 * x + c], ur = above[3 * right + c];
-    const int l = here[3 * left + c], r = here[3 * right + c];
-    const int dl = below[3 * left + c], d = below[3 * x + c], dr = below[3 * right + c];
-    const int gyc = 3 * ul + 10 * u + 3 * ur - 3 * dl - 10 * d - 3 * dr;
-    const int gxc = 3 * ul + 10 * l + 3 * dl - 3 * ur - 10 * r - 3 * dr;
+    const int gyc = 3 * ul[c] + 10 * u[c] + 3 * ur[c] - 3 * dl[c] - 10 * d[c] - 3 * dr[c];
+    const int gxc = 3 * ul[c] + 10 * l[c] + 3 * dl[c] - 3 * ur[c] - 10 * r[c] - 3 * dr[c];
     gy = c == 0 ? gyc : std::max(gy, gyc);
     gx = c == 0 ? gxc : std::max(gx, gxc);
   }
@@ -146,35 +196,59 @@ double LineDirection(const Bitmap24& source, int x, int y, int blending, int& st
   return context.Random(100) <= 50 ? 2.74159 : -0.4;
 }
 
-// Darkens the drawing at one pixel where it is lighter than the photograph; a pixel already much
-// darker is set to a grey of 1.1 times the photograph's red.
-inline void DarkenPaper(std::uint8_t* drawn, const std::uint8_t* photo, int divisor) {
-  const int d = ((drawn[2] - photo[2]) + (drawn[1] - photo[1]) + (drawn[0] - photo[0])) / divisor;
+// The darkening d of the drawing for every difference 3·grey − (R + G + B) of drawing and
+// photograph, −765 … 765, divided by the stroke length's divisor once instead of on every step.
+class DarkeningTable {
+ public:
+  explicit DarkeningTable(int divisor) {
+    for (int n = -kLargest; n <= kLargest; ++n) d_[static_cast<std::size_t>(n + kLargest)] = static_cast<std::int16_t>(n / divisor);
+  }
+  int operator()(int difference) const { return d_[static_cast<std::size_t>(difference + kLargest)]; }
+
+ private:
+  static constexpr int kLargest = 765;
+  std::array<std::int16_t, 2 * kLargest + 1> d_{};
+};
+
+// Darkens the grey drawing at (x, y) where it is lighter than the photograph (the channel
+// differences summed, as three equal grey channels give 3·grey); a pixel already much darker is
+// set to a grey of 1.1 times the photograph's red.
+inline void DarkenPaper(TracingSurface& surface, int x, int y, const DarkeningTable& darkening) {
+  std::uint8_t& drawn = surface.Drawn(x, y);
+  const int d = darkening(3 * drawn - surface.Sum(x, y));
   if (d <= -5) {
-    const auto grey = static_cast<std::uint8_t>(std::min(255, RoundHalfEvenToInt(1.1 * photo[2])));
-    drawn[0] = drawn[1] = drawn[2] = grey;
+    drawn = static_cast<std::uint8_t>(std::min(255, RoundHalfEvenToInt(1.1 * surface.Photo(x, y)[2])));
     return;
   }
-  const int keep = 255 - std::max(d, 0);
-  for (int c = 2; c >= 0; --c) drawn[c] = static_cast<std::uint8_t>((drawn[c] * keep) / 256);
+  drawn = static_cast<std::uint8_t>((drawn * (255 - std::max(d, 0))) / 256);
+}
+
+// One row of the layer blend: `over` (Bm) becomes the mix of `under` (A) and itself.
+void BlendLayerRow(const std::uint8_t* under, std::uint8_t* over, std::size_t bytes, int v, int w, int divisor) {
+  for (std::size_t i = 0; i < bytes; ++i) {
+    const int x = (v * over[i]) / 255 + ((255 - v) * under[i]) / 255;
+    const int t = std::min(255, (under[i] * over[i]) / divisor);
+    over[i] = static_cast<std::uint8_t>((t * w) / 255 + (x * (255 - w)) / 255);
+  }
 }
 
 // The colour step: the photograph lightened by the drawing's grey, blended with the drawing, then
-// livelier colours.
+// livelier colours. Every pixel depends only on itself, so the drawing is coloured row by row in
+// place.
 void ColourTheDrawing(const Bitmap24& source, Bitmap24& destination, int colourIntensity) {
-  Bitmap24 coloured = source;
+  std::vector<std::uint8_t> coloured(source.RowBytes());
   for (int y = 0; y < source.Height(); ++y) {
-    const std::uint8_t* drawn = destination.Row(y);
-    std::uint8_t* out = coloured.Row(y);
+    const std::uint8_t* photo = source.Row(y);
+    std::uint8_t* drawn = destination.Row(y);
     for (int x = 0; x < source.Width(); ++x) {
       const int m = drawn[3 * x + 2];
       for (int c = 0; c < 3; ++c) {
-        out[3 * x + c] = static_cast<std::uint8_t>(RoundHalfEvenToInt(out[3 * x + c] * (1.0 - m / 255.0) + m));
+        coloured[3 * x + c] = static_cast<std::uint8_t>(RoundHalfEvenToInt(photo[3 * x + c] * (1.0 - m / 255.0) + m));
       }
     }
+    BlendLayerRow(drawn, coloured.data(), coloured.size(), colourIntensity, colourIntensity / 4, 255);
+    std::copy(coloured.begin(), coloured.end(), drawn);
   }
-  BlendLayers(destination, coloured, colourIntensity, colourIntensity / 4, 50);
-  destination = std::move(coloured);
   ColourVibrance(destination, destination, kVibrance);
 }
 
@@ -190,33 +264,25 @@ void BlendLayers(const Bitmap24& A, Bitmap24& Bm, int v, int w, int a) {
   if (A.Width() != Bm.Width() || A.Height() != Bm.Height()) return;
   // 455 − 4·a is 255 for the callers' a = 50; a above 113 would make it zero or negative.
   const int divisor = std::max(455 - 4 * a, 1);
-  for (int y = 0; y < A.Height(); ++y) {
-    const std::uint8_t* under = A.Row(y);
-    std::uint8_t* over = Bm.Row(y);
-    for (std::size_t i = 0; i < A.RowBytes(); ++i) {
-      const int x = (v * over[i]) / 255 + ((255 - v) * under[i]) / 255;
-      const int t = std::min(255, (under[i] * over[i]) / divisor);
-      over[i] = static_cast<std::uint8_t>((t * w) / 255 + (x * (255 - w)) / 255);
-    }
-  }
+  for (int y = 0; y < A.Height(); ++y) BlendLayerRow(A.Row(y), Bm.Row(y), A.RowBytes(), v, w, divisor);
 }
 
 namespace {
 
-// The lines on `canvas` (white, the size of `photo`). At every checkpoint the part of the canvas
-// inside the margin is copied into `shown` and shown. Returns false when aborted.
-bool TraceLines(const Bitmap24& photo, Bitmap24& canvas, std::int64_t lines, const PencilSketch5Parameters& parameters,
+// The lines on `surface` (white). At every checkpoint the part of the drawing over the photograph
+// is copied into `shown` and shown. Returns false when aborted.
+bool TraceLines(TracingSurface& surface, std::int64_t lines, const PencilSketch5Parameters& parameters,
                 const StyleSettings& settings, Bitmap24& shown, RunContext& context) {
-  const int width = photo.Width(), height = photo.Height();
+  const int width = surface.Width(), height = surface.Height();
   const int blending = parameters.blending;
   const int third = blending / 3;
-  const int divisor = (255 - parameters.strokeLength) / 8 + 8;
+  const DarkeningTable darkening((255 - parameters.strokeLength) / 8 + 8);
   const double inkKept = parameters.strokeLength / 2000.0 + 0.7;
-  const std::vector<std::uint16_t> sums = ChannelSums(photo);
-  auto sumAt = [&](int x, int y) { return sums[static_cast<std::size_t>(y) * width + x]; };
   ProbeDirections lineDirections;
   std::int64_t startDrawsLeft = kStartDrawsPerLine * (lines + 1);
-  const bool showGrowth = settings.preview ? !settings.manualBrushMode : context.Progress != nullptr;
+  // The drawing is copied out at checkpoints only when someone watches it grow.
+  const bool showGrowth = settings.preview ? !settings.manualBrushMode && context.Preview != nullptr
+                                           : context.Progress != nullptr;
 
   for (std::int64_t i = 0; i <= lines; ++i) {
     // Start point: drawn again until the random level exceeds the photograph's mean there.
@@ -228,25 +294,26 @@ bool TraceLines(const Bitmap24& photo, Bitmap24& canvas, std::int64_t lines, con
       y0 = context.Random(height);
       x = std::clamp(std::min(std::max(x0, 1), width - 2), 0, width - 1);
       y = std::clamp(std::min(std::max(y0, 1), height - 2), 0, height - 1);
-      if (context.Random(255) > sumAt(x, y) / 3) {
+      if (context.Random(255) > surface.Sum(x, y) / 3) {
         found = true;
         break;
       }
     }
     if (!found) break;
     double fx = x0, fy = y0;
+    surface.Prefetch(x, y);
 
     int strength = 0;
-    const double theta = LineDirection(photo, x, y, blending, strength, context);
+    const double theta = LineDirection(surface, x, y, blending, strength, context);
     (void)context.Random();
     (void)context.Random(256);
-    double ink = static_cast<double>((768 - sumAt(x, y)) / 64);
+    double ink = static_cast<double>((768 - surface.Sum(x, y)) / 64);
     (void)context.Random(256);
 
     if (i % kLinesPerCheckpoint == 0) {
       context.ReportProgress(static_cast<int>(RoundHalfEven(0.95 * static_cast<double>(i))), static_cast<int>(lines), 1, 1);
       if (showGrowth) {
-        CopyRect(shown, 0, 0, canvas, Rect{kMargin, kMargin, width - kMargin, height - kMargin});
+        surface.CopyDrawingTo(shown);
         if (settings.preview) context.ShowPreviewProgress(shown, lines > 0 ? static_cast<int>(100 * i / lines) : 0);
       }
       (void)context.CheckAbort();
@@ -257,17 +324,22 @@ bool TraceLines(const Bitmap24& photo, Bitmap24& canvas, std::int64_t lines, con
     // A wobbling line (a weak gradient) takes a random deviation on every step instead, so its
     // probes would decide nothing and are not made.
     const bool wobbles = strength < blending + 1;
-    const ProbeDirections& directions = wobbles ? lineDirections : DirectionsFor(theta, lineDirections);
+    // (A wobbling line always goes in a hatching direction, whose table costs nothing.)
+    const ProbeDirections& directions = DirectionsFor(theta, lineDirections);
     // The ink left after each step is known in advance: the step after which it falls below 0.01
     // ends the line whatever its direction, so that step needs no probing.
     const int lastStep = StepsOfInk(ink, inkKept);
+    // How far ahead along its direction the line's pixels are fetched.
+    constexpr double kFetchAhead = 4.0;
+    const double aheadX = kFetchAhead * directions.straightCos, aheadY = kFetchAhead * directions.straightSin;
 
     for (int k = 0; k < kMaxSteps;) {
       if (context.AbortRequested) {
         context.ReportProgress(101, 100, 1, 1);
         return false;
       }
-      DarkenPaper(canvas.Row(y) + 3 * x, photo.Row(y) + 3 * x, divisor);
+      surface.Prefetch(static_cast<int>(fx + aheadX), static_cast<int>(fy + aheadY));
+      DarkenPaper(surface, x, y, darkening);
 
       (void)context.Random();
       double stepCos = directions.straightCos, stepSin = directions.straightSin;
@@ -281,16 +353,16 @@ bool TraceLines(const Bitmap24& photo, Bitmap24& canvas, std::int64_t lines, con
         int best = 768, chosen = -1;
         if (fx > 2 && fy > 2 && fx < width - 3 && fy < height - 3) {
           // Every probe lies within one pixel of (fx, fy), so all of them are inside.
-          std::array<int, kProbeCount> at{};
-          for (int p = 0; p < kProbeCount; ++p) at[p] = py[p] * width + px[p];
+          std::array<std::size_t, kProbeCount> at{};
+          for (int p = 0; p < kProbeCount; ++p) at[p] = surface.Index(px[p], py[p]);
           for (int p = 0; p < kProbeCount; ++p) {
-            const int sum = sums[static_cast<std::size_t>(at[p])];
+            const int sum = surface.SumAt(at[p]);
             if (sum - best < third) best = sum, chosen = p;
           }
         } else {
           for (int p = 0; p < kProbeCount; ++p) {
             if (px[p] <= 0 || px[p] >= width - 1 || py[p] <= 0 || py[p] >= height - 1) continue;
-            const int sum = sumAt(px[p], py[p]);
+            const int sum = surface.Sum(px[p], py[p]);
             if (sum - best < third) best = sum, chosen = p;
           }
         }
@@ -321,7 +393,12 @@ bool TraceLines(const Bitmap24& photo, Bitmap24& canvas, std::int64_t lines, con
 void PencilSketch5(Bitmap24& source, Bitmap24& destination, const PencilSketch5Parameters& parameters,
                    const StyleSettings& settings, RunContext& context) {
   const int width = source.Width(), height = source.Height();
-  destination = Bitmap24(width, height, 0xFFFFFF);
+  if (destination.Width() == width && destination.Height() == height) {
+    destination.Fill(0xFFFFFF);
+  } else {
+    destination = Bitmap24();
+    destination = Bitmap24(width, height, 0xFFFFFF);
+  }
   // As if the photograph went on past its borders: the plain window would meet white padding at
   // the right and bottom and darken a band along those edges.
   LocalContrastOverRepeatedEdges(source, parameters.contrast, settings.sourceMean, &context);
@@ -334,13 +411,15 @@ void PencilSketch5(Bitmap24& source, Bitmap24& destination, const PencilSketch5P
   // collect lines (a dark seam one pixel inside every edge), the outermost ones stay light, and
   // the edges that lines run towards get fewer lines. The number of lines follows the size drawn
   // on, so the lines are as dense as the sliders say.
-  const Bitmap24 photo = GrownByRepeatingEdges(source, kMargin);
-  const std::int64_t lines = static_cast<std::int64_t>(
-      RoundHalfEven((100.0 * parameters.iterations + 1000) * std::min(photo.Width() / 200.0, 35.0) *
-                    std::min(photo.Height() / 200.0, 35.0)));
-  Bitmap24 canvas(photo.Width(), photo.Height(), 0xFFFFFF);
-  const bool finished = TraceLines(photo, canvas, lines, parameters, settings, destination, context);
-  CopyRect(destination, 0, 0, canvas, Rect{kMargin, kMargin, kMargin + width, kMargin + height});
+  bool finished = false;
+  {
+    TracingSurface surface(source, kMargin);
+    const std::int64_t lines = static_cast<std::int64_t>(
+        RoundHalfEven((100.0 * parameters.iterations + 1000) * std::min(surface.Width() / 200.0, 35.0) *
+                      std::min(surface.Height() / 200.0, 35.0)));
+    finished = TraceLines(surface, lines, parameters, settings, destination, context);
+    surface.CopyDrawingTo(destination);
+  }
   if (!finished) return;
 
   if (parameters.colourIntensity > 0) ColourTheDrawing(source, destination, parameters.colourIntensity);
@@ -358,8 +437,14 @@ StyleOutput PreviewPencilSketch5(const Bitmap24& crop, const StyleSettings& sett
 
 StyleOutput ProcessPencilSketch5(Bitmap24& source, Bitmap24& shown, const StyleSettings& settings,
                                  const SurfaceSettings& surface, RunContext& context) {
-  (void)shown, (void)surface;
-  StyleOutput output{.picture = Bitmap24(source.Width(), source.Height(), 0xFFFFFF), .sliders = settings.sliders};
+  (void)surface;
+  // The drawing is made in the result panel's picture, which it replaces: one picture less held.
+  StyleOutput output{.picture = std::move(shown), .sliders = settings.sliders};
+  if (output.picture.Width() != source.Width() || output.picture.Height() != source.Height()) {
+    output.picture = Bitmap24();
+    output.picture = Bitmap24(source.Width(), source.Height());
+  }
+  output.picture.Fill(0xFFFFFF);
   Bitmap24 work = source;
   if (context.Progress != nullptr) context.Progress->WatchOutput(&output.picture);
   PencilSketch5(work, output.picture, PencilSketch5ParametersFrom(settings.sliders), settings, context);
