@@ -189,20 +189,24 @@ void FlattenColours(Bitmap24& work, Bitmap24& destination, const StyleSettings& 
   LocalContrast(work, 100, settings.sourceMean, &context);
   AdjustBrightness(work, 25);
 
-  // Each later pass reads the flat colours of the one before, which `destination` holds: the pass
-  // writes a second picture and the two swap places instead of being copied.
-  Bitmap24 next(work.Width(), work.Height());
+  // The first pass writes `destination`; each later pass reads the flat colours of the one before,
+  // which `destination` holds, and writes `work` (whose enhanced copy only the first pass reads),
+  // and the two swap places instead of being copied: two working pictures instead of three.
   for (int pass = 0; pass <= p.strength; ++pass) {
     if (!settings.preview) {
       context.ReportProgress(pass, p.strength, 1, 1);
       context.CheckAbort();
     }
     if (context.AbortRequested) return;
-    FlattenPass(pass == 0 ? work : destination, original, next, p.colourBlending / 2);
-    std::swap(destination, next);
+    if (pass == 0) {
+      FlattenPass(work, original, destination, p.colourBlending / 2);
+    } else {
+      FlattenPass(destination, original, work, p.colourBlending / 2);
+      std::swap(destination, work);
+    }
   }
 
-  work = original;
+  work = std::move(original);
   Soften(work);
   EdgePass(work, destination, p);
   Soften(destination);
