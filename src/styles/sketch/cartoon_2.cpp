@@ -13,6 +13,7 @@
 
 #include "core/canvas.h"
 #include "core/filters.h"
+#include "core/worker_pool.h"
 #include "core/hls.h"
 #include "core/paper_texture.h"
 #include "styles/sketch/detail_kernel.h"
@@ -37,9 +38,11 @@ void FlattenPass(const Bitmap24& work, const Bitmap24& original, Bitmap24& desti
   const int height = work.Height();
   const std::size_t rowBytes = work.RowBytes();
   const bool flattens = width >= 5 && height >= 4;
+  // Each row is written from rows of `work` and `original` alone: bands of rows run side by side.
+  ForEachRowBand(height, 64, [&](int firstRow, int endRow) {
   std::vector<int> columnSums(rowBytes);  // per channel byte, the sum over rows y − 1 .. y + 1
   std::vector<int> means(rowBytes);
-  for (int y = 0; y < height; ++y) {
+  for (int y = firstRow; y < endRow; ++y) {
     const std::uint8_t* kept = original.Row(y);
     std::uint8_t* out = destination.Row(y);
     if (!flattens || y < 2 || y > height - 2) {
@@ -64,6 +67,7 @@ void FlattenPass(const Bitmap24& work, const Bitmap24& original, Bitmap24& desti
       for (int c = 0; c < 3; ++c) out[i + c] = e <= tolerance ? static_cast<std::uint8_t>(means[i + c]) : kept[i + c];
     }
   }
+  });
 }
 
 // Along colour steps to the left or upper neighbour of at least 255 − Edge intensity, the
