@@ -6,7 +6,8 @@
 #   make screenshot pictures of the window, the drawing-parameters window and the print window on a virtual display
 #   make test       build and run the whole test suite
 #   make sanitize   the test suite under AddressSanitizer + UndefinedBehaviorSanitizer
-#   make bench      benchmarks on real 2 MP and 12 MP photographs (medians)
+#   make bench      one table of every style (FILTER=number or name: one style) on real 2 MP and
+#                   12 MP photographs: medians, peer filter, ratio, preview, peak memory
 #   make fuzz       build the libFuzzer targets with clang (in build-fuzz) and run each for
 #                   FUZZ_SECONDS (default 60) on its seeds; fails on any finding
 JOBS ?= $(shell nproc)
@@ -58,8 +59,7 @@ fuzz:
 
 bench: build
 	@bash ../shared/bench/photos.sh $(BUILD)/photos >/dev/null
-	$(BUILD)/atelion-bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
-	  --benchmark_filter='$(or $(FILTER),.)' --photo-dir=$(BUILD)/photos
+	@python3 bench/bench_table.py --build $(BUILD) --filter '$(FILTER)' --reps $(or $(REPS),5)
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) out

@@ -37,6 +37,7 @@ const bool registered = [] {
         ->Arg(kMaxPreviewZoom)
         ->Arg(kMinPreviewZoom)
         ->Unit(benchmark::kMillisecond)
+        ->MeasureProcessCPUTime()
         ->UseRealTime();
   }
   return true;

@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cctype>
 #include <mutex>
-#include <thread>
+
+#include "core/worker_pool.h"
 
 namespace atelion {
 
@@ -172,12 +173,11 @@ BatchSummary RunBatch(const BatchJob& job, const StopRequest& stop, const BatchO
       summary.files[static_cast<std::size_t>(index)] = std::move(report);
     }
   };
+  // The jobs are items of the program's shared pool, the one the styles' passes split their
+  // pictures over: a batch of several jobs leaves those passes no idle threads, and a batch of one
+  // gives them all, so the two together never run more threads than the machine has cores.
   const int jobs = std::clamp(job.jobs, 1, count);
-  std::vector<std::thread> workers;
-  workers.reserve(static_cast<std::size_t>(jobs - 1));
-  for (int worker = 1; worker < jobs; ++worker) workers.emplace_back(work);
-  work();
-  for (std::thread& worker : workers) worker.join();
+  WorkerPool::Shared().Run(jobs, [&](int) { work(); });
 
   for (const BatchFileReport& report : summary.files) {
     summary.written += report.outcome == BatchFileOutcome::Written;

@@ -81,7 +81,8 @@ struct BatchObserver {
   std::function<void(int index, const BatchFileReport& report)> fileFinished;
 };
 
-/// Converts every file of `job`, `job.jobs` at a time, and says how each went. After `stop` is
+/// Converts every file of `job`, `job.jobs` at a time (at most as many as the shared worker pool
+/// has threads), and says how each went. After `stop` is
 /// requested, files under way stop at their next check and write nothing, and files not started
 /// are reported cancelled; files already written stay.
 BatchSummary RunBatch(const BatchJob& job, const StopRequest& stop, const BatchObserver& observer = {});

@@ -11,6 +11,8 @@
 #include <cstring>
 #include <vector>
 
+#include "core/worker_pool.h"
+
 namespace atelion {
 
 namespace {
@@ -21,28 +23,46 @@ std::uint8_t Clamp255(std::int64_t value) { return static_cast<std::uint8_t>(std
 using ChannelTable = std::array<std::uint8_t, 256>;
 
 void ApplyChannelTable(Bitmap24& picture, const ChannelTable& table) {
-  for (int y = 0; y < picture.Height(); ++y) {
-    std::uint8_t* row = picture.Row(y);
-    for (std::size_t i = 0; i < picture.RowBytes(); ++i) row[i] = table[row[i]];
-  }
+  ForEachRowBand(picture.Height(), 64, [&](int first, int end) {
+    for (int y = first; y < end; ++y) {
+      std::uint8_t* row = picture.Row(y);
+      for (std::size_t i = 0; i < picture.RowBytes(); ++i) row[i] = table[row[i]];
+    }
+  });
 }
 
-// Calls writeRow(above, here, below, out) for every inner row y = 1..H−2, where above, here and below
-// hold the values rows y−1, y and y+1 had before the call and out is row y. Only two rows are kept
-// as copies: row y+1 is still unwritten when row y is computed.
+// Calls writeRow(above, here, below, out, sums) for every inner row y = 1..H−2, where above, here
+// and below hold the values rows y−1, y and y+1 had before the call, out is row y and sums a
+// scratch row of RowBytes() counts. The rows are split into bands worked side by side on the
+// shared pool; each band keeps two rows as copies (row y+1 is still unwritten when row y is
+// computed), and the row above and below each band is copied before any band writes.
 template <class WriteRow>
 void ForEachInnerRow(Bitmap24& picture, WriteRow&& writeRow) {
   const int height = picture.Height();
   if (height < 3 || picture.Width() < 3) return;
   const std::size_t rowBytes = picture.RowBytes();
-  std::vector<std::uint8_t> above(picture.Row(0), picture.Row(0) + rowBytes);
-  std::vector<std::uint8_t> here(picture.Row(1), picture.Row(1) + rowBytes);
-  for (int y = 1; y <= height - 2; ++y) {
-    const std::uint8_t* below = picture.Row(y + 1);
-    writeRow(above.data(), here.data(), below, picture.Row(y));
-    std::swap(above, here);
-    std::memcpy(here.data(), below, rowBytes);
+  const int inner = height - 2;
+  const int bands = std::clamp(inner / 64, 1, WorkerPool::Shared().Concurrency());
+  auto bandFirst = [&](int band) { return 1 + static_cast<int>(static_cast<std::int64_t>(inner) * band / bands); };
+  std::vector<std::vector<std::uint8_t>> edges(2 * static_cast<std::size_t>(bands));
+  for (int band = 0; band < bands; ++band) {
+    const std::uint8_t* above = picture.Row(bandFirst(band) - 1);
+    const std::uint8_t* below = picture.Row(bandFirst(band + 1));
+    edges[2 * static_cast<std::size_t>(band)].assign(above, above + rowBytes);
+    edges[2 * static_cast<std::size_t>(band) + 1].assign(below, below + rowBytes);
   }
+  WorkerPool::Shared().Run(bands, [&](int band) {
+    const int first = bandFirst(band), end = bandFirst(band + 1);
+    std::vector<std::uint8_t> above = edges[2 * static_cast<std::size_t>(band)];
+    std::vector<std::uint8_t> here(picture.Row(first), picture.Row(first) + rowBytes);
+    std::vector<std::uint16_t> sums(rowBytes);
+    for (int y = first; y < end; ++y) {
+      const std::uint8_t* below = y + 1 == end ? edges[2 * static_cast<std::size_t>(band) + 1].data() : picture.Row(y + 1);
+      writeRow(above.data(), here.data(), below, picture.Row(y), sums.data());
+      std::swap(above, here);
+      std::memcpy(here.data(), below, rowBytes);
+    }
+  });
 }
 
 // Per byte position of a row, the sum of the three rows' values: the column part of a 3 × 3 sum.
@@ -85,12 +105,11 @@ void Soften(Bitmap24& picture) {
     std::memcpy(&oldRight[3 * static_cast<std::size_t>(y)], picture.Row(y) + 3 * (width - 1), 3);
   }
 
-  std::vector<std::uint16_t> columnSums(rowBytes);
   ForEachInnerRow(picture, [&](const std::uint8_t* above, const std::uint8_t* here, const std::uint8_t* below,
-                               std::uint8_t* out) {
-    SumColumns3(above, here, below, rowBytes, columnSums.data());
+                               std::uint8_t* out, std::uint16_t* columnSums) {
+    SumColumns3(above, here, below, rowBytes, columnSums);
     for (std::size_t i = 3; i < rowBytes - 3; ++i) {
-      const int mean = Window3Sum(columnSums.data(), i) / 9;
+      const int mean = Window3Sum(columnSums, i) / 9;
       out[i] = static_cast<std::uint8_t>((mean + here[i]) >> 1);
     }
   });
@@ -116,23 +135,21 @@ void Soften(Bitmap24& picture) {
 
 void BoxBlur3(Bitmap24& picture) {
   const std::size_t rowBytes = picture.RowBytes();
-  std::vector<std::uint16_t> columnSums(rowBytes);
   ForEachInnerRow(picture, [&](const std::uint8_t* above, const std::uint8_t* here, const std::uint8_t* below,
-                               std::uint8_t* out) {
-    SumColumns3(above, here, below, rowBytes, columnSums.data());
-    for (std::size_t i = 3; i < rowBytes - 3; ++i) out[i] = static_cast<std::uint8_t>(Window3Sum(columnSums.data(), i) / 9);
+                               std::uint8_t* out, std::uint16_t* columnSums) {
+    SumColumns3(above, here, below, rowBytes, columnSums);
+    for (std::size_t i = 3; i < rowBytes - 3; ++i) out[i] = static_cast<std::uint8_t>(Window3Sum(columnSums, i) / 9);
   });
 }
 
 void Sharpen3(Bitmap24& picture) {
   const std::size_t rowBytes = picture.RowBytes();
-  std::vector<std::uint16_t> columnSums(rowBytes);
   ForEachInnerRow(picture, [&](const std::uint8_t* above, const std::uint8_t* here, const std::uint8_t* below,
-                               std::uint8_t* out) {
-    SumColumns3(above, here, below, rowBytes, columnSums.data());
+                               std::uint8_t* out, std::uint16_t* columnSums) {
+    SumColumns3(above, here, below, rowBytes, columnSums);
     for (std::size_t i = 3; i < rowBytes - 3; ++i) {
       const int value = here[i];
-      const int neighbours = Window3Sum(columnSums.data(), i) - value;
+      const int neighbours = Window3Sum(columnSums, i) - value;
       const int t = std::max(0, 5 * value - (neighbours >> 3));
       out[i] = static_cast<std::uint8_t>(t < 1024 ? t >> 2 : 255);
     }

@@ -29,19 +29,27 @@ class TurnGeometry {
   /// pixel it comes from, or the bytes of `outside` where none does.
   template <class Picture>
   void TurnRow(const Picture& source, Picture& destination, int j, const std::uint8_t* outside) const {
+    TurnRowPart(source, j, 0, turnedWidth_, destination.Row(j), outside);
+  }
+
+  /// Columns `first` .. `first + count − 1` of turned row `j` (all inside 0 .. TurnedWidth() − 1),
+  /// written to `out`: the part of a turned row a cut keeps, without the whole turned picture.
+  template <class Picture>
+  void TurnRowPart(const Picture& source, int j, int first, int count, std::uint8_t* out,
+                   const std::uint8_t* outside) const {
     constexpr int kBytes = Picture::kBytesPerPixel;
     // Integer division truncates toward zero throughout, also for negative offsets and for
     // (t − 1) / 2 with negative t.
     const double ry = 2.0 * (j - offsetY_ - halfHeight_) + 1.0;
     const double rySin = ry * sn_;
     const double ryCos = ry * cs_;
-    std::uint8_t* out = destination.Row(j);
-    for (int i = 0; i < turnedWidth_; ++i) {
+    for (int i = first; i < first + count; ++i) {
       const auto index = static_cast<std::size_t>(i);
       const std::int64_t sx = (RoundHalfEvenToInt64(columnCos_[index] - rySin) - 1) / 2 + halfWidth_;
       const std::int64_t sy = (RoundHalfEvenToInt64(columnSin_[index] + ryCos) - 1) / 2 + halfHeight_;
       const bool inside = sx >= 0 && sx < width_ && sy >= 0 && sy < height_;
-      std::memcpy(out + kBytes * index, inside ? source.Row(static_cast<int>(sy)) + kBytes * sx : outside, kBytes);
+      std::memcpy(out + kBytes * (i - first), inside ? source.Row(static_cast<int>(sy)) + kBytes * sx : outside,
+                  kBytes);
     }
   }
 

@@ -197,9 +197,11 @@ Bitmap24 SmoothPicture(int width, int height, unsigned seed) {
 struct Size {
   int width, height;
 };
-// Includes the degenerate shapes: single pixels, one or two rows or columns, narrower than the windows.
+// Includes the degenerate shapes: single pixels, one or two rows or columns, narrower than the
+// windows; and pictures tall enough to be split into bands of rows worked side by side.
 const Size kSizes[] = {{1, 1}, {1, 2}, {2, 1}, {2, 2}, {1, 7}, {7, 1}, {2, 9},  {9, 2},   {3, 3},   {3, 4},
-                       {4, 3}, {5, 5}, {4, 12}, {12, 4}, {8, 8}, {9, 9}, {10, 11}, {17, 13}, {31, 6}, {23, 37}};
+                       {4, 3}, {5, 5}, {4, 12}, {12, 4}, {8, 8}, {9, 9}, {10, 11}, {17, 13}, {31, 6}, {23, 37},
+                       {6, 131}, {13, 257}};
 
 std::string Describe(Size size, unsigned seed) {
   return std::to_string(size.width) + "x" + std::to_string(size.height) + " seed " + std::to_string(seed);

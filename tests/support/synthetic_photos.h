@@ -44,4 +44,14 @@ inline Bitmap24 NoisySyntheticPhoto(int width, int height, unsigned seed = 7) {
   return picture;
 }
 
+/// Pure noise: every byte drawn from `seed`, for comparisons with a literal version of a rule
+/// where no structure of the picture could make the two agree by chance.
+inline Bitmap24 NoisePicture(int width, int height, unsigned seed) {
+  std::mt19937 generator(seed);
+  Bitmap24 picture(width, height);
+  for (int y = 0; y < height; ++y)
+    for (int i = 0; i < width * 3; ++i) picture.Row(y)[i] = static_cast<std::uint8_t>(generator() % 256);
+  return picture;
+}
+
 }  // namespace atelion::testing_support

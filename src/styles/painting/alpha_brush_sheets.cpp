@@ -27,19 +27,8 @@ constexpr double kPi = 3.14159265358979;
 // column and row of the next one) never carries paint of a neighbour.
 constexpr double kCellMargin = 6.0;
 
-class MarkRandom {
- public:
-  explicit MarkRandom(std::uint32_t seed) : state_(seed * 2654435761u + 12345u) {}
-  double Next() {
-    state_ = state_ * 1664525u + 1013904223u;
-    return static_cast<double>(state_ >> 8) / 16777216.0;
-  }
-  double Between(double low, double high) { return low + (high - low) * Next(); }
-
- private:
-  std::uint32_t state_;
-};
-
+// The marks' own sequence: the bristle sequence, started from a scrambled seed.
+BristleRandom MarkRandom(std::uint32_t seed) { return BristleRandom(seed * 2654435761u + 12345u); }
 
 // Value noise in 0..1: hashed lattice values, smoothly interpolated.
 double LatticeValue(int x, int y, std::uint32_t seed) {
@@ -105,7 +94,7 @@ struct StrokeShape {
 };
 
 void LayStroke(Cell& cell, const StrokeShape& shape) {
-  MarkRandom random(shape.seed);
+  BristleRandom random = MarkRandom(shape.seed);
   std::vector<double> strength(static_cast<std::size_t>(shape.bristles) + 2);
   std::vector<double> dryAt(strength.size());
   for (std::size_t b = 0; b < strength.size(); ++b) {
@@ -156,7 +145,7 @@ void LayStroke(Cell& cell, const StrokeShape& shape) {
 
 // A round dab: a disc with a ragged rim, dense clumps of bristle tips over it.
 void LayDab(Cell& cell, double cx, double cy, double radius, double squash, double angle, std::uint32_t seed) {
-  MarkRandom random(seed);
+  BristleRandom random = MarkRandom(seed);
   struct Tip {
     double x, y, r, s;
   };
@@ -194,7 +183,7 @@ void LayDab(Cell& cell, double cx, double cy, double radius, double squash, doub
   }
 }
 
-void DrawDefaultMark(Cell& cell, int index, MarkRandom& random) {
+void DrawDefaultMark(Cell& cell, int index, BristleRandom& random) {
   const std::uint32_t seed = 1000u + static_cast<std::uint32_t>(index);
   switch (index % 5) {
     case 0:  // round dab
@@ -228,7 +217,7 @@ void DrawDefaultMark(Cell& cell, int index, MarkRandom& random) {
   }
 }
 
-void DrawCrosshatchMark(Cell& cell, int index, MarkRandom& random) {
+void DrawCrosshatchMark(Cell& cell, int index, BristleRandom& random) {
   const double angle = random.Between(-0.4, 0.4);
   const double crossing = angle + random.Between(1.1, 1.9);
   const int sets = index % 4 == 3 ? 1 : 2;  // a few marks are single hatches
@@ -249,7 +238,7 @@ void DrawCrosshatchMark(Cell& cell, int index, MarkRandom& random) {
   }
 }
 
-void DrawPastelMark(Cell& cell, int index, MarkRandom& random) {
+void DrawPastelMark(Cell& cell, int index, BristleRandom& random) {
   StrokeShape s{.angle = random.Between(-0.6, 0.6), .length = random.Between(170, 215),
                 .halfWidth = random.Between(22, 44), .bend = random.Between(-15, 15), .startSoftness = 0.3,
                 .endTaper = 0.45, .bristles = 12, .dryness = 0.4, .load = 1.0, .grain = 0.2,
@@ -271,7 +260,7 @@ Bitmap32 GenerateAlphaBrushCell(AlphaBrushSheet sheet, int cell) {
   const AlphaBrushSheetInfo& info = kAlphaBrushSheets[static_cast<std::size_t>(sheet)];
   Cell mark;
   if (cell >= 0 && cell < info.marks) {
-    MarkRandom random(static_cast<std::uint32_t>(sheet) * 1000u + static_cast<std::uint32_t>(cell) + 17u);
+    BristleRandom random = MarkRandom(static_cast<std::uint32_t>(sheet) * 1000u + static_cast<std::uint32_t>(cell) + 17u);
     switch (sheet) {
       case AlphaBrushSheet::Default: DrawDefaultMark(mark, cell, random); break;
       case AlphaBrushSheet::Crosshatch: DrawCrosshatchMark(mark, cell, random); break;

@@ -15,6 +15,8 @@ class BristleRandom {
     state_ = state_ * 1664525u + 1013904223u;
     return static_cast<double>(state_ >> 8) / 16777216.0;
   }
+  /// A value in [low, high).
+  double Between(double low, double high) { return low + (high - low) * Next(); }
 
  private:
   std::uint32_t state_;

@@ -13,6 +13,7 @@
 
 #include "core/canvas.h"
 #include "core/filters.h"
+#include "core/worker_pool.h"
 #include "core/hls.h"
 #include "core/paper_texture.h"
 #include "styles/sketch/detail_kernel.h"
@@ -37,9 +38,11 @@ void FlattenPass(const Bitmap24& work, const Bitmap24& original, Bitmap24& desti
   const int height = work.Height();
   const std::size_t rowBytes = work.RowBytes();
   const bool flattens = width >= 5 && height >= 4;
+  // Each row is written from rows of `work` and `original` alone: bands of rows run side by side.
+  ForEachRowBand(height, 64, [&](int firstRow, int endRow) {
   std::vector<int> columnSums(rowBytes);  // per channel byte, the sum over rows y − 1 .. y + 1
   std::vector<int> means(rowBytes);
-  for (int y = 0; y < height; ++y) {
+  for (int y = firstRow; y < endRow; ++y) {
     const std::uint8_t* kept = original.Row(y);
     std::uint8_t* out = destination.Row(y);
     if (!flattens || y < 2 || y > height - 2) {
@@ -64,6 +67,7 @@ void FlattenPass(const Bitmap24& work, const Bitmap24& original, Bitmap24& desti
       for (int c = 0; c < 3; ++c) out[i + c] = e <= tolerance ? static_cast<std::uint8_t>(means[i + c]) : kept[i + c];
     }
   }
+  });
 }
 
 // Along colour steps to the left or upper neighbour of at least 255 − Edge intensity, the
@@ -189,20 +193,24 @@ void FlattenColours(Bitmap24& work, Bitmap24& destination, const StyleSettings& 
   LocalContrast(work, 100, settings.sourceMean, &context);
   AdjustBrightness(work, 25);
 
-  // Each later pass reads the flat colours of the one before, which `destination` holds: the pass
-  // writes a second picture and the two swap places instead of being copied.
-  Bitmap24 next(work.Width(), work.Height());
+  // The first pass writes `destination`; each later pass reads the flat colours of the one before,
+  // which `destination` holds, and writes `work` (whose enhanced copy only the first pass reads),
+  // and the two swap places instead of being copied: two working pictures instead of three.
   for (int pass = 0; pass <= p.strength; ++pass) {
     if (!settings.preview) {
       context.ReportProgress(pass, p.strength, 1, 1);
       context.CheckAbort();
     }
     if (context.AbortRequested) return;
-    FlattenPass(pass == 0 ? work : destination, original, next, p.colourBlending / 2);
-    std::swap(destination, next);
+    if (pass == 0) {
+      FlattenPass(work, original, destination, p.colourBlending / 2);
+    } else {
+      FlattenPass(destination, original, work, p.colourBlending / 2);
+      std::swap(destination, work);
+    }
   }
 
-  work = original;
+  work = std::move(original);
   Soften(work);
   EdgePass(work, destination, p);
   Soften(destination);

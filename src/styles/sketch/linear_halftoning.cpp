@@ -58,16 +58,37 @@ Bitmap24 LineScreen(const Bitmap24& picture, const StyleSettings& settings, RunC
     context.CheckAbort();
   }
   RotateExpanded(framed, turned, p.angle, settings, context);
+  framed = Bitmap24();  // released before the screen's canvas takes its place
   framed = Bitmap24(turned.Width(), turned.Height());
   HalfToneLines(turned, framed, settings, context);
-  RotateExpanded(framed, turned, -p.angle, settings, context);
+
+  // The turn back, only where the cut keeps it: the rows and columns of the centred cut are turned
+  // straight into it, row by row from the bottom, and the rest of the turned-back picture is never
+  // made. Before the turn the cut shows what the turned-back canvas would show there (the turned
+  // screen's canvas, white past its edges), so a stopped turn keeps the rows it did not reach.
+  const TurnGeometry back(framed.Width(), framed.Height(), -p.angle, true);
+  const int backHeight = back.TurnedHeight();
+  const int left = (back.TurnedWidth() - width) / 2, top = (backHeight - height) / 2;
+  Bitmap24 cut(width, height);
+  CopyRect(cut, 0, 0, turned, {left, top, left + width, top + height});
+  turned = Bitmap24();
+  constexpr std::uint8_t kWhite[3] = {255, 255, 255};
+  for (int r = backHeight - 1; r >= 0; --r) {
+    if (r % 50 == 0) {
+      context.CheckAbort();
+      if (!settings.preview) {
+        // As RotateExpanded reports a turn by −angle.
+        const int done = backHeight - r - 1;
+        if (-p.angle > 0) context.ReportProgress(done, backHeight - 1, 1, 3);
+        else context.ReportProgress((done * 95) / 100, backHeight - 1, 3, 3);
+      }
+    }
+    if (context.AbortRequested) break;
+    if (r >= top && r < top + height) back.TurnRowPart(framed, r, left, width, cut.Row(r - top), kWhite);
+  }
   framed = Bitmap24();
   context.CheckAbort();
 
-  Bitmap24 cut(width, height);
-  const int left = (turned.Width() - width) / 2, top = (turned.Height() - height) / 2;
-  CopyRect(cut, 0, 0, turned, {left, top, left + width, top + height});
-  turned = Bitmap24();
   auto report = [&](int step) {
     if (!fullSize) return;
     context.ReportProgress(step, 100, 3, 3);

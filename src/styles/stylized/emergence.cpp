@@ -14,22 +14,16 @@
 #include "core/canvas.h"
 #include "core/filters.h"
 #include "styles/catalogue.h"
+#include "styles/stylized/emergence_steps.h"
 
 namespace atelion {
 
 namespace {
 
-// The steps after the first N − 2000 paint large shapes of this size without a test.
-constexpr int kLargeShapeSize = 1000;
-// Shapes larger than this are drawn straight onto the canvas.
-constexpr int kDirectDrawSize = 500;
-// A seed point is looked for at most this many times; one found after the first 74 is not used.
-constexpr int kSeedDraws = 76;
-constexpr int kUsableSeedDraws = 74;
-// So many rejected shapes in a row mean the canvas cannot get closer: the run stops itself.
-constexpr int kRejectionLimit = 800;
-// The inner repetitions start once the step counter falls below this.
-constexpr int kRepetitionStart = 7000;
+using emergence::ChannelDifference;
+using emergence::kDirectDrawSize;
+using emergence::kRejectionLimit;
+
 // Pixels of three bytes within one 64-byte cache line, for fetching rows ahead.
 constexpr int kPixelsPerCacheLine = 21;
 
@@ -40,13 +34,6 @@ ParameterSet SlidersUsed(const StyleSettings& settings) {
   ParameterSet used = settings.sliders;
   used[kSlotTrackBar4] = std::max(used[kSlotTrackBar4], EmergenceParametersFrom(settings).maximumRadius);
   return used;
-}
-
-// |ΔR| + |ΔG| + |ΔB| of two pixels.
-int ChannelDifference(const std::uint8_t* a, const std::uint8_t* b) {
-  int sum = 0;
-  for (int c = 0; c < 3; ++c) sum += std::abs(a[c] - b[c]);
-  return sum;
 }
 
 // The state of one run: the adjusted source, the canvas, the detail map and the counters.
@@ -62,8 +49,6 @@ class PolygonRun {
  private:
   // One shape attempt within step `s`; false when the run must end.
   bool Attempt(int s, int j);
-  // Looks for a point where canvas and photograph differ enough; false when none usable was found.
-  bool FindSeed(int s, int& x, int& y);
   // The trial of a small shape: kept only when it lowers the difference to the photograph.
   void TryShape(const std::array<Point, 4>& corners, Colour colour, int size);
   void ShowEmergingPicture(int s);
@@ -88,43 +73,16 @@ class PolygonRun {
 
 RandomPolygonsEnd PolygonRun::Run() {
   steps_ = 128 * p_.iterations + 4000;
-  const int frequency =
-      settings_.preview ? 0 : (width_ / 102 + height_ / 77) / 20 + 2;  // more shapes on bigger pictures
-  context_.ReportProgress(0, steps_, 1, 1);
-  int multiplier = 0;
-  for (int s = steps_; s >= 0; --s) {
-    if (s < kRepetitionStart) multiplier = (kRepetitionStart - s) / (1315 - 5 * p_.iterations);
-    if (s % 100 == 0) {
-      if (s % 500 == 0) context_.ReportProgress(steps_ - s, steps_, 1, 1);
-      if (context_.CheckAbort()) return StoppedEnd();
-    }
-    const int attempts = multiplier * p_.repeatFactor * frequency + 1;
-    for (int j = 0; j < attempts; ++j) {
-      if (!Attempt(s, j)) return StoppedEnd();
-    }
-  }
-  return RandomPolygonsEnd::Completed;
-}
-
-bool PolygonRun::FindSeed(int s, int& x, int& y) {
-  const int threshold = p_.abstraction - s / 256;
-  for (int draw = 1; draw <= kSeedDraws; ++draw) {
-    x = context_.Random(width_);
-    y = context_.Random(height_);
-    const int difference = ChannelDifference(source_.Row(y) + 3 * x, canvas_.Row(y) + 3 * x) +
-                           detail_[static_cast<std::size_t>(y) * width_ + x];
-    if (difference > threshold) return draw <= kUsableSeedDraws;
-  }
-  return false;
+  const bool completed = emergence::RunSteps(steps_, p_, settings_, width_, height_, context_,
+                                             [this](int s, int j) { return Attempt(s, j); });
+  return completed ? RandomPolygonsEnd::Completed : StoppedEnd();
 }
 
 bool PolygonRun::Attempt(int s, int j) {
-  const int size = s > 128 * p_.iterations + 2000
-                       ? kLargeShapeSize
-                       : std::min(s / 128 + 2 * p_.minimumRadius + 20, 2 * p_.maximumRadius + 20);
+  const int size = emergence::ShapeSize(s, p_);
   const int half = size / 2;
   int x = 0, y = 0;
-  const bool seeded = FindSeed(s, x, y);
+  const bool seeded = emergence::FindSeed(source_, canvas_, detail_, p_, s, context_, x, y);
   if (seeded) {
     // The draws in exactly this order: three x offsets, then three y offsets.
     std::array<int, 3> xs{}, ys{};

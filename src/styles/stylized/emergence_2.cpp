@@ -17,6 +17,7 @@
 #include "core/canvas.h"
 #include "core/filters.h"
 #include "styles/catalogue.h"
+#include "styles/stylized/emergence_steps.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -26,28 +27,14 @@ namespace atelion {
 
 namespace {
 
-// The steps down to 128 · iterations + 2000 paint large triangles of this size without a test.
-constexpr int kLargeShapeSize = 1000;
-// Triangles larger than this are drawn straight onto the canvas.
-constexpr int kDirectDrawSize = 500;
-// A seed point is looked for at most this many times; one found after the first 74 is not used.
-constexpr int kSeedDraws = 76;
-constexpr int kUsableSeedDraws = 74;
-// So many rejected triangles in a row mean the canvas cannot get closer: the run stops itself.
-constexpr int kRejectionLimit = 800;
-// The inner repetitions start once the step counter falls below this.
-constexpr int kRepetitionStart = 7000;
+using emergence::ChannelDifference;
+using emergence::kDirectDrawSize;
+using emergence::kRejectionLimit;
+
 // A height or width of 0 in the shading is replaced by this, so nothing divides by zero.
 constexpr float kNoHeight = 0.001f;
 
 using Parameters = EmergenceParameters;
-
-// |ΔR| + |ΔG| + |ΔB| of two pixels.
-int ChannelDifference(const std::uint8_t* a, const std::uint8_t* b) {
-  int sum = 0;
-  for (int c = 0; c < 3; ++c) sum += std::abs(a[c] - b[c]);
-  return sum;
-}
 
 // Σ |a − b| over n bytes.
 std::int64_t SumOfDifferences(const std::uint8_t* a, const std::uint8_t* b, int n) {
@@ -175,7 +162,6 @@ class TriangleRun {
 
  private:
   bool Attempt(int s, int j);
-  bool FindSeed(int s, int& x, int& y);
   void TryTriangle(const ShadedTriangle& triangle, int size);
   void ShowEmergingPicture(int s);
   RandomPolygonsEnd StoppedEnd() const {
@@ -205,43 +191,16 @@ class TriangleRun {
 
 RandomPolygonsEnd TriangleRun::Run() {
   steps_ = 128 * p_.iterations + 5000;
-  const int frequency =
-      settings_.preview ? 0 : (width_ / 102 + height_ / 77) / 20 + 2;  // more triangles on bigger pictures
-  context_.ReportProgress(0, steps_, 1, 1);
-  int multiplier = 0;
-  for (int s = steps_; s >= 0; --s) {
-    if (s < kRepetitionStart) multiplier = (kRepetitionStart - s) / (1315 - 5 * p_.iterations);
-    if (s % 100 == 0) {
-      if (s % 500 == 0) context_.ReportProgress(steps_ - s, steps_, 1, 1);
-      if (context_.CheckAbort()) return StoppedEnd();
-    }
-    const int attempts = multiplier * p_.repeatFactor * frequency + 1;
-    for (int j = 0; j < attempts; ++j) {
-      if (!Attempt(s, j)) return StoppedEnd();
-    }
-  }
-  return RandomPolygonsEnd::Completed;
-}
-
-bool TriangleRun::FindSeed(int s, int& x, int& y) {
-  const int threshold = p_.abstraction - s / 256;
-  for (int draw = 1; draw <= kSeedDraws; ++draw) {
-    x = context_.Random(width_);
-    y = context_.Random(height_);
-    const int difference = ChannelDifference(source_.Row(y) + 3 * x, canvas_.Row(y) + 3 * x) +
-                           detail_[static_cast<std::size_t>(y) * width_ + x];
-    if (difference > threshold) return draw <= kUsableSeedDraws;
-  }
-  return false;
+  const bool completed = emergence::RunSteps(steps_, p_, settings_, width_, height_, context_,
+                                             [this](int s, int j) { return Attempt(s, j); });
+  return completed ? RandomPolygonsEnd::Completed : StoppedEnd();
 }
 
 bool TriangleRun::Attempt(int s, int j) {
-  const int size = s > 128 * p_.iterations + 2000
-                       ? kLargeShapeSize
-                       : std::min(s / 128 + 2 * p_.minimumRadius + 20, 2 * p_.maximumRadius + 20);
+  const int size = emergence::ShapeSize(s, p_);
   const int half = size / 2;
   int x = 0, y = 0;
-  const bool seeded = FindSeed(s, x, y);
+  const bool seeded = emergence::FindSeed(source_, canvas_, detail_, p_, s, context_, x, y);
   if (seeded) {
     // Two further corners, drawn in exactly this order: x1, x2, y1, y2.
     const int inset = size / 16;

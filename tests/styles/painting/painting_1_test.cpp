@@ -12,6 +12,7 @@
 #include "styles/painting/edge_strokes.h"
 #include "styles/painting/painting_8.h"
 #include "styles/painting/paper_tables.h"
+#include "support/stop_at_pump.h"
 #include "support/picture_checksum.h"
 
 namespace atelion {
@@ -24,6 +25,7 @@ void PrintTo(const Bitmap24& picture, std::ostream* out) {
 
 namespace {
 
+using testing_support::StopAtPump;
 using testing_support::Fnv1a;
 using testing_support::NoisySyntheticPhoto;
 
@@ -260,20 +262,6 @@ TEST(WatercolourPainting, TinyAndThinPicturesComeBackPaintedWithinBounds) {
   EXPECT_TRUE(Paint(Bitmap24(), {90, 110, 25, 140, 50}, 7).picture.Empty());
 }
 
-// Aborts the run at the given pump of the event queue.
-class AbortingSink : public ProgressSink {
- public:
-  AbortingSink(RunContext& context, int abortAt) : context_(context), abortAt_(abortAt) {}
-  void PumpEvents() override {
-    if (++pumps_ == abortAt_) context_.AbortRequested = true;
-  }
-
- private:
-  RunContext& context_;
-  int abortAt_;
-  int pumps_ = 0;
-};
-
 TEST(WatercolourPainting, AbortKeepsTheWalkSoFarWithoutFinishing) {
   const Bitmap24 photo = NoisySyntheticPhoto(40, 30);
   const Sliders s{90, 0, 3, 200, 120};
@@ -281,7 +269,7 @@ TEST(WatercolourPainting, AbortKeepsTheWalkSoFarWithoutFinishing) {
   // pump is still made, then the walk stops: 201 steps.
   RunContext context;
   context.Rng.RandomSeed = 5;
-  AbortingSink sink(context, 3);
+  StopAtPump sink(context, 3);
   context.Progress = &sink;
   Bitmap24 painted;
   WatercolourPainting(photo, painted, ParametersOf(s), SettingsFor(photo), SurfaceSettings{}, context);

@@ -16,16 +16,9 @@
 namespace atelion {
 namespace {
 
+using testing_support::NoisePicture;
 using testing_support::Fnv1a;
 using testing_support::NoisySyntheticPhoto;
-
-Bitmap24 Noise(int width, int height, unsigned seed) {
-  std::mt19937 generator(seed);
-  Bitmap24 picture(width, height);
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width * 3; ++x) picture.Row(y)[x] = static_cast<std::uint8_t>(generator() % 256);
-  return picture;
-}
 
 int At(const Bitmap24& p, int x, int y, int c) { return p.Row(y)[3 * x + c]; }
 
@@ -59,7 +52,7 @@ Bitmap24 LiteralMedian(const Bitmap24& s, int k) {
 }
 
 TEST(Painting3Median, MatchesTheLiteralWindowRank) {
-  const Bitmap24 source = Noise(23, 17, 3);
+  const Bitmap24 source = NoisePicture(23, 17, 3);
   const Bitmap24 photo = NoisySyntheticPhoto(31, 24);
   for (int k : {0, 2, 3, 4, 6, 11, 15}) {
     for (const Bitmap24* s : {&source, &photo}) {
@@ -102,7 +95,7 @@ TEST(Painting3Median, AbortLeavesTheDestinationAsItWas) {
   RunContext context;
   context.AbortRequested = true;
   Bitmap24 out(3, 3, 0x123456);
-  MedianFilter(Noise(20, 20, 1), out, 4, 1, 1, context);
+  MedianFilter(NoisePicture(20, 20, 1), out, 4, 1, 1, context);
   EXPECT_EQ(out, Bitmap24(3, 3, 0x123456));
 }
 
@@ -187,7 +180,7 @@ TEST(Painting3Merge, MatchesTheLiteralPasses) {
 TEST(Painting3Merge, SmallPicturesGetNoMergingAndIdenticalBlocksStay) {
   // Fewer than 4 rows: the passes change nothing; what remains is the brightness and sharpening.
   const ParameterSet sliders{255, 5, 10, 127, 0};
-  Bitmap24 thin = Noise(30, 3, 5);
+  Bitmap24 thin = NoisePicture(30, 3, 5);
   const Bitmap24 expected = LiteralBlockMerge(thin, {255, 5, -1, 127, 0}, false, kInitialSourceMeanColour);
   Bitmap24 out;
   RunContext context;

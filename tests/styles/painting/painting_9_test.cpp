@@ -14,6 +14,7 @@
 #include "core/hls.h"
 #include "styles/painting/edge_strokes.h"
 #include "styles/painting/paper_tables.h"
+#include "support/stop_at_pump.h"
 #include "support/picture_checksum.h"
 
 namespace atelion {
@@ -26,6 +27,7 @@ void PrintTo(const Bitmap24& picture, std::ostream* out) {
 
 namespace {
 
+using testing_support::StopAtPump;
 using testing_support::Fnv1a;
 using testing_support::NoisySyntheticPhoto;
 
@@ -301,27 +303,13 @@ TEST(BlobPainting, TinyAndThinPicturesComeBackPaintedWithinBounds) {
   EXPECT_TRUE(Paint(Bitmap24(), Bitmap24(), {7, 170, 90, 127, 10}, true).Empty());
 }
 
-// Aborts the run at the given pump of the event queue.
-class AbortingSink : public ProgressSink {
- public:
-  AbortingSink(RunContext& context, int abortAt) : context_(context), abortAt_(abortAt) {}
-  void PumpEvents() override {
-    if (++pumps_ == abortAt_) context_.AbortRequested = true;
-  }
-
- private:
-  RunContext& context_;
-  int abortAt_;
-  int pumps_ = 0;
-};
-
 TEST(BlobPainting, AbortKeepsTheBlobsSoFarWithoutLighteningOrContours) {
   const Bitmap24 photo = NoisySyntheticPhoto(70, 50);
   const BlobPaintingParameters p{3, 170, 90, 0, 200};
   // Pumps: one after the preparation, then one after every blob of round 0: the third pump comes
   // after the second blob.
   RunContext context;
-  AbortingSink sink(context, 3);
+  StopAtPump sink(context, 3);
   context.Progress = &sink;
   Bitmap24 painted = EarlierResult(photo);
   BlobPainting(photo, painted, p, SettingsFor(photo, false), SurfaceSettings{}, context);

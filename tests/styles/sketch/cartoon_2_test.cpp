@@ -11,6 +11,8 @@
 #include "core/hls.h"
 #include "effects/run_pipeline.h"
 #include "styles/catalogue.h"
+#include "support/synthetic_photos.h"
+#include "support/stop_at_pump.h"
 #include "support/picture_checksum.h"
 
 namespace atelion {
@@ -19,6 +21,8 @@ void PrintTo(const Bitmap24& picture, std::ostream* out);
 
 namespace {
 
+using testing_support::NoisePicture;
+using testing_support::StopAtPump;
 using testing_support::Fnv1a;
 using testing_support::NoisySyntheticPhoto;
 
@@ -30,14 +34,6 @@ StyleSettings SettingsFor(const Bitmap24& photo, ParameterSet sliders) {
   settings.sliders = sliders;
   settings.sourceMean = ComputeMeanColour(photo);
   return settings;
-}
-
-Bitmap24 Noise(int width, int height, unsigned seed) {
-  std::mt19937 generator(seed);
-  Bitmap24 picture(width, height);
-  for (int y = 0; y < height; ++y)
-    for (int i = 0; i < width * 3; ++i) picture.Row(y)[i] = static_cast<std::uint8_t>(generator() % 256);
-  return picture;
 }
 
 int At(const Bitmap24& picture, int x, int y, int c) { return picture.Row(y)[3 * x + c]; }
@@ -163,9 +159,9 @@ TEST(ColourInk, MatchesTheLiteralRules) {
                               {30, 2, true}, {5, 4, true},  {6, 6, true},    {33, 27, false}};
   const ParameterSet sliderSets[] = {{30, 30, 10, 127, 0}, {0, 0, 0, 0, 0},       {255, 255, 3, 255, 0},
                                      {90, 200, 5, 60, 0},  {160, 120, 2, 200, 0}};
-  const Bitmap24 tile = Noise(9, 7, 5);
+  const Bitmap24 tile = NoisePicture(9, 7, 5);
   for (const Fixture& f : fixtures) {
-    const Bitmap24 photo = f.noise ? Noise(f.width, f.height, static_cast<unsigned>(f.width * 17 + f.height))
+    const Bitmap24 photo = f.noise ? NoisePicture(f.width, f.height, static_cast<unsigned>(f.width * 17 + f.height))
                                    : NoisySyntheticPhoto(f.width, f.height);
     for (const ParameterSet& sliders : sliderSets) {
       for (const bool textured : {false, true}) {
@@ -209,19 +205,6 @@ TEST(ColourInk, InkFollowsEdgeIntensityOnAFlatArea) {
   }
 }
 
-// Stops the run at the n-th time the shell is asked to handle its events.
-class AbortAfterPumps : public ProgressSink {
- public:
-  AbortAfterPumps(RunContext& context, int pumps) : context_(context), left_(pumps) {}
-  void PumpEvents() override {
-    if (--left_ == 0) context_.AbortRequested = true;
-  }
-
- private:
-  RunContext& context_;
-  int left_;
-};
-
 TEST(ColourInk, AStopEndsTheFlatteningButStillInks) {
   // The two saturation steps let the shell handle events after every row (2 · 30 times), then each
   // flattening pass once before it starts: a stop at the 63rd lets two passes run.
@@ -229,7 +212,7 @@ TEST(ColourInk, AStopEndsTheFlatteningButStillInks) {
   const ParameterSet sliders = {60, 40, 10, 150, 0};
   StyleSettings settings = SettingsFor(photo, sliders);
   RunContext context;
-  AbortAfterPumps sink(context, 2 * 30 + 3);
+  StopAtPump sink(context, 2 * 30 + 3);
   context.Progress = &sink;
   Bitmap24 source = photo, drawing;
   ColourInk(source, drawing, settings, SurfaceSettings{}, context);
@@ -272,7 +255,7 @@ TEST(ProcessColourInk, AFlatPhotographStaysFlatUpToItsEdgesAndTakesTheTextureInP
   ColourInk(source, unmended, settings, SurfaceSettings{}, context);
   EXPECT_NE(unmended.Pixel(0, 0), unmended.Pixel(10, 10));
 
-  const Bitmap24 tile = Noise(12, 10, 9);
+  const Bitmap24 tile = NoisePicture(12, 10, 9);
   FinishingSettings finishing;
   finishing.texture = {.enabled = true, .tileIndex = 0, .strength = 60};
   finishing.textureTile = tile;
@@ -287,7 +270,7 @@ TEST(ProcessColourInk, AFlatPhotographStaysFlatUpToItsEdgesAndTakesTheTextureInP
 TEST(ProcessColourInk, DrawsTinyAndThinPictures) {
   const std::pair<int, int> sizes[] = {{1, 1}, {2, 2}, {7, 1}, {1, 1000}, {3000, 2}};
   for (const auto& [width, height] : sizes) {
-    const Bitmap24 photo = Noise(width, height, 3);
+    const Bitmap24 photo = NoisePicture(width, height, 3);
     RunPictures pictures;
     pictures.source = photo;
     StyleSettings settings = SettingsFor(photo, FactoryDefaults(kStyle));

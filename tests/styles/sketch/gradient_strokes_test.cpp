@@ -10,11 +10,13 @@
 
 #include "core/filters.h"
 #include "effects/run_pipeline.h"
+#include "support/stop_at_pump.h"
 #include "support/picture_checksum.h"
 
 namespace atelion {
 namespace {
 
+using testing_support::StopAtPump;
 using testing_support::NoisySyntheticPhoto;
 
 GradientStrokeParameters Params(int T, int E, int S, int D, int K = 0) {
@@ -267,20 +269,6 @@ TEST(GradientStrokes, TinyPicturesComeBackWhiteAtTheirSize) {
     }
   }
 }
-
-// Raises the abort flag at a chosen event pump, as a click on the stop control would.
-class StopAtPump : public ProgressSink {
- public:
-  StopAtPump(RunContext& context, int pump) : context_(context), pump_(pump) {}
-  void PumpEvents() override {
-    if (++pumps == pump_) context_.AbortRequested = true;
-  }
-  int pumps = 0;
-
- private:
-  RunContext& context_;
-  int pump_;
-};
 
 TEST(GradientStrokes, AStopKeepsTheStrokesOfTheRowsDrawn) {
   const Bitmap24 photo = NoisySyntheticPhoto(50, 90);

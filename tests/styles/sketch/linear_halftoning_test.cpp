@@ -11,6 +11,7 @@
 #include "core/filters.h"
 #include "effects/run_pipeline.h"
 #include "styles/catalogue.h"
+#include "support/synthetic_photos.h"
 #include "support/picture_checksum.h"
 
 namespace atelion {
@@ -19,6 +20,7 @@ void PrintTo(const Bitmap24& picture, std::ostream* out);
 
 namespace {
 
+using testing_support::NoisePicture;
 using testing_support::Fnv1a;
 using testing_support::NoisySyntheticPhoto;
 
@@ -30,14 +32,6 @@ StyleSettings SettingsFor(ParameterSet sliders, bool preview = true) {
   settings.sliders = sliders;
   settings.preview = preview;
   return settings;
-}
-
-Bitmap24 Noise(int width, int height, unsigned seed) {
-  std::mt19937 generator(seed);
-  Bitmap24 picture(width, height);
-  for (int y = 0; y < height; ++y)
-    for (int i = 0; i < width * 3; ++i) picture.Row(y)[i] = static_cast<std::uint8_t>(generator() % 256);
-  return picture;
 }
 
 // The turn onto the enlarged canvas as the rules read, rows from the bottom up; `stopRow` ends it
@@ -152,7 +146,7 @@ Bitmap24 LiteralHalftone(const Bitmap24& source, const ParameterSet& sliders, in
 TEST(RotateExpanded, MatchesTheLiteralTurn) {
   const std::pair<int, int> sizes[] = {{1, 1}, {2, 2}, {7, 1}, {1, 9}, {13, 8}, {30, 21}};
   for (const auto& [width, height] : sizes) {
-    const Bitmap24 source = Noise(width, height, static_cast<unsigned>(width + 100 * height));
+    const Bitmap24 source = NoisePicture(width, height, static_cast<unsigned>(width + 100 * height));
     for (const int angle : {0, 1, 30, 45, 90, 135, 180, 271, 360, -45, -90}) {
       Bitmap24 turned, expected;
       RunContext context;
@@ -162,7 +156,7 @@ TEST(RotateExpanded, MatchesTheLiteralTurn) {
     }
   }
   // No angle leaves a pixel out or moves one at 0; a quarter turn swaps the sides.
-  const Bitmap24 source = Noise(13, 8, 1);
+  const Bitmap24 source = NoisePicture(13, 8, 1);
   Bitmap24 turned;
   RunContext context;
   RotateExpanded(source, turned, 0, SettingsFor({}), context);
@@ -256,7 +250,7 @@ TEST(ProcessHalfToneLines, MatchesTheLiteralChainAndKeepsItsGoldenChecksum) {
 TEST(ProcessHalfToneLines, DrawsTinyAndThinPictures) {
   const std::pair<int, int> sizes[] = {{1, 1}, {2, 2}, {7, 1}, {1, 1000}, {3000, 2}};
   for (const auto& [width, height] : sizes) {
-    const Bitmap24 photo = Noise(width, height, 3);
+    const Bitmap24 photo = NoisePicture(width, height, 3);
     for (const ParameterSet& sliders : {FactoryDefaults(kStyle), ParameterSet{255, 0, 100, 0, 0}}) {
       RunPictures pictures;
       pictures.source = photo;

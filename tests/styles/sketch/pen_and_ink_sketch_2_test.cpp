@@ -10,6 +10,8 @@
 #include "core/filters.h"
 #include "effects/run_pipeline.h"
 #include "styles/catalogue.h"
+#include "support/synthetic_photos.h"
+#include "support/stop_at_pump.h"
 #include "support/picture_checksum.h"
 
 namespace atelion {
@@ -18,6 +20,8 @@ void PrintTo(const Bitmap24& picture, std::ostream* out);
 
 namespace {
 
+using testing_support::NoisePicture;
+using testing_support::StopAtPump;
 using testing_support::Fnv1a;
 using testing_support::NoisySyntheticPhoto;
 
@@ -29,14 +33,6 @@ StyleSettings SettingsFor(const Bitmap24& photo, ParameterSet sliders) {
   settings.sliders = sliders;
   settings.sourceMean = ComputeMeanColour(photo);
   return settings;
-}
-
-Bitmap24 Noise(int width, int height, unsigned seed) {
-  std::mt19937 generator(seed);
-  Bitmap24 picture(width, height);
-  for (int y = 0; y < height; ++y)
-    for (int i = 0; i < width * 3; ++i) picture.Row(y)[i] = static_cast<std::uint8_t>(generator() % 256);
-  return picture;
 }
 
 int Channel(const Bitmap24& picture, int x, int y, int c) { return picture.Row(y)[3 * x + c]; }
@@ -134,7 +130,7 @@ TEST(PenAndInkSketch2, MatchesTheLiteralWindowLoops) {
   const ParameterSet sliderSets[] = {{40, 160, 40, 0, 0}, {0, 0, 100, 0, 0}, {255, 255, 11, 0, 0},
                                      {15, 90, 0, 0, 0},   {120, 200, 70, 0, 0}};
   for (const Fixture& f : fixtures) {
-    const Bitmap24 photo = f.noise ? Noise(f.width, f.height, static_cast<unsigned>(f.width * 31 + f.height))
+    const Bitmap24 photo = f.noise ? NoisePicture(f.width, f.height, static_cast<unsigned>(f.width * 31 + f.height))
                                    : NoisySyntheticPhoto(f.width, f.height);
     for (const ParameterSet& sliders : sliderSets) {
       SCOPED_TRACE(::testing::Message() << f.width << " x " << f.height << " sliders " << sliders[0] << ", "
@@ -221,7 +217,7 @@ TEST(ProcessPenAndInkSketch2, IsReproducibleAndKeepsItsGoldenChecksum) {
 TEST(ProcessPenAndInkSketch2, DrawsTinyAndThinPicturesInBlackAndWhite) {
   const std::pair<int, int> sizes[] = {{1, 1}, {2, 2}, {7, 1}, {1, 1000}, {3000, 2}};
   for (const auto& [width, height] : sizes) {
-    const Bitmap24 photo = Noise(width, height, 3);
+    const Bitmap24 photo = NoisePicture(width, height, 3);
     RunPictures pictures;
     pictures.source = photo;
     StyleSettings settings = SettingsFor(photo, FactoryDefaults(kStyle));
@@ -237,19 +233,6 @@ TEST(ProcessPenAndInkSketch2, DrawsTinyAndThinPicturesInBlackAndWhite) {
   }
 }
 
-// Stops the run at the n-th time the shell is asked to handle its events.
-class AbortAfterPumps : public ProgressSink {
- public:
-  AbortAfterPumps(RunContext& context, int pumps) : context_(context), left_(pumps) {}
-  void PumpEvents() override {
-    if (--left_ == 0) context_.AbortRequested = true;
-  }
-
- private:
-  RunContext& context_;
-  int left_;
-};
-
 TEST(ProcessPenAndInkSketch2, AStopKeepsTheRowsDrawnAndTheRestOfThePhotograph) {
   // The threshold pass lets the shell handle events at padded row 50 (picture row 45); the stop
   // comes there, so rows 0..45 are drawn, rows below keep the photograph and no clean-up runs.
@@ -257,7 +240,7 @@ TEST(ProcessPenAndInkSketch2, AStopKeepsTheRowsDrawnAndTheRestOfThePhotograph) {
   StyleSettings settings = SettingsFor(photo, FactoryDefaults(kStyle));
   RunContext context;
   context.Processing = true;
-  AbortAfterPumps sink(context, 1);
+  StopAtPump sink(context, 1);
   context.Progress = &sink;
   Bitmap24 drawing = photo;
   PenAndInkSketch2(drawing, settings, context);

@@ -14,6 +14,7 @@
 #include "effects/run_pipeline.h"
 #include "imageio/image_files.h"
 #include "styles/sketch/hatching_picture.h"
+#include "support/stop_at_pump.h"
 #include "support/picture_checksum.h"
 
 namespace atelion {
@@ -34,6 +35,7 @@ Bitmap24 TestHatching() {
   return picture;
 }
 
+using testing_support::StopAtPump;
 using testing_support::Fnv1a;
 
 PencilSketchParameters Parameters(int T, int E, int I, int D, int K) {
@@ -269,20 +271,6 @@ TEST(PencilSketch, PaperTextureShiftsEveryPixelButRowAndColumnZero) {
     }
   }
 }
-
-// Raises the abort flag at a chosen event pump, as a click on the stop control would.
-class StopAtPump : public ProgressSink {
- public:
-  StopAtPump(RunContext& context, int pump) : context_(context), pump_(pump) {}
-  void PumpEvents() override {
-    if (++pumps == pump_) context_.AbortRequested = true;
-  }
-  int pumps = 0;
-
- private:
-  RunContext& context_;
-  int pump_;
-};
 
 TEST(PencilSketch, AStopKeepsTheRowsAlreadyDrawn) {
   const Bitmap24 photo = Photo(48, 40);

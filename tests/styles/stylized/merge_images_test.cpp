@@ -13,15 +13,8 @@
 namespace atelion {
 namespace {
 
+using testing_support::NoisePicture;
 using testing_support::NoisySyntheticPhoto;
-
-Bitmap24 Noise(int width, int height, unsigned seed) {
-  std::mt19937 generator(seed);
-  Bitmap24 picture(width, height);
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width * 3; ++x) picture.Row(y)[x] = static_cast<std::uint8_t>(generator() % 256);
-  return picture;
-}
 
 // The merge as described, one channel value at a time.
 Bitmap24 LiteralMerge(const Bitmap24& A, const Bitmap24& B, const ParameterSet& s) {
@@ -51,7 +44,7 @@ Bitmap24 Merged(const Bitmap24& source, Bitmap24 result, const ParameterSet& sli
 }
 
 TEST(MergeImages, MatchesTheLiteralMixes) {
-  const Bitmap24 a = Noise(23, 11, 1), b = Noise(23, 11, 2);
+  const Bitmap24 a = NoisePicture(23, 11, 1), b = NoisePicture(23, 11, 2);
   for (const ParameterSet& sliders : {FactoryDefaults(kMergeEffectId), ParameterSet{200, 90, 0, 0, 0},
                                       ParameterSet{31, 255, 100, 0, 0}, ParameterSet{255, 128, 73, 0, 0}}) {
     EXPECT_EQ(Merged(a, b, sliders), LiteralMerge(a, b, sliders)) << sliders[0] << " " << sliders[1] << " " << sliders[2];
@@ -60,20 +53,20 @@ TEST(MergeImages, MatchesTheLiteralMixes) {
 
 TEST(MergeImages, SlidersAtTheirEndsAndDifferentSizes) {
   const Bitmap24 source = NoisySyntheticPhoto(30, 20, 3);
-  const Bitmap24 result = Noise(30, 20, 4);
+  const Bitmap24 result = NoisePicture(30, 20, 4);
   EXPECT_EQ(Merged(source, result, {0, 0, 50, 0, 0}), source);
   EXPECT_EQ(Merged(source, result, {255, 0, 50, 0, 0}), result);
   // Pure multiply: white in the result shows the source unchanged.
   EXPECT_EQ(Merged(source, Bitmap24(30, 20), {0, 255, 50, 0, 0}), source);
   for (const auto& [w, h] : {std::pair{31, 20}, {30, 19}}) {
-    const Bitmap24 other = Noise(w, h, 5);
+    const Bitmap24 other = NoisePicture(w, h, 5);
     EXPECT_EQ(Merged(source, other, FactoryDefaults(kMergeEffectId)), other);
   }
 }
 
 TEST(MergeImages, FullSizeMergesTheCentredPartOfALargerResult) {
   Bitmap24 source = NoisySyntheticPhoto(20, 10, 6);
-  const Bitmap24 inner = Noise(20, 10, 7);
+  const Bitmap24 inner = NoisePicture(20, 10, 7);
   Bitmap24 framed(30, 18, 0x00FF00);
   for (int y = 0; y < 10; ++y)
     for (int x = 0; x < 20; ++x) framed.SetPixel(5 + x, 4 + y, inner.Pixel(x, y));
@@ -82,14 +75,14 @@ TEST(MergeImages, FullSizeMergesTheCentredPartOfALargerResult) {
   const StyleOutput output = ProcessAlphaBlend(source, framed, Settings(sliders), SurfaceSettings{}, context);
   EXPECT_EQ(output.picture, LiteralMerge(source, inner, sliders));
   // A result smaller than the source is left as it is.
-  Bitmap24 small = Noise(19, 10, 8);
+  Bitmap24 small = NoisePicture(19, 10, 8);
   EXPECT_EQ(ProcessAlphaBlend(source, small, Settings(sliders), SurfaceSettings{}, context).picture, small);
 }
 
 TEST(MergeImages, RunsThroughThePipelineOnTheCurrentResult) {
   RunPictures pictures;
   pictures.source = NoisySyntheticPhoto(16, 12, 9);
-  pictures.result = Noise(16, 12, 10);
+  pictures.result = NoisePicture(16, 12, 10);
   const Bitmap24 before = pictures.result;
   StyleSettings settings = Settings({90, 200, 60, 0, 0});
   RunContext context;
@@ -99,7 +92,7 @@ TEST(MergeImages, RunsThroughThePipelineOnTheCurrentResult) {
 
 TEST(MergeImages, PreviewWorksOnTheResultCropOrPassesTheCropWhenWidthsDiffer) {
   const Bitmap24 source = NoisySyntheticPhoto(300, 250, 11);
-  const Bitmap24 result = Noise(300, 250, 12);
+  const Bitmap24 result = NoisePicture(300, 250, 12);
   const Point origin{40, 30};
   PreviewInput input;
   input.crop = PreviewCrop(source, origin, 220);
@@ -118,7 +111,7 @@ TEST(MergeImages, PreviewWorksOnTheResultCropOrPassesTheCropWhenWidthsDiffer) {
 
 TEST(MergeImages, TinyPicturesComeBackMerged) {
   for (const auto& [w, h] : {std::pair{1, 1}, {2, 2}, {7, 1}, {1, 1000}, {3000, 2}}) {
-    const Bitmap24 a = Noise(w, h, 13), b = Noise(w, h, 14);
+    const Bitmap24 a = NoisePicture(w, h, 13), b = NoisePicture(w, h, 14);
     EXPECT_EQ(Merged(a, b, FactoryDefaults(kMergeEffectId)), LiteralMerge(a, b, FactoryDefaults(kMergeEffectId)));
   }
 }

@@ -9,6 +9,7 @@
 #include "core/filters.h"
 #include "effects/run_pipeline.h"
 #include "styles/catalogue.h"
+#include "support/synthetic_photos.h"
 #include "support/picture_checksum.h"
 
 namespace atelion {
@@ -16,14 +17,7 @@ namespace {
 
 Bitmap24 Photo(int width, int height) { return testing_support::SyntheticPhoto(width, height); }
 
-Bitmap24 Noise(int width, int height, unsigned seed) {
-  std::mt19937 generator(seed);
-  Bitmap24 picture(width, height);
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width * 3; ++x) picture.Row(y)[x] = static_cast<std::uint8_t>(generator() % 256);
-  return picture;
-}
-
+using testing_support::NoisePicture;
 using testing_support::Fnv1a;
 
 Bitmap24 Vivified(const Bitmap24& source, ParameterSet sliders) {
@@ -76,7 +70,7 @@ TEST(Vivify, GoldenPictures) {
 TEST(Vivify, EdgesDarkenAndFlatAreasShift) {
   // Level of contrast 0 or 1 skips the local contrast, colour intensity 50 the colour changes.
   for (const auto& [width, height] : {std::pair{45, 7}, {21, 3}, {2, 9}, {40, 2}}) {
-    const Bitmap24 source = Noise(width, height, static_cast<unsigned>(width * 100 + height));
+    const Bitmap24 source = NoisePicture(width, height, static_cast<unsigned>(width * 100 + height));
     for (const auto& [threshold, intensity, darkenLighten, contrast] :
          {std::tuple{35, 100, 128, 0}, {0, 0, 127, 1}, {255, 255, 60, 0}, {90, 230, 255, 1}, {10, 30, 0, 0}}) {
       EXPECT_EQ(Vivified(source, {threshold, intensity, 50, darkenLighten, contrast}),
@@ -137,7 +131,7 @@ TEST(Vivify, ColourIntensityAboveNeutralAddsTheBoost) {
 
 TEST(Vivify, ThinPicturesTakeTheFlatRuleOnly) {
   for (const auto& [width, height] : {std::pair{1, 1}, {1, 7}, {7, 1}}) {
-    const Bitmap24 source = Noise(width, height, 7);
+    const Bitmap24 source = NoisePicture(width, height, 7);
     Bitmap24 expected = source;
     for (int y = 0; y < height; ++y)
       for (int i = 0; i < 3 * width; ++i) expected.Row(y)[i] = static_cast<std::uint8_t>(std::clamp(source.Row(y)[i] + 40, 0, 255));
