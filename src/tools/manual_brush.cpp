@@ -59,6 +59,27 @@ Bitmap24 BuildBrushMask(const Bitmap24& shape, const BrushSettings& brush) {
   return mask;
 }
 
+Bitmap24 BrushPreviewPicture(const Bitmap24& shape, const BrushSettings& brush) {
+  const int size = std::clamp(brush.size, kMinBrushSize, kMaxBrushSize);
+  const int i = std::clamp(brush.intensity, kMinBrushIntensity, kMaxBrushIntensity);
+  Bitmap24 B(size, size);
+  ResampleSmooth(shape, B);
+  for (int y = 0; y < size; ++y) {
+    std::uint8_t* row = B.Row(y);
+    for (int x = 0; x < 3 * size; ++x) row[x] = static_cast<std::uint8_t>((i * row[x]) / 100 + ((100 - i) * 255) / 100);
+  }
+  Bitmap24 preview(kBrushShapeSide, kBrushShapeSide, 0xFFFFFF);
+  DrawPicture(preview, kBrushShapeSide / 2 - size / 2, kBrushShapeSide / 2 - size / 2, B);
+  return preview;
+}
+
+int BrushCursorSide(int zoom, const BrushSettings& brush) {
+  const int size = std::clamp(brush.size, kMinBrushSize, kMaxBrushSize);
+  int a = std::clamp(static_cast<int>((static_cast<std::int64_t>(std::max(zoom, 0)) * size) / 120), 16, 250);
+  if (brush.doubled) a *= 2;
+  return a + 1;
+}
+
 int BrushStrength(int maskRed, int intensity) {
   const int i = std::clamp(intensity, kMinBrushIntensity, kMaxBrushIntensity);
   return (i * maskRed) / 100 + ((100 - i) * 255) / 100;

@@ -47,6 +47,14 @@ struct BrushSettings {
 int BrushMaskSide(const BrushSettings& brush);
 /// The mask of a stroke: the shape resampled to the mask side.
 Bitmap24 BuildBrushMask(const Bitmap24& shape, const BrushSettings& brush);
+/// The brush window's 200 × 200 preview: white, with the shape smoothly resampled to size × size
+/// and lightened by the intensity (each channel v becomes (i · v) div 100 + ((100 − i) · 255) div
+/// 100) drawn in the middle. "X 2" does not change it.
+Bitmap24 BrushPreviewPicture(const Bitmap24& shape, const BrushSettings& brush);
+/// The side of the brush cursor at `zoom` percent: a + 1 with a = (zoom · size) div 120, at least
+/// 16 and at most 250, doubled with "X 2".
+int BrushCursorSide(int zoom, const BrushSettings& brush);
+
 /// The strength an entry of the map takes under a mask pixel of red value `maskRed`:
 /// (intensity · maskRed) div 100 + ((100 − intensity) · 255) div 100.
 int BrushStrength(int maskRed, int intensity);

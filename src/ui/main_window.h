@@ -40,6 +40,7 @@ class PicturePanel;
 class StatusPanel;
 class WindowProgressSink;
 class BatchWindow;
+class BrushMode;
 class ScriptWindow;
 
 class MainWindow : public QMainWindow {
@@ -122,6 +123,8 @@ class MainWindow : public QMainWindow {
   void ShowScriptWindow();
   BatchWindow* Batch() const { return batchWindow_; }
   ScriptWindow* Script() const { return scriptWindow_; }
+  /// The manual brush: painting the chosen style onto parts of the drawing.
+  BrushMode* ManualBrush() const { return brushMode_; }
   /// What Atelion is and what it is built with; the online help after asking (F1).
   void ShowAbout();
   static QString ProgramVersionText();
@@ -173,6 +176,7 @@ class MainWindow : public QMainWindow {
 
  private:
   friend class WindowProgressSink;
+  friend class BrushMode;
 
   QAction* MakeAction(int textLine, const QKeySequence& shortcut, void (MainWindow::*slot)());
   void BuildActions();
@@ -259,6 +263,7 @@ class MainWindow : public QMainWindow {
   PrintWindow* printWindow_ = nullptr;
   BatchWindow* batchWindow_ = nullptr;
   ScriptWindow* scriptWindow_ = nullptr;
+  BrushMode* brushMode_ = nullptr;
 
   int zoom_ = kStartZoom;
   int zoomBeforeRun_ = kStartZoom;

@@ -46,6 +46,7 @@ constexpr int kMinimumWidth = 340;
 // The menu bar's size hint leaves out the room its entries take beyond their texts.
 constexpr int kMenuSpacing = 16;
 constexpr int kDrawLine = 80;
+constexpr int kManualBrushLine = 203;
 constexpr int kSoftenLine = 76;
 constexpr int kTextureLine = 77;
 constexpr int kAddFrameLine = 78;
@@ -159,7 +160,13 @@ ParametersWindow::ParametersWindow(QWidget* parent) : QDockWidget(parent) {
   });
   auto* drawRow = new QHBoxLayout;
   drawRow->setContentsMargins(10, 6, 10, 10);
-  drawRow->addWidget(drawButton_);
+  drawRow->addWidget(drawButton_, 1);
+  brushButton_ = new QPushButton;
+  BindLine(brushButton_, kManualBrushLine, [button = brushButton_](const QString& text) { button->setText(text); });
+  brushButton_->setObjectName("manualBrushButton");
+  brushButton_->setMinimumHeight(34);
+  connect(brushButton_, &QPushButton::clicked, this, &ParametersWindow::manualBrushRequested);
+  drawRow->addWidget(brushButton_);
   layout->addLayout(drawRow);
   setWidget(body);
   // Never narrower than its menu, so none of the three entries is pushed out of sight; bound after
@@ -606,6 +613,7 @@ void ParametersWindow::CollectSettings(Settings& settings) const {
 void ParametersWindow::SetRunning(bool running) {
   running_ = running;
   drawButton_->setEnabled(!running);
+  brushButton_->setEnabled(!running);
   loadBrush_->setEnabled(!running);
   resetBrush_->setEnabled(!running);
   // What the run draws with stays as it was when it started: the saved file's long name records

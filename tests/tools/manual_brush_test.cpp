@@ -69,6 +69,35 @@ TEST(BrushMask, TakesTheEvenSideOfTheSizeAndDoublesWithX2) {
   EXPECT_EQ(RedOf(doubled.Pixel(0, 0)), 255);
 }
 
+TEST(BrushPreviewPicture, ShowsTheShapeAtItsSizeLightenedByTheIntensityInTheMiddle) {
+  for (const BrushSettings brush : {BrushSettings{.size = 99, .intensity = 100}, BrushSettings{.size = 40, .intensity = 5},
+                                    BrushSettings{.size = 199, .intensity = 50, .doubled = true}}) {
+    SCOPED_TRACE(brush.size);
+    const Bitmap24 preview = BrushPreviewPicture(BrushShape(), brush);
+    ASSERT_EQ(preview.Width(), 200);
+    ASSERT_EQ(preview.Height(), 200);
+    EXPECT_EQ(preview.Pixel(0, 0), 0xFFFFFFu);
+    // The middle: the shape's black lightened to ((100 − i) · 255) div 100.
+    EXPECT_NEAR(RedOf(preview.Pixel(100, 100)), ((100 - brush.intensity) * 255) / 100, 2);
+    // Outside the drawn square everything is white.
+    const int left = 100 - brush.size / 2;
+    if (left > 0) EXPECT_EQ(preview.Pixel(left - 1, 100), 0xFFFFFFu);
+  }
+}
+
+TEST(BrushCursorSide, FollowsTheZoomWithinItsBoundsAndDoublesWithX2) {
+  struct Case {
+    int zoom;
+    BrushSettings brush;
+    int side;
+  };
+  for (const Case& c : {Case{100, {.size = 99}, 83}, Case{100, {.size = 5}, 17}, Case{1000, {.size = 199}, 251},
+                        Case{50, {.size = 99, .doubled = true}, 2 * 41 + 1}, Case{400, {.size = 199, .doubled = true}, 501},
+                        Case{0, {.size = 99}, 17}}) {
+    EXPECT_EQ(BrushCursorSide(c.zoom, c.brush), c.side) << c.zoom << " " << c.brush.size;
+  }
+}
+
 TEST(BrushStrength, FullIntensityTakesTheMaskAndTheFaintestNeverGoesBelow242) {
   for (int red = 0; red < 256; ++red) {
     EXPECT_EQ(BrushStrength(red, 100), red);
