@@ -13,6 +13,7 @@
 #include "document/conversion.h"
 #include "document/silent_conversion.h"
 #include "ui/batch_window.h"
+#include "ui/brush_demo.h"
 #include "ui/live_preview.h"
 #include "ui/main_window.h"
 #include "ui/parameters_window.h"
@@ -37,6 +38,7 @@ struct ScreenshotPaths {
   QString print;
   QString batch;
   QString script;
+  QString brush;
 };
 
 // "--screenshot FILE": draws the start picture with the chosen style, writes a picture of the
@@ -64,6 +66,20 @@ void ScheduleScreenshot(atelion::MainWindow& window, const ScreenshotPaths& path
       window.ShowScriptWindow();
       QApplication::processEvents();
       written = WritePicture(*window.Script(), paths.script) && written;
+    }
+    if (!paths.brush.isEmpty()) {
+      // "--brush-mode-screenshot FILE": a few styles painted across the photograph by hand.
+      using atelion::DemoStroke;
+      const std::vector<DemoStroke> strokes = {
+          {0, {0.1, 0.15}, {0.9, 0.2}},  {4, {0.1, 0.35}, {0.9, 0.35}},  {17, {0.1, 0.5}, {0.9, 0.5}},
+          {10, {0.1, 0.65}, {0.9, 0.65}}, {15, {0.1, 0.8}, {0.9, 0.8}},  {3, {0.3, 0.05}, {0.3, 0.95}}};
+      const int side = std::min(window.CurrentDocument().SourcePicture.Width(),
+                                window.CurrentDocument().SourcePicture.Height());
+      atelion::PaintDemoStrokes(window, strokes, std::clamp(side / 8, 5, 199), [&window, paths, written] {
+        const bool saved = atelion::GrabWithBrushWindow(window).save(paths.brush, "PNG");
+        QApplication::exit(written && saved ? 0 : 1);
+      });
+      return;
     }
     QApplication::exit(written ? 0 : 1);
   };
@@ -122,7 +138,7 @@ int RunProgram(int argc, char** argv) {
   const std::pair<const char*, QString*> screenshotOptions[] = {
       {"--screenshot", &screenshots.window},         {"--parameters-screenshot", &screenshots.parameters},
       {"--print-screenshot", &screenshots.print},    {"--batch-screenshot", &screenshots.batch},
-      {"--script-screenshot", &screenshots.script},
+      {"--script-screenshot", &screenshots.script},  {"--brush-mode-screenshot", &screenshots.brush},
   };
   atelion::SessionOptions options;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
