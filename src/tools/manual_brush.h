@@ -84,6 +84,9 @@ class BrushMap {
     return width > 0 && height > 0 ? static_cast<std::size_t>(width) * static_cast<std::size_t>(height) : 0;
   }
   std::size_t Index(int x, int y) const { return static_cast<std::size_t>(y) * width_ + x; }
+  // The bounds of the entries below 255 (entries only fall until a reset), so that the marked
+  // rectangle needs no scan of the whole map; empty while right < left.
+  int markedLeft_ = 0, markedTop_ = 0, markedRight_ = -1, markedBottom_ = -1;
   int width_ = 0;
   int height_ = 0;
   std::vector<std::uint8_t> entries_;

@@ -194,6 +194,45 @@ TEST(BrushMap, MarkedRectangleIsWidenedByTenOnlyAsFarAsThePictureAllows) {
   }
 }
 
+// The rectangle the map keeps while it is lowered, against a scan of every entry.
+TEST(BrushMap, MarkedRectangleMatchesAScanOfEveryEntry) {
+  const Bitmap24 mask = BuildBrushMask(BrushShape(), {.size = 17});
+  std::uint32_t seed = 12345;
+  auto next = [&seed](int n) {
+    seed = seed * 134775813u + 1u;
+    return static_cast<int>((static_cast<std::uint64_t>(seed) * n) >> 32);
+  };
+  for (int trial = 0; trial < 20; ++trial) {
+    BrushMap map(90, 70);
+    const int stamps = 1 + next(4);
+    for (int i = 0; i < stamps; ++i) {
+      Bitmap24 P(mask.Width(), mask.Height());
+      StampBrush(P, next(130) - 20, next(110) - 20, mask, 5 + next(96), map);
+    }
+    int top = -1, bottom = -1, left = 90, right = -1;
+    for (int y = 0; y < 70; ++y) {
+      for (int x = 0; x < 90; ++x) {
+        if (map.At(x, y) == 255) continue;
+        if (top < 0) top = y;
+        bottom = y;
+        left = std::min(left, x);
+        right = std::max(right, x);
+      }
+    }
+    const std::optional<Rect> rect = map.MarkedRectangle();
+    if (top < 0) {
+      EXPECT_FALSE(rect.has_value());
+      continue;
+    }
+    EXPECT_EQ(rect, (Rect{std::max(0, left - 10), std::max(0, top - 10), std::min(90, right + 11),
+                          std::min(70, bottom + 11)}));
+    // A part of the map keeps its own marks.
+    const BrushMap part = map.Part(*rect);
+    EXPECT_EQ(part.MarkedRectangle(0),
+              (Rect{left - rect->left, top - rect->top, right + 1 - rect->left, bottom + 1 - rect->top}));
+  }
+}
+
 TEST(BlendStroke, MixesStyleAndDrawingByTheMapExactly) {
   Bitmap24 R(4, 1, MakeColour(100, 0, 255));
   const Bitmap24 T(4, 1, MakeColour(200, 255, 0));
