@@ -21,6 +21,7 @@
 #include "ui/brush_screenshots.h"
 #include "ui/custom_brush_window.h"
 #include "ui/hd_painting_window.h"
+#include "ui/brush_demo.h"
 #include "ui/live_preview.h"
 #include "ui/main_window.h"
 #include "ui/parameters_window.h"
@@ -73,6 +74,7 @@ struct ScreenshotPaths {
   QString resize;
   QString brush;
   QString hd;
+  QString brushMode;
 };
 
 // "--screenshot FILE": draws the start picture with the chosen style, writes a picture of the
@@ -130,6 +132,20 @@ void ScheduleScreenshot(atelion::MainWindow& window, const ScreenshotPaths& path
         const bool hd = window.HdPainting() != nullptr && WritePicture(*window.HdPainting(), paths.hd) &&
                         WritePicture(*window.Parameters(), pictograms);
         QApplication::exit(written && hd ? 0 : 1);
+      });
+      return;
+    }
+    if (!paths.brushMode.isEmpty()) {
+      // "--brush-mode-screenshot FILE": a few styles painted across the photograph by hand.
+      using atelion::DemoStroke;
+      const std::vector<DemoStroke> strokes = {
+          {0, {0.1, 0.15}, {0.9, 0.2}},  {4, {0.1, 0.35}, {0.9, 0.35}},  {17, {0.1, 0.5}, {0.9, 0.5}},
+          {10, {0.1, 0.65}, {0.9, 0.65}}, {15, {0.1, 0.8}, {0.9, 0.8}},  {3, {0.3, 0.05}, {0.3, 0.95}}};
+      const int side = std::min(window.CurrentDocument().SourcePicture.Width(),
+                                window.CurrentDocument().SourcePicture.Height());
+      atelion::PaintDemoStrokes(window, strokes, std::clamp(side / 8, 5, 199), [&window, paths, written] {
+        const bool saved = atelion::GrabWithBrushWindow(window).save(paths.brushMode, "PNG");
+        QApplication::exit(written && saved ? 0 : 1);
       });
       return;
     }
@@ -200,6 +216,7 @@ int RunProgram(int argc, char** argv) {
       {"--modify-screenshot", &screenshots.modify},  {"--resize-screenshot", &screenshots.resize},
       {"--brush-screenshot", &screenshots.brush},
       {"--hd-screenshot", &screenshots.hd},
+      {"--brush-mode-screenshot", &screenshots.brushMode},
   };
   atelion::SessionOptions options;
   for (std::size_t i = 0; i < arguments.size(); ++i) {

@@ -59,6 +59,27 @@ Bitmap24 BuildBrushMask(const Bitmap24& shape, const BrushSettings& brush) {
   return mask;
 }
 
+Bitmap24 BrushPreviewPicture(const Bitmap24& shape, const BrushSettings& brush) {
+  const int size = std::clamp(brush.size, kMinBrushSize, kMaxBrushSize);
+  const int i = std::clamp(brush.intensity, kMinBrushIntensity, kMaxBrushIntensity);
+  Bitmap24 B(size, size);
+  ResampleSmooth(shape, B);
+  for (int y = 0; y < size; ++y) {
+    std::uint8_t* row = B.Row(y);
+    for (int x = 0; x < 3 * size; ++x) row[x] = static_cast<std::uint8_t>((i * row[x]) / 100 + ((100 - i) * 255) / 100);
+  }
+  Bitmap24 preview(kBrushShapeSide, kBrushShapeSide, 0xFFFFFF);
+  DrawPicture(preview, kBrushShapeSide / 2 - size / 2, kBrushShapeSide / 2 - size / 2, B);
+  return preview;
+}
+
+int BrushCursorSide(int zoom, const BrushSettings& brush) {
+  const int size = std::clamp(brush.size, kMinBrushSize, kMaxBrushSize);
+  int a = std::clamp(static_cast<int>((static_cast<std::int64_t>(std::max(zoom, 0)) * size) / 120), 16, 250);
+  if (brush.doubled) a *= 2;
+  return a + 1;
+}
+
 int BrushStrength(int maskRed, int intensity) {
   const int i = std::clamp(intensity, kMinBrushIntensity, kMaxBrushIntensity);
   return (i * maskRed) / 100 + ((100 - i) * 255) / 100;
@@ -68,29 +89,30 @@ void BrushMap::Lower(int x, int y, int value) {
   if (!Contains(x, y)) return;
   std::uint8_t& entry = entries_[Index(x, y)];
   entry = static_cast<std::uint8_t>(std::min<int>(entry, std::clamp(value, 0, 255)));
+  if (entry == 255) return;
+  if (markedRight_ < markedLeft_) {
+    markedLeft_ = markedRight_ = x;
+    markedTop_ = markedBottom_ = y;
+    return;
+  }
+  markedLeft_ = std::min(markedLeft_, x);
+  markedRight_ = std::max(markedRight_, x);
+  markedTop_ = std::min(markedTop_, y);
+  markedBottom_ = std::max(markedBottom_, y);
 }
 
-void BrushMap::Reset() { std::fill(entries_.begin(), entries_.end(), std::uint8_t{255}); }
+void BrushMap::Reset() {
+  std::fill(entries_.begin(), entries_.end(), std::uint8_t{255});
+  markedLeft_ = markedTop_ = 0;
+  markedRight_ = markedBottom_ = -1;
+}
 
 std::optional<Rect> BrushMap::MarkedRectangle(int margin) const {
-  int top = -1, bottom = -1, left = width_, right = -1;
-  for (int y = 0; y < height_; ++y) {
-    const std::uint8_t* row = entries_.data() + Index(0, y);
-    const std::uint8_t* end = row + width_;
-    const std::uint8_t* first = std::find_if(row, end, [](std::uint8_t v) { return v < 255; });
-    if (first == end) continue;
-    if (top < 0) top = y;
-    bottom = y;
-    left = std::min(left, static_cast<int>(first - row));
-    const std::uint8_t* last = end - 1;
-    while (*last == 255) --last;
-    right = std::max(right, static_cast<int>(last - row));
-  }
-  if (top < 0) return std::nullopt;
-  // `bottom` and `right` are the last marked row and column; the rectangle excludes its right and
-  // bottom edges, so one more is added before the margin.
-  return Rect{std::max(0, left - margin), std::max(0, top - margin), std::min(width_, right + 1 + margin),
-              std::min(height_, bottom + 1 + margin)};
+  if (markedRight_ < markedLeft_) return std::nullopt;
+  // The last marked row and column are inside; the rectangle excludes its right and bottom edges,
+  // so one more is added before the margin.
+  return Rect{std::max(0, markedLeft_ - margin), std::max(0, markedTop_ - margin),
+              std::min(width_, markedRight_ + 1 + margin), std::min(height_, markedBottom_ + 1 + margin)};
 }
 
 BrushMap BrushMap::Part(const Rect& rect) const {
@@ -98,6 +120,9 @@ BrushMap BrushMap::Part(const Rect& rect) const {
   for (int y = 0; y < part.height_; ++y) {
     const std::uint8_t* from = entries_.data() + Index(rect.left, rect.top + y);
     std::copy(from, from + part.width_, part.entries_.data() + part.Index(0, y));
+    for (int x = 0; x < part.width_; ++x) {
+      if (from[x] < 255) part.Lower(x, y, from[x]);  // the part's own bounds
+    }
   }
   return part;
 }

@@ -47,6 +47,14 @@ struct BrushSettings {
 int BrushMaskSide(const BrushSettings& brush);
 /// The mask of a stroke: the shape resampled to the mask side.
 Bitmap24 BuildBrushMask(const Bitmap24& shape, const BrushSettings& brush);
+/// The brush window's 200 × 200 preview: white, with the shape smoothly resampled to size × size
+/// and lightened by the intensity (each channel v becomes (i · v) div 100 + ((100 − i) · 255) div
+/// 100) drawn in the middle. "X 2" does not change it.
+Bitmap24 BrushPreviewPicture(const Bitmap24& shape, const BrushSettings& brush);
+/// The side of the brush cursor at `zoom` percent: a + 1 with a = (zoom · size) div 120, at least
+/// 16 and at most 250, doubled with "X 2".
+int BrushCursorSide(int zoom, const BrushSettings& brush);
+
 /// The strength an entry of the map takes under a mask pixel of red value `maskRed`:
 /// (intensity · maskRed) div 100 + ((100 − intensity) · 255) div 100.
 int BrushStrength(int maskRed, int intensity);
@@ -76,6 +84,9 @@ class BrushMap {
     return width > 0 && height > 0 ? static_cast<std::size_t>(width) * static_cast<std::size_t>(height) : 0;
   }
   std::size_t Index(int x, int y) const { return static_cast<std::size_t>(y) * width_ + x; }
+  // The bounds of the entries below 255 (entries only fall until a reset), so that the marked
+  // rectangle needs no scan of the whole map; empty while right < left.
+  int markedLeft_ = 0, markedTop_ = 0, markedRight_ = -1, markedBottom_ = -1;
   int width_ = 0;
   int height_ = 0;
   std::vector<std::uint8_t> entries_;

@@ -38,6 +38,7 @@
 #include "document/source_edits.h"
 #include "document/update_check.h"
 #include "ui/batch_window.h"
+#include "ui/brush_mode.h"
 #include "ui/full_screen_view.h"
 #include "ui/icons.h"
 #include "ui/interface_texts.h"
@@ -266,6 +267,8 @@ MainWindow::MainWindow(QWidget* parent)
   glideTimer_.setInterval(PanState::kGlideTickMs);
   connect(&glideTimer_, &QTimer::timeout, this, &MainWindow::GlideTick);
 
+  brushMode_ = new BrushMode(*this);
+  connect(parameters_, &ParametersWindow::manualBrushRequested, brushMode_, &BrushMode::Toggle);
   BuildActions();
   BuildMenus();
   BuildToolBar();
@@ -465,6 +468,7 @@ void MainWindow::BuildToolBar() {
   toolBar->addAction(swapAction_);
   toolBar->addSeparator();
   toolBar->addAction(cropAction_);
+  toolBar->addAction(brushMode_->Action());
   toolBar->addAction(parametersAction_);
   toolBar->addAction(printAction_);
   toolBar->addAction(cancelAction_);
@@ -1048,6 +1052,7 @@ void MainWindow::ShowRunState(bool running) {
     action->setEnabled(!running);
   }
   cancelAction_->setEnabled(running);
+  brushMode_->Action()->setEnabled(!running);
   longFilenamesAction_->setEnabled(!running);
   zoomButton_->setEnabled(!running);
   parameters_->SetRunning(running);

@@ -43,6 +43,7 @@ class PicturePanel;
 class StatusPanel;
 class WindowProgressSink;
 class BatchWindow;
+class BrushMode;
 class ScriptWindow;
 class TextWindow;
 class SourceModificationsWindow;
@@ -134,6 +135,8 @@ class MainWindow : public QMainWindow {
   SourceModificationsWindow* SourceModifications() const { return modifyWindow_; }
   ResizeWindow* ResizeSource() const { return resizeWindow_; }
   ScriptWindow* Script() const { return scriptWindow_; }
+  /// The manual brush: painting the chosen style onto parts of the drawing.
+  BrushMode* ManualBrush() const { return brushMode_; }
   /// What Atelion is and what it is built with; the online help after asking (F1).
   void ShowAbout();
   static QString ProgramVersionText();
@@ -205,6 +208,7 @@ class MainWindow : public QMainWindow {
 
  private:
   friend class WindowProgressSink;
+  friend class BrushMode;
 
   QAction* MakeAction(int textLine, const QKeySequence& shortcut, void (MainWindow::*slot)());
   void BuildActions();
@@ -303,6 +307,7 @@ class MainWindow : public QMainWindow {
   HdPaintingWindow* hdWindow_ = nullptr;
   StrokeHistory strokeHistory_;
   bool strokeRun_ = false;  ///< the run under way records Painting 4's strokes
+  BrushMode* brushMode_ = nullptr;
 
   int zoom_ = kStartZoom;
   int zoomBeforeRun_ = kStartZoom;

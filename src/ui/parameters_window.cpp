@@ -49,6 +49,7 @@ constexpr int kMinimumWidth = 340;
 // The menu bar's size hint leaves out the room its entries take beyond their texts.
 constexpr int kMenuSpacing = 16;
 constexpr int kDrawLine = 80;
+constexpr int kManualBrushLine = 203;
 constexpr int kSoftenLine = 76;
 constexpr int kTextureLine = 77;
 constexpr int kAddFrameLine = 78;
@@ -217,7 +218,15 @@ ParametersWindow::ParametersWindow(QWidget* parent) : QDockWidget(parent) {
     preview_->Abort();
     emit drawRequested();
   });
-  right->addWidget(drawButton_);
+  auto* drawRow = new QHBoxLayout;
+  drawRow->addWidget(drawButton_, 1);
+  brushButton_ = new QPushButton;
+  BindLine(brushButton_, kManualBrushLine, [button = brushButton_](const QString& text) { button->setText(text); });
+  brushButton_->setObjectName("manualBrushButton");
+  brushButton_->setMinimumHeight(34);
+  connect(brushButton_, &QPushButton::clicked, this, &ParametersWindow::manualBrushRequested);
+  drawRow->addWidget(brushButton_);
+  right->addLayout(drawRow);
   columns->addLayout(left, 0);
   columns->addLayout(right, 1);
   auto* scroller = new QScrollArea;
@@ -897,6 +906,7 @@ void ParametersWindow::CollectSettings(Settings& settings) const {
 void ParametersWindow::SetRunning(bool running) {
   running_ = running;
   drawButton_->setEnabled(!running);
+  brushButton_->setEnabled(!running);
   loadBrush_->setEnabled(!running);
   resetBrush_->setEnabled(!running);
   // What the run draws with stays as it was when it started: the saved file's long name records

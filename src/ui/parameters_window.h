@@ -135,6 +135,8 @@ class ParametersWindow : public QDockWidget {
   QLabel* SliderLabel(int slot) const { return rows_[slot].label; }
   QLabel* ValueLabel(int slot) const { return rows_[slot].value; }
   QPushButton* DrawButton() const { return drawButton_; }
+  /// "Manual brush": switches the brush mode of the main window.
+  QPushButton* ManualBrushButton() const { return brushButton_; }
   QSlider* ZoomSlider() const { return zoomSlider_; }
   QToolButton* SoftenButton() const { return soften_; }
   QToolButton* FrameButton() const { return frame_; }
@@ -163,6 +165,8 @@ class ParametersWindow : public QDockWidget {
 
  signals:
   void drawRequested();
+  /// "Manual brush" was pressed.
+  void manualBrushRequested();
   /// The chosen style or one of its values changed (a running computation is now stale).
   void parametersChanged();
   /// "Load parameters" with Ctrl held found the names of a source and a result file.
@@ -258,6 +262,7 @@ class ParametersWindow : public QDockWidget {
   QSlider* zoomSlider_ = nullptr;
   LivePreview* preview_ = nullptr;
   QPushButton* drawButton_ = nullptr;
+  QPushButton* brushButton_ = nullptr;
   bool showing_ = false;
   bool running_ = false;
   bool activated_ = false;

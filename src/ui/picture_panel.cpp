@@ -180,6 +180,22 @@ void PicturePanel::DrawImage(QPainter& painter, const QRect& target) {
   }
 }
 
+void PicturePanel::UpdateArea(const Bitmap24& picture, const Rect& area) {
+  if (picture.Width() != image_.width() || picture.Height() != image_.height()) return SetPicture(picture);
+  const int left = std::max(area.left, 0), right = std::min(area.right, image_.width());
+  for (int y = std::max(area.top, 0); y < std::min(area.bottom, image_.height()); ++y) {
+    const std::uint8_t* from = picture.Row(y);
+    uchar* to = image_.scanLine(y);
+    for (int x = left; x < right; ++x) {
+      to[3 * x] = from[3 * x + 2];
+      to[3 * x + 1] = from[3 * x + 1];
+      to[3 * x + 2] = from[3 * x];
+    }
+  }
+  scaled_ = QImage();  // a reduced view is smoothed again
+  update();
+}
+
 void PicturePanel::resizeEvent(QResizeEvent*) {
   // The window lays its panels out again on every resize and centres the pictures in them.
   Centre();

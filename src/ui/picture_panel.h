@@ -32,6 +32,8 @@ class PicturePanel : public QWidget {
   void SetPicture(const Bitmap24& picture);
   /// The same for a picture already converted (an intermediate picture of a run).
   void SetImage(QImage image);
+  /// Shows `area` (picture pixels) of `picture`, the picture shown with some pixels changed.
+  void UpdateArea(const Bitmap24& picture, const Rect& area);
   /// The picture as shown, for saving a run's intermediate state.
   const QImage& Image() const { return image_; }
 

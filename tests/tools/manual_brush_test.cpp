@@ -69,6 +69,35 @@ TEST(BrushMask, TakesTheEvenSideOfTheSizeAndDoublesWithX2) {
   EXPECT_EQ(RedOf(doubled.Pixel(0, 0)), 255);
 }
 
+TEST(BrushPreviewPicture, ShowsTheShapeAtItsSizeLightenedByTheIntensityInTheMiddle) {
+  for (const BrushSettings brush : {BrushSettings{.size = 99, .intensity = 100}, BrushSettings{.size = 40, .intensity = 5},
+                                    BrushSettings{.size = 199, .intensity = 50, .doubled = true}}) {
+    SCOPED_TRACE(brush.size);
+    const Bitmap24 preview = BrushPreviewPicture(BrushShape(), brush);
+    ASSERT_EQ(preview.Width(), 200);
+    ASSERT_EQ(preview.Height(), 200);
+    EXPECT_EQ(preview.Pixel(0, 0), 0xFFFFFFu);
+    // The middle: the shape's black lightened to ((100 − i) · 255) div 100.
+    EXPECT_NEAR(RedOf(preview.Pixel(100, 100)), ((100 - brush.intensity) * 255) / 100, 2);
+    // Outside the drawn square everything is white.
+    const int left = 100 - brush.size / 2;
+    if (left > 0) EXPECT_EQ(preview.Pixel(left - 1, 100), 0xFFFFFFu);
+  }
+}
+
+TEST(BrushCursorSide, FollowsTheZoomWithinItsBoundsAndDoublesWithX2) {
+  struct Case {
+    int zoom;
+    BrushSettings brush;
+    int side;
+  };
+  for (const Case& c : {Case{100, {.size = 99}, 83}, Case{100, {.size = 5}, 17}, Case{1000, {.size = 199}, 251},
+                        Case{50, {.size = 99, .doubled = true}, 2 * 41 + 1}, Case{400, {.size = 199, .doubled = true}, 501},
+                        Case{0, {.size = 99}, 17}}) {
+    EXPECT_EQ(BrushCursorSide(c.zoom, c.brush), c.side) << c.zoom << " " << c.brush.size;
+  }
+}
+
 TEST(BrushStrength, FullIntensityTakesTheMaskAndTheFaintestNeverGoesBelow242) {
   for (int red = 0; red < 256; ++red) {
     EXPECT_EQ(BrushStrength(red, 100), red);
@@ -162,6 +191,45 @@ TEST(BrushMap, MarkedRectangleIsWidenedByTenOnlyAsFarAsThePictureAllows) {
     EXPECT_EQ(map.MarkedRectangle(), c.rect);
     map.Reset();
     EXPECT_FALSE(map.MarkedRectangle().has_value());
+  }
+}
+
+// The rectangle the map keeps while it is lowered, against a scan of every entry.
+TEST(BrushMap, MarkedRectangleMatchesAScanOfEveryEntry) {
+  const Bitmap24 mask = BuildBrushMask(BrushShape(), {.size = 17});
+  std::uint32_t seed = 12345;
+  auto next = [&seed](int n) {
+    seed = seed * 134775813u + 1u;
+    return static_cast<int>((static_cast<std::uint64_t>(seed) * n) >> 32);
+  };
+  for (int trial = 0; trial < 20; ++trial) {
+    BrushMap map(90, 70);
+    const int stamps = 1 + next(4);
+    for (int i = 0; i < stamps; ++i) {
+      Bitmap24 P(mask.Width(), mask.Height());
+      StampBrush(P, next(130) - 20, next(110) - 20, mask, 5 + next(96), map);
+    }
+    int top = -1, bottom = -1, left = 90, right = -1;
+    for (int y = 0; y < 70; ++y) {
+      for (int x = 0; x < 90; ++x) {
+        if (map.At(x, y) == 255) continue;
+        if (top < 0) top = y;
+        bottom = y;
+        left = std::min(left, x);
+        right = std::max(right, x);
+      }
+    }
+    const std::optional<Rect> rect = map.MarkedRectangle();
+    if (top < 0) {
+      EXPECT_FALSE(rect.has_value());
+      continue;
+    }
+    EXPECT_EQ(rect, (Rect{std::max(0, left - 10), std::max(0, top - 10), std::min(90, right + 11),
+                          std::min(70, bottom + 11)}));
+    // A part of the map keeps its own marks.
+    const BrushMap part = map.Part(*rect);
+    EXPECT_EQ(part.MarkedRectangle(0),
+              (Rect{left - rect->left, top - rect->top, right + 1 - rect->left, bottom + 1 - rect->top}));
   }
 }
 
