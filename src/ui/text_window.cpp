@@ -114,6 +114,9 @@ TextWindow::TextWindow(MainWindow& window) : QDialog(&window), window_(window) {
   colour_ = new QPushButton;
   colour_->setObjectName("colourButton");
   BindLine(colour_, kColourLine, [this](const QString& text) { colour_->setText(text); });
+  // Enter anywhere in the window is OK, never one of these two.
+  font_->setAutoDefault(false);
+  colour_->setAutoDefault(false);
   shadow_ = new QCheckBox;
   shadow_->setObjectName("shadowBox");
   BindLine(shadow_, kShadowLine, [this](const QString& text) { shadow_->setText(text); });
