@@ -41,7 +41,7 @@ install: build
 	@cmake --install $(BUILD) --prefix $(PREFIX)
 
 screenshot: build
-	@bash scripts/screenshot.sh $(BUILD) atelion-window.png atelion-parameters.png atelion-print.png atelion-batch.png atelion-script.png
+	@bash scripts/screenshot.sh $(BUILD) atelion-window.png atelion-parameters.png atelion-print.png atelion-batch.png atelion-script.png atelion-frame.png atelion-text.png
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

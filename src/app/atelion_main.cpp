@@ -1,11 +1,14 @@
 // atelion: the desktop program. Its first argument may also ask for the silent conversion,
 // which runs before anything graphical is touched, so it works without a display.
 #include <QApplication>
+#include <QEventLoop>
 #include <QIcon>
+#include <QScreen>
 #include <QPixmap>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,12 +16,14 @@
 #include "document/conversion.h"
 #include "document/silent_conversion.h"
 #include "ui/batch_window.h"
+#include "ui/frame_window.h"
 #include "ui/live_preview.h"
 #include "ui/main_window.h"
 #include "ui/parameters_window.h"
 #include "ui/print_window.h"
 #include "ui/script_window.h"
 #include "ui/session.h"
+#include "ui/text_window.h"
 
 namespace {
 
@@ -37,15 +42,31 @@ struct ScreenshotPaths {
   QString print;
   QString batch;
   QString script;
+  QString frame;
+  QString text;
 };
+
+// The whole screen, so that a tool window is seen where it opens, over the main window.
+bool WriteScreen(const QString& path) {
+  const bool written = QGuiApplication::primaryScreen()->grabWindow(0).save(path, "PNG");
+  if (!written) std::fprintf(stderr, "atelion: could not write %s\n", path.toLocal8Bit().constData());
+  return written;
+}
 
 // "--screenshot FILE": draws the start picture with the chosen style, writes a picture of the
 // window once the drawing is shown (and one of the drawing-parameters window with its preview
 // for "--parameters-screenshot FILE", of the print window with the drawing on its page for
 // "--print-screenshot FILE", of the batch window listing the sample for "--batch-screenshot FILE"
-// and of the script window with the default script for "--script-screenshot FILE"), and quits.
+// and of the script window with the default script for "--script-screenshot FILE"; of the screen
+// with the frame window and its preview for "--frame-screenshot FILE", with the text window and
+// its text on the drawing for "--text-screenshot FILE"), and quits.
 void ScheduleScreenshot(atelion::MainWindow& window, const ScreenshotPaths& paths) {
-  auto grab = [&window, paths] {
+  // Taken once: the frame and text pictures wait in event loops of their own, in which the
+  // second trigger of the pictures (the timer, or another preview) may fire.
+  auto taken = std::make_shared<bool>(false);
+  auto grab = [&window, paths, taken] {
+    if (*taken) return;
+    *taken = true;
     bool written = WritePicture(window, paths.window);
     if (!paths.parameters.isEmpty()) written = WritePicture(*window.Parameters(), paths.parameters) && written;
     if (!paths.print.isEmpty()) {
@@ -64,6 +85,27 @@ void ScheduleScreenshot(atelion::MainWindow& window, const ScreenshotPaths& path
       window.ShowScriptWindow();
       QApplication::processEvents();
       written = WritePicture(*window.Script(), paths.script) && written;
+    }
+    if (!paths.frame.isEmpty()) {
+      // The frame window with its preview, once the worker has computed it.
+      window.ShowFrameWindow();
+      QEventLoop wait;
+      // Once shown, the box is painted before the picture is taken.
+      QObject::connect(window.FrameTool(), &atelion::FrameWindow::previewShown, &wait,
+                       [&wait] { QTimer::singleShot(300, &wait, &QEventLoop::quit); });
+      QTimer::singleShot(kPreviewWaitMs, &wait, &QEventLoop::quit);
+      wait.exec();
+      written = WriteScreen(paths.frame) && written;
+      window.FrameTool()->reject();
+    }
+    if (!paths.text.isEmpty()) {
+      // The text window with its text written on the drawing.
+      window.ShowTextWindow();
+      QEventLoop wait;
+      QTimer::singleShot(300, &wait, &QEventLoop::quit);
+      wait.exec();
+      written = WriteScreen(paths.text) && written;
+      window.TextTool()->reject();
     }
     QApplication::exit(written ? 0 : 1);
   };
@@ -122,7 +164,8 @@ int RunProgram(int argc, char** argv) {
   const std::pair<const char*, QString*> screenshotOptions[] = {
       {"--screenshot", &screenshots.window},         {"--parameters-screenshot", &screenshots.parameters},
       {"--print-screenshot", &screenshots.print},    {"--batch-screenshot", &screenshots.batch},
-      {"--script-screenshot", &screenshots.script},
+      {"--script-screenshot", &screenshots.script},  {"--frame-screenshot", &screenshots.frame},
+      {"--text-screenshot", &screenshots.text},
   };
   atelion::SessionOptions options;
   for (std::size_t i = 0; i < arguments.size(); ++i) {

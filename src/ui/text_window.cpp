@@ -14,6 +14,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QSpinBox>
@@ -122,6 +123,9 @@ TextWindow::TextWindow(MainWindow& window) : QDialog(&window), window_(window) {
   BindLine(shadow_, kShadowLine, [this](const QString& text) { shadow_->setText(text); });
   transparency_ = new QLabel;
   transparency_->setObjectName("transparencyStrip");
+  // The strip follows the slider's width below it.
+  transparency_->setScaledContents(true);
+  transparency_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
   opacity_ = new QSlider(Qt::Horizontal);
   opacity_->setObjectName("opacitySlider");
   opacity_->setRange(kMinTextOpacity, kMaxTextOpacity);
@@ -229,10 +233,25 @@ void TextWindow::Open(const TextSettings& settings) {
   ShowSettings();
   Redraw();
   show();
+  PlaceBesideDrawing();
   raise();
   activateWindow();
   text_->setFocus();
   text_->selectAll();
+}
+
+void TextWindow::PlaceBesideDrawing() {
+  // Over the photograph's side, low down, so the drawing with its text stays in sight.
+  const PicturePanel* panel = window_.ResultPanel();
+  const QPoint panelTopLeft = panel->mapToGlobal(QPoint(0, 0));
+  const QSize size = frameGeometry().size();
+  const QRect screen = window_.screen() != nullptr ? window_.screen()->availableGeometry() : QRect();
+  QPoint place(panelTopLeft.x() - size.width() - 16, panelTopLeft.y() + panel->height() - size.height() - 16);
+  if (!screen.isEmpty()) {
+    place.setX(std::clamp(place.x(), screen.left(), std::max(screen.left(), screen.right() - size.width())));
+    place.setY(std::clamp(place.y(), screen.top(), std::max(screen.top(), screen.bottom() - size.height())));
+  }
+  move(place);
 }
 
 void TextWindow::ShowSettings() {
@@ -250,7 +269,7 @@ void TextWindow::ShowSettings() {
 
 void TextWindow::ShowColour() {
   colour_->setIcon(SwatchIcon(ToQColor(settings_.colour)));
-  transparency_->setPixmap(TransparencyStrip(ToQColor(settings_.colour), std::max(opacity_->width(), 200)));
+  transparency_->setPixmap(TransparencyStrip(ToQColor(settings_.colour), 256));
 }
 
 void TextWindow::ChooseFont() {

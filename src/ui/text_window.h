@@ -75,6 +75,7 @@ class TextWindow : public QDialog {
 
  private:
   void ShowSettings();
+  void PlaceBesideDrawing();
   void ShowColour();
   void ChooseFont();
   void ChooseColour();
