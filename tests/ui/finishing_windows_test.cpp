@@ -14,6 +14,7 @@
 #include <QTest>
 #include <QToolButton>
 
+#include "document/settings_file.h"
 #include "finishing/frame_preview.h"
 #include "support/synthetic_photos.h"
 #include "ui/frame_window.h"
@@ -72,6 +73,13 @@ class FinishingWindowsTest : public ::testing::Test {
     const ImagePlacement& placement = window.ResultPanel()->Placement();
     const int zoom = window.ResultPanel()->Zoom();
     return QPoint(placement.left + p.x * zoom / 100, placement.top + p.y * zoom / 100);
+  }
+
+  // The settings as the settings file keeps them when the program closes now.
+  Settings StoredThroughTheSettingsFile() {
+    Settings settings;
+    window.Parameters()->CollectSettings(settings);
+    return SettingsFromText(SettingsFileText(settings));
   }
 
   const Bitmap24& Result() { return window.CurrentDocument().ResultPicture; }
@@ -150,6 +158,12 @@ TEST_F(FinishingWindowsTest, TheTextGoesWhereItIsDraggedAndOkKeepsItAsOneHistory
   EXPECT_EQ(kept.positionEntry, kTextUserDefined);
   EXPECT_EQ(kept.x, 103);
   EXPECT_EQ(kept.y, 83);
+  const Settings stored = StoredThroughTheSettingsFile();
+  EXPECT_EQ(stored.text.text, "HI");
+  EXPECT_EQ(stored.text.positionEntry, kTextUserDefined);
+  EXPECT_EQ(stored.text.x, 103);
+  EXPECT_EQ(stored.text.y, 83);
+  EXPECT_EQ(stored.text.fontSize, 24);
   EXPECT_TRUE(window.Parameters()->DrawButton()->isEnabled());
 
   window.Undo();
@@ -193,6 +207,11 @@ TEST_F(FinishingWindowsTest, TheFramePreviewFollowsTheSettingsAndOkFramesTheNext
 
   QTest::mouseClick(frame->OkButton(), Qt::LeftButton);
   EXPECT_FALSE(frame->isVisible());
+  // What OK keeps goes into the settings file.
+  const Settings stored = StoredThroughTheSettingsFile();
+  EXPECT_EQ(stored.frame.entry, static_cast<int>(FrameStyle::Simple));
+  EXPECT_EQ(stored.frame.margin, 40);
+  EXPECT_EQ(stored.frame.frameFillColor, red);
   QSignalSpy finished(&window, &MainWindow::runFinished);
   ASSERT_TRUE(window.StartDrawing());
   ASSERT_TRUE(finished.wait(kWaitMs));
