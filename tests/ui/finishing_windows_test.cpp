@@ -252,6 +252,36 @@ TEST_F(FinishingWindowsTest, ANewerFramePreviewSupersedesTheOneComputing) {
   EXPECT_EQ(window.Parameters()->CurrentFinishingSettings().frame.entry, static_cast<int>(FrameStyle::Brushstrokes));
 }
 
+// The names of the controls Tab reaches from `first`, in order, once round the window.
+QStringList TabOrder(QWidget* first) {
+  QStringList names;
+  QWidget* widget = first;
+  do {
+    if (widget->isVisible() && widget->isEnabled() && (widget->focusPolicy() & Qt::TabFocus) &&
+        widget->focusProxy() == nullptr) {
+      names << widget->objectName();
+    }
+    widget = widget->nextInFocusChain();
+  } while (widget != first && names.size() < 40);
+  return names;
+}
+
+TEST_F(FinishingWindowsTest, TabWalksBothWindowsFromTopToBottom) {
+  TextWindow* text = OpenText();
+  EXPECT_EQ(TabOrder(text->TextEdit()).mid(0, 10),
+            QStringList({"textEdit", "fontButton", "colourButton", "shadowBox", "opacitySlider", "positionList",
+                         "xBox", "yBox", "okButton", "cancelButton"}));
+  text->reject();
+
+  window.ShowFrameWindow();
+  FrameWindow* frame = window.FrameTool();
+  frame->StyleList()->setCurrentIndex(static_cast<int>(FrameStyle::Lined));
+  EXPECT_EQ(TabOrder(frame->StyleList()).mid(0, 7),
+            QStringList({"ListOfFrames", "fillColourButton", "lineColourButton", "swapColoursButton", "marginBox",
+                         "okButton", "cancelButton"}));
+  frame->reject();
+}
+
 TEST_F(FinishingWindowsTest, ThePictogramsAndTheAddTextCommandOpenTheWindows) {
   QTest::mouseClick(window.Parameters()->TextButton(), Qt::LeftButton);
   EXPECT_TRUE(window.Parameters()->TextButton()->isChecked());
