@@ -226,6 +226,7 @@ void TextWindow::Open(const TextSettings& settings) {
   settings_ = settings;
   Document& document = window_.CurrentDocument();
   background_ = document.ResultPicture;
+  historyPosition_ = document.History().Position();
   block_ = {};
   pending_ = true;
   LockCommands(true);
@@ -310,9 +311,15 @@ void TextWindow::ChooseUserPosition() {
   positionList_->setCurrentIndex(kTextUserDefined);
 }
 
+bool TextWindow::DrawingReplaced() {
+  Document& document = window_.CurrentDocument();
+  return document.History().Position() != historyPosition_ ||
+         document.ResultPicture.Width() != background_.Width() || document.ResultPicture.Height() != background_.Height();
+}
+
 void TextWindow::Erase() {
+  if (DrawingReplaced()) return;
   Bitmap24& result = window_.CurrentDocument().ResultPicture;
-  if (result.Width() != background_.Width() || result.Height() != background_.Height()) return;
   const Rect inside{std::max(block_.left, 0), std::max(block_.top, 0), std::min(block_.right, result.Width()),
                     std::min(block_.bottom, result.Height())};
   if (inside.left < inside.right && inside.top < inside.bottom) CopyRect(result, inside.left, inside.top, background_, inside);
@@ -323,9 +330,8 @@ void TextWindow::Redraw() {
   if (!pending_) return;
   Document& document = window_.CurrentDocument();
   Bitmap24& result = document.ResultPicture;
-  if (result.Width() != background_.Width() || result.Height() != background_.Height()) {
-    // The drawing was replaced under the window (a run of another window): the text goes with it.
-    pending_ = false;
+  if (DrawingReplaced()) {
+    // The drawing was replaced under the window (a run of another window): the text went with it.
     reject();
     return;
   }
@@ -360,7 +366,10 @@ void TextWindow::done(int result) {
   if (pending_) {
     pending_ = false;
     Document& document = window_.CurrentDocument();
-    if (result == QDialog::Accepted) {
+    if (DrawingReplaced()) {
+      // Nothing of the window is left on the drawing now shown.
+      result = QDialog::Rejected;
+    } else if (result == QDialog::Accepted) {
       // The text stays; it is one step of the history like any other change of the drawing.
       document.RecordPictureSizes();
       if (const Status saved = document.SaveToHistory(HistoryKind::Result, document.ResultStyleName); !saved) {

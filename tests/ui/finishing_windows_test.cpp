@@ -183,6 +183,19 @@ TEST_F(FinishingWindowsTest, EscClosesTheTextWindowWithoutKeepingTheText) {
   EXPECT_EQ(HistoryPosition(), steps);
 }
 
+TEST_F(FinishingWindowsTest, ADrawingReplacedWhileTheTextIsPlacedIsLeftAlone) {
+  TextWindow* text = OpenText();
+  // A script's step puts a new drawing in the document while the window is open.
+  const Bitmap24 replacement(240, 160, 0x805020);
+  window.RecordScriptStep(HistoryKind::Result, replacement, "script");
+  const int steps = HistoryPosition();
+  QTest::keyClicks(text->TextEdit(), "X");
+  EXPECT_FALSE(text->isVisible());
+  EXPECT_EQ(Result(), replacement) << "no piece of the old drawing is put back onto the new one";
+  EXPECT_EQ(HistoryPosition(), steps);
+  EXPECT_TRUE(window.Parameters()->DrawButton()->isEnabled());
+}
+
 TEST_F(FinishingWindowsTest, TheFramePreviewFollowsTheSettingsAndOkFramesTheNextRun) {
   window.SetSourceAndResult(testing_support::SyntheticPhoto(240, 160), "photo.png");
   ASSERT_TRUE(window.Parameters()->SelectEffect(kNoEffectId));
