@@ -44,7 +44,8 @@ install: build
 screenshot: build
 	@bash scripts/screenshot.sh $(BUILD) atelion-window.png atelion-parameters.png atelion-print.png atelion-batch.png atelion-script.png \
 		--samples-screenshot atelion-samples.png --modify-screenshot atelion-modify.png --resize-screenshot atelion-resize.png \
-		--brush-screenshot atelion-brush.png --hd-screenshot atelion-hd.png
+		--brush-screenshot atelion-brush.png --hd-screenshot atelion-hd.png \
+		--frame-screenshot atelion-frame.png --text-screenshot atelion-text.png
 	@bash scripts/screenshot.sh $(BUILD) atelion-window.png "" "" "" "" --brush-mode-screenshot atelion-brush-mode.png
 
 test: build

@@ -4,6 +4,7 @@
 #include <QEventLoop>
 #include <QSlider>
 #include <QIcon>
+#include <QScreen>
 #include <QPixmap>
 #include <QTimer>
 #include <QToolButton>
@@ -22,6 +23,7 @@
 #include "ui/custom_brush_window.h"
 #include "ui/hd_painting_window.h"
 #include "ui/brush_demo.h"
+#include "ui/frame_window.h"
 #include "ui/live_preview.h"
 #include "ui/main_window.h"
 #include "ui/parameters_window.h"
@@ -32,6 +34,7 @@
 #include "ui/texture_knob.h"
 #include "ui/source_modifications_window.h"
 #include "ui/session.h"
+#include "ui/text_window.h"
 
 namespace {
 
@@ -75,20 +78,34 @@ struct ScreenshotPaths {
   QString brush;
   QString hd;
   QString brushMode;
+  QString frame;
+  QString text;
 };
+
+// The whole screen, so that a tool window is seen where it opens, over the main window.
+bool WriteScreen(const QString& path) {
+  const bool written = QGuiApplication::primaryScreen()->grabWindow(0).save(path, "PNG");
+  if (!written) std::fprintf(stderr, "atelion: could not write %s\n", path.toLocal8Bit().constData());
+  return written;
+}
 
 // "--screenshot FILE": draws the start picture with the chosen style, writes a picture of the
 // window once the drawing is shown (and one of the drawing-parameters window with its preview
 // for "--parameters-screenshot FILE", of the print window with the drawing on its page for
 // "--print-screenshot FILE", of the batch window listing the sample for "--batch-screenshot FILE"
-// of the script window with the default script for "--script-screenshot FILE" and of the window of
-// every style's example for "--samples-screenshot FILE"), and quits. "--parameters-style N" draws
+// of the script window with the default script for "--script-screenshot FILE", of the window of
+// every style's example for "--samples-screenshot FILE"; of the screen
+// with the frame window and its preview for "--frame-screenshot FILE", with the text window and
+// its text on the drawing for "--text-screenshot FILE"), and quits. "--parameters-style N" draws
 // with style N instead of the chosen one, so the drawing-parameters window shows its controls, and
 // "--parameters-texture S" draws with the texture on at strength S.
 void ScheduleScreenshot(atelion::MainWindow& window, const ScreenshotPaths& paths) {
+  // Taken once: the frame and text pictures wait in event loops of their own, in which the
+  // second trigger of the pictures (the timer, or another preview) may fire.
   auto taken = std::make_shared<bool>(false);
   auto grab = [&window, paths, taken] {
-    if (std::exchange(*taken, true)) return;
+    if (*taken) return;
+    *taken = true;
     bool written = WritePicture(window, paths.window);
     if (!paths.parameters.isEmpty()) written = WritePicture(*window.Parameters(), paths.parameters) && written;
     if (!paths.print.isEmpty()) {
@@ -123,6 +140,27 @@ void ScheduleScreenshot(atelion::MainWindow& window, const ScreenshotPaths& path
       QWidget* brushWindow = atelion::ShowSampleBrushWindow(*window.Parameters());
       written = WritePicture(*brushWindow, paths.brush) && written;
       brushWindow->close();
+    }
+    if (!paths.frame.isEmpty()) {
+      // The frame window with its preview, once the worker has computed it.
+      window.ShowFrameWindow();
+      QEventLoop wait;
+      // Once shown, the box is painted before the picture is taken.
+      QObject::connect(window.FrameTool(), &atelion::FrameWindow::previewShown, &wait,
+                       [&wait] { QTimer::singleShot(300, &wait, &QEventLoop::quit); });
+      QTimer::singleShot(kPreviewWaitMs, &wait, &QEventLoop::quit);
+      wait.exec();
+      written = WriteScreen(paths.frame) && written;
+      window.FrameTool()->reject();
+    }
+    if (!paths.text.isEmpty()) {
+      // The text window with its text written on the drawing.
+      window.ShowTextWindow();
+      QEventLoop wait;
+      QTimer::singleShot(300, &wait, &QEventLoop::quit);
+      wait.exec();
+      written = WriteScreen(paths.text) && written;
+      window.TextTool()->reject();
     }
     if (!paths.hd.isEmpty()) {
       // "--hd-screenshot FILE": the HD window after a Painting 4 run, and beside FILE the
@@ -217,6 +255,8 @@ int RunProgram(int argc, char** argv) {
       {"--brush-screenshot", &screenshots.brush},
       {"--hd-screenshot", &screenshots.hd},
       {"--brush-mode-screenshot", &screenshots.brushMode},
+      {"--frame-screenshot", &screenshots.frame},
+      {"--text-screenshot", &screenshots.text},
   };
   atelion::SessionOptions options;
   for (std::size_t i = 0; i < arguments.size(); ++i) {

@@ -14,6 +14,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QSpinBox>
@@ -114,11 +115,17 @@ TextWindow::TextWindow(MainWindow& window) : QDialog(&window), window_(window) {
   colour_ = new QPushButton;
   colour_->setObjectName("colourButton");
   BindLine(colour_, kColourLine, [this](const QString& text) { colour_->setText(text); });
+  // Enter anywhere in the window is OK, never one of these two.
+  font_->setAutoDefault(false);
+  colour_->setAutoDefault(false);
   shadow_ = new QCheckBox;
   shadow_->setObjectName("shadowBox");
   BindLine(shadow_, kShadowLine, [this](const QString& text) { shadow_->setText(text); });
   transparency_ = new QLabel;
   transparency_->setObjectName("transparencyStrip");
+  // The strip follows the slider's width below it.
+  transparency_->setScaledContents(true);
+  transparency_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
   opacity_ = new QSlider(Qt::Horizontal);
   opacity_->setObjectName("opacitySlider");
   opacity_->setRange(kMinTextOpacity, kMaxTextOpacity);
@@ -219,6 +226,7 @@ void TextWindow::Open(const TextSettings& settings) {
   settings_ = settings;
   Document& document = window_.CurrentDocument();
   background_ = document.ResultPicture;
+  historyPosition_ = document.History().Position();
   block_ = {};
   pending_ = true;
   LockCommands(true);
@@ -226,10 +234,25 @@ void TextWindow::Open(const TextSettings& settings) {
   ShowSettings();
   Redraw();
   show();
+  PlaceBesideDrawing();
   raise();
   activateWindow();
   text_->setFocus();
   text_->selectAll();
+}
+
+void TextWindow::PlaceBesideDrawing() {
+  // Over the photograph's side, low down, so the drawing with its text stays in sight.
+  const PicturePanel* panel = window_.ResultPanel();
+  const QPoint panelTopLeft = panel->mapToGlobal(QPoint(0, 0));
+  const QSize size = frameGeometry().size();
+  const QRect screen = window_.screen() != nullptr ? window_.screen()->availableGeometry() : QRect();
+  QPoint place(panelTopLeft.x() - size.width() - 16, panelTopLeft.y() + panel->height() - size.height() - 16);
+  if (!screen.isEmpty()) {
+    place.setX(std::clamp(place.x(), screen.left(), std::max(screen.left(), screen.right() - size.width())));
+    place.setY(std::clamp(place.y(), screen.top(), std::max(screen.top(), screen.bottom() - size.height())));
+  }
+  move(place);
 }
 
 void TextWindow::ShowSettings() {
@@ -247,7 +270,7 @@ void TextWindow::ShowSettings() {
 
 void TextWindow::ShowColour() {
   colour_->setIcon(SwatchIcon(ToQColor(settings_.colour)));
-  transparency_->setPixmap(TransparencyStrip(ToQColor(settings_.colour), std::max(opacity_->width(), 200)));
+  transparency_->setPixmap(TransparencyStrip(ToQColor(settings_.colour), 256));
 }
 
 void TextWindow::ChooseFont() {
@@ -288,9 +311,15 @@ void TextWindow::ChooseUserPosition() {
   positionList_->setCurrentIndex(kTextUserDefined);
 }
 
+bool TextWindow::DrawingReplaced() {
+  Document& document = window_.CurrentDocument();
+  return document.History().Position() != historyPosition_ ||
+         document.ResultPicture.Width() != background_.Width() || document.ResultPicture.Height() != background_.Height();
+}
+
 void TextWindow::Erase() {
+  if (DrawingReplaced()) return;
   Bitmap24& result = window_.CurrentDocument().ResultPicture;
-  if (result.Width() != background_.Width() || result.Height() != background_.Height()) return;
   const Rect inside{std::max(block_.left, 0), std::max(block_.top, 0), std::min(block_.right, result.Width()),
                     std::min(block_.bottom, result.Height())};
   if (inside.left < inside.right && inside.top < inside.bottom) CopyRect(result, inside.left, inside.top, background_, inside);
@@ -301,9 +330,8 @@ void TextWindow::Redraw() {
   if (!pending_) return;
   Document& document = window_.CurrentDocument();
   Bitmap24& result = document.ResultPicture;
-  if (result.Width() != background_.Width() || result.Height() != background_.Height()) {
-    // The drawing was replaced under the window (a run of another window): the text goes with it.
-    pending_ = false;
+  if (DrawingReplaced()) {
+    // The drawing was replaced under the window (a run of another window): the text went with it.
     reject();
     return;
   }
@@ -338,7 +366,10 @@ void TextWindow::done(int result) {
   if (pending_) {
     pending_ = false;
     Document& document = window_.CurrentDocument();
-    if (result == QDialog::Accepted) {
+    if (DrawingReplaced()) {
+      // Nothing of the window is left on the drawing now shown.
+      result = QDialog::Rejected;
+    } else if (result == QDialog::Accepted) {
       // The text stays; it is one step of the history like any other change of the drawing.
       document.RecordPictureSizes();
       if (const Status saved = document.SaveToHistory(HistoryKind::Result, document.ResultStyleName); !saved) {

@@ -75,6 +75,7 @@ class TextWindow : public QDialog {
 
  private:
   void ShowSettings();
+  void PlaceBesideDrawing();
   void ShowColour();
   void ChooseFont();
   void ChooseColour();
@@ -82,6 +83,8 @@ class TextWindow : public QDialog {
   void Redraw();
   /// Puts the picture back under the text.
   void Erase();
+  /// Something else put a new drawing in the document while the window was open.
+  bool DrawingReplaced();
   void LockCommands(bool lock);
   void ChooseUserPosition();
 
@@ -89,6 +92,7 @@ class TextWindow : public QDialog {
   TextSettings settings_;
   Bitmap24 background_;  ///< the drawing as it was when the window opened
   Rect block_;           ///< the part of the drawing the text may have changed
+  int historyPosition_ = 0;  ///< the document's history step when the window opened
   Point position_;
   bool pending_ = false;
   bool dragging_ = false;
