@@ -106,7 +106,8 @@ def style_benchmarks(bench, photos, style, reps):
                          check=True, capture_output=True, text=True).stdout
     results = {}
     for entry in json.loads(out)["benchmarks"]:
-        if entry.get("aggregate_name") != "median":
+        single = reps == 1 and entry.get("run_type") == "iteration"  # one run: no aggregates
+        if entry.get("aggregate_name") != "median" and not single:
             continue
         kind, _, arg = entry["run_name"].split("/")[:3]
         scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}[entry["time_unit"]]
