@@ -63,8 +63,9 @@ def built_styles(bench):
     return sorted({int(m) for m in re.findall(r"^BM_Style/(\d+)/", listed, re.M)})
 
 
-def peer_times(build, photo, megapixels, peers, runs):
-    """{peer: {"wall": s, "cpu": s}}, measured once per photograph and kept in the build folder."""
+def peer_times(build, photo, megapixels, peers, runs, measure=True):
+    """{peer: {"wall": s, "cpu": s, "runs": n}}, measured once per photograph and kept in the build
+    folder; with `measure` off only what is kept there."""
     folder = os.path.join(build, "bench-peers")
     cache = os.path.join(folder, "peers-%dmp.json" % megapixels)
     known = {}
@@ -72,7 +73,7 @@ def peer_times(build, photo, megapixels, peers, runs):
         with open(cache, encoding="utf-8") as kept:
             known = json.load(kept)
     missing = sorted(set(peers) - set(known))
-    if missing:
+    if missing and measure:
         print("measuring peers %s on %s" % (" ".join(missing), photo), file=sys.stderr)
         shim = os.path.join(folder, "shim")
         os.makedirs(shim, exist_ok=True)
@@ -90,7 +91,8 @@ def peer_times(build, photo, megapixels, peers, runs):
                     continue
                 with open(os.path.join(exported, fields[0] + ".json"), encoding="utf-8") as result:
                     measured = json.load(result)["results"][0]
-                known[fields[0]] = {"wall": float(fields[1]), "cpu": measured["user"] + measured["system"]}
+                known[fields[0]] = {"wall": float(fields[1]), "cpu": measured["user"] + measured["system"],
+                                    "runs": len(measured["times"])}
         with open(cache, "w", encoding="utf-8") as kept:
             json.dump(known, kept, indent=1)
     return known
@@ -104,9 +106,10 @@ def style_benchmarks(bench, photos, style, reps):
                          check=True, capture_output=True, text=True).stdout
     results = {}
     for entry in json.loads(out)["benchmarks"]:
-        if entry.get("aggregate_name") != "median":
+        single = reps == 1 and entry.get("run_type") == "iteration"  # one run: no aggregates
+        if entry.get("aggregate_name") != "median" and not single:
             continue
-        kind, _, arg = entry["run_name"].split("/")
+        kind, _, arg = entry["run_name"].split("/")[:3]
         scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}[entry["time_unit"]]
         results[(kind, int(arg.split(":")[1]))] = (entry["cpu_time"] * scale, entry)
     return results
@@ -131,8 +134,10 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--build", default="build")
     parser.add_argument("--photos", default=None, help="folder of photo-2mp.jpg and photo-12mp.jpg")
-    parser.add_argument("--filter", default="", help="a style number or a pattern of style names")
+    parser.add_argument("--filter", default="", help="style numbers (26 or 17,18) or a pattern of style names")
     parser.add_argument("--reps", type=int, default=5, help="runs per benchmark (the median is shown)")
+    parser.add_argument("--kept-peers-only", action="store_true",
+                        help="measure no peer: show only those kept in BUILD/bench-peers/ (— for the others)")
     args = parser.parse_args()
     photos = args.photos or os.path.join(args.build, "photos")
     bench = os.path.join(args.build, "atelion-bench")
@@ -141,8 +146,9 @@ def main():
     names = style_names()
     styles = built_styles(bench)
     if args.filter:
-        if args.filter.isdigit():
-            styles = [s for s in styles if s == int(args.filter)]
+        if re.fullmatch(r"[\d,]+", args.filter):
+            picked = {int(number) for number in args.filter.split(",") if number}
+            styles = [s for s in styles if s in picked]
         else:
             pattern = re.compile(args.filter, re.I)
             styles = [s for s in styles if pattern.search(names.get(s, ""))]
@@ -150,12 +156,16 @@ def main():
         sys.exit("no built style matches %r" % args.filter)
 
     needed = sorted({PEER_OF[s] for s in styles if s in PEER_OF})
-    peers = {mp: peer_times(args.build, os.path.join(photos, "photo-%dmp.jpg" % mp), mp, needed, args.reps)
+    peers = {mp: peer_times(args.build, os.path.join(photos, "photo-%dmp.jpg" % mp), mp, needed, args.reps,
+                                 not args.kept_peers_only)
              for mp in (2, 12)}
 
+    peer_runs = sorted({v["runs"] for kept in peers.values() for v in kept.values() if "runs" in v})
     print("Measured %s UTC on %s (%s, %d cores); CPU times in ms, medians of %d runs; peers with one "
-          "thread; memory in MB." % (datetime.datetime.utcnow().strftime("%Y-%m-%d %H:%M"), platform.node(),
-                                    platform.processor() or platform.machine(), os.cpu_count(), args.reps))
+          "thread, CPU time (user + system, mean of %s runs); memory in MB." % (
+              datetime.datetime.utcnow().strftime("%Y-%m-%d %H:%M"), platform.node(),
+              platform.processor() or platform.machine(), os.cpu_count(), args.reps,
+              " or ".join(str(r) for r in peer_runs) or "several"))
     print()
     print("| # | style | 2 MP | 12 MP | peer | peer 2 MP | peer 12 MP | ratio 2 MP | ratio 12 MP | target "
           "| preview 1:1 | preview widest | 12 MP heap peak | 12 MP file run peak |")
@@ -163,6 +173,8 @@ def main():
     for style in styles:
         print("style %d: %s" % (style, names.get(style, "")), file=sys.stderr)
         measured = style_benchmarks(bench, photos, style, args.reps)
+        if args.kept_peers_only:  # peers measured meanwhile by another run count too
+            peers = {mp: peer_times(args.build, None, mp, needed, args.reps, False) for mp in (2, 12)}
         time_2 = measured.get(("BM_Style", 2), (None,))[0]
         time_12 = measured.get(("BM_Style", 12), (None,))[0]
         heap = measured.get(("BM_Style", 12), (None, {}))[1].get("peak_MB")

@@ -1,6 +1,7 @@
 #include "effects/run_pipeline.h"
 
 #include <new>
+#include <utility>
 
 #include "styles/style_list.h"
 
@@ -34,7 +35,7 @@ RunOutcome RunEffect(RunPictures& pictures, StyleSettings& settings, const Finis
       pictures.result = std::move(output.picture);
       if (!output.untextured.Empty()) pictures.untexturedCopy = std::move(output.untextured);
     } else {
-      ApplySoftenAndTexture(output.picture, pictures, finishing);
+      ApplySoftenAndTexture(std::move(output.picture), pictures, finishing);
     }
     Finalize(pictures, finishing, context);
   } catch (const std::bad_alloc&) {
@@ -46,6 +47,14 @@ RunOutcome RunEffect(RunPictures& pictures, StyleSettings& settings, const Finis
 void ApplySoftenAndTexture(const Bitmap24& output, RunPictures& pictures, const FinishingSettings& finishing) {
   pictures.result = output;
   pictures.untexturedCopy = output;
+  ApplySurface(pictures.result, finishing);
+}
+
+void ApplySoftenAndTexture(Bitmap24&& output, RunPictures& pictures, const FinishingSettings& finishing) {
+  // The drawing itself becomes the untextured copy and the result is copied into the picture it
+  // already holds: no third full picture at the end of a run.
+  pictures.untexturedCopy = std::move(output);
+  pictures.result = pictures.untexturedCopy;
   ApplySurface(pictures.result, finishing);
 }
 

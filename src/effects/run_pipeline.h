@@ -55,6 +55,8 @@ RunOutcome RunEffect(RunPictures& pictures, StyleSettings& settings, const Finis
 
 /// The result and the untextured copy become `output`; then "Soften edges" and the texture.
 void ApplySoftenAndTexture(const Bitmap24& output, RunPictures& pictures, const FinishingSettings& finishing);
+/// The same, taking the drawing over as the untextured copy instead of copying it.
+void ApplySoftenAndTexture(Bitmap24&& output, RunPictures& pictures, const FinishingSettings& finishing);
 
 /// The finishing chain after a style: on an aborted run only the done report; otherwise the
 /// frame chain, which brings the result back to the source's size plus the frame margin and lays

@@ -123,9 +123,10 @@ struct StyleEntry {
 using StyleAlgorithm = void (*)(const Bitmap24& input, Bitmap24& output, const StyleSettings& settings,
                                 RunContext& context);
 
-/// The common frame of most full-size styles: `algorithm` draws from a copy of the source into a
-/// picture of its own, which starts in `outputFill`; the shell watches that picture while it grows
-/// (`ProgressSink::WatchOutput`). Gives the picture back as the drawing.
+/// The common frame of most full-size styles: `algorithm` reads the source (unchanged, so no copy
+/// of it is made) and draws into a picture of its own, which starts in `outputFill`; the shell
+/// watches that picture while it grows (`ProgressSink::WatchOutput`). Gives the picture back as
+/// the drawing.
 StyleOutput RunCommonFrame(const Bitmap24& source, const StyleSettings& settings, RunContext& context,
                            StyleAlgorithm algorithm, Colour outputFill = 0xFFFFFF);
 
