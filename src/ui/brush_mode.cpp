@@ -192,6 +192,7 @@ bool BrushMode::eventFilter(QObject* watched, QEvent* event) {
       } else if ((mouse->buttons() & Qt::LeftButton) && stroke_.Active()) {
         const bool pen = mouse->source() != Qt::MouseEventNotSynthesized && penDown_;
         Drag(mouse->position().toPoint(), pen ? pressure_ : 1.0);
+        ScrollNearEdges(mouse->position().toPoint());
       }
       return true;
     }
@@ -245,6 +246,22 @@ void BrushMode::Drag(QPoint position, double pressure) {
     ShowStamp(stroke_.Stamp(shown_, x, y, pressure));
   }
   lastStamp_ = at;
+}
+
+void BrushMode::ScrollNearEdges(QPoint position) {
+  // Within 50 pixels of an edge of the panel the pictures move the other way, faster the nearer
+  // the pointer is, so a stroke can go on past what the panel shows.
+  constexpr int kEdge = 50;
+  const int px = position.x(), py = position.y(), w = panel_->width(), h = panel_->height();
+  const ImagePlacement& image = panel_->Placement();
+  Point offset;
+  if (py < kEdge && image.top < 0) offset.y = (kEdge - py) / 3 + 1;
+  if (px < kEdge && image.left < 0) offset.x = (kEdge - px) / 3 + 1;
+  if (py > h - kEdge && image.top + image.height > h) offset.y = -(std::abs((h - py - kEdge) / 3) + 1);
+  if (px > w - kEdge && image.left + image.width > w) offset.x = -(std::abs((w - px - kEdge) / 3) + 1);
+  if (offset == Point{}) return;
+  main_.sourcePanel_->Pan(offset);
+  main_.resultPanel_->Pan(offset);
 }
 
 void BrushMode::ShowStamp(const Rect& changed) {

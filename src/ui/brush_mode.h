@@ -61,6 +61,7 @@ class BrushMode : public QObject {
   void Drag(QPoint position, double pressure);
   void Release(QPoint position, double pressure);
   void ShowStamp(const Rect& changed);
+  void ScrollNearEdges(QPoint position);
   void UpdateCursor();
   void FinishStroke(std::shared_ptr<StrokeParts> parts, QString styleName, bool computed);
 

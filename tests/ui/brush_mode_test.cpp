@@ -178,6 +178,17 @@ TEST(BrushModeTest, PaintsTheRightSpotAtAnyZoomAndTheOtherButtonPans) {
   EXPECT_NE(painted.Pixel(target.x, target.y), before.Pixel(target.x, target.y));
   EXPECT_EQ(painted.Pixel(target.x + 30, target.y), before.Pixel(target.x + 30, target.y));
   EXPECT_EQ(painted.Pixel(target.x, target.y - 30), before.Pixel(target.x, target.y - 30));
+
+  // Dragging near the panel's right edge moves the pictures left, so the stroke can go on.
+  const ImagePlacement beforeScroll = fixture.panel->Placement();
+  ASSERT_GT(beforeScroll.left + beforeScroll.width, fixture.panel->width());
+  const QPoint edge(fixture.panel->width() - 5, grip.y());
+  QTest::mousePress(fixture.panel, Qt::LeftButton, {}, grip);
+  QTest::mouseMove(fixture.panel, edge);
+  QTest::mouseMove(fixture.panel, edge + QPoint(-1, 0));
+  EXPECT_LT(fixture.panel->Placement().left, beforeScroll.left);
+  QTest::mouseRelease(fixture.panel, Qt::LeftButton, {}, edge);
+  ASSERT_TRUE(applied.wait(kStrokeWaitMs));
 }
 
 TEST(BrushModeTest, TheBrushWindowSetsTheBrushAndClosingItEndsTheMode) {
