@@ -214,6 +214,9 @@ TextWindow::TextWindow(MainWindow& window) : QDialog(&window), window_(window) {
       Redraw();
     });
   }
+  // The panel is remembered here: while the main window is torn down its panel may still send
+  // events, and the main window must not be asked for it then.
+  panel_ = window_.ResultPanel();
   window_.ResultPanel()->installEventFilter(this);
 }
 
@@ -414,8 +417,10 @@ void TextWindow::LockCommands(bool lock) {
 }
 
 bool TextWindow::eventFilter(QObject* watched, QEvent* event) {
-  PicturePanel* panel = window_.ResultPanel();
-  if (watched != panel || !pending_ || !isVisible()) return QDialog::eventFilter(watched, event);
+  if (panel_ == nullptr || watched != panel_.data() || !pending_ || !isVisible()) {
+    return QDialog::eventFilter(watched, event);
+  }
+  auto* panel = static_cast<PicturePanel*>(watched);
   switch (event->type()) {
     case QEvent::MouseButtonPress: {
       auto* mouse = static_cast<QMouseEvent*>(event);

@@ -30,6 +30,7 @@ class QSpinBox;
 namespace atelion {
 
 class MainWindow;
+class PicturePanel;
 
 class TextWindow : public QDialog {
   Q_OBJECT
@@ -100,6 +101,7 @@ class TextWindow : public QDialog {
   Point dragGrab_;
   QTimer dragRedraw_;  ///< a drag redraws at most once per tick, however fast the pointer moves
   std::vector<QPointer<QObject>> locked_;
+  QPointer<QObject> panel_;  ///< the result panel, whose mouse places the text
 
   QLineEdit* text_ = nullptr;
   QPushButton* font_ = nullptr;
