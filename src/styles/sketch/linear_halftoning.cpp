@@ -41,10 +41,13 @@ Bitmap24 FramedWithMargins(const Bitmap24& picture) {
   return framed;
 }
 
+}  // namespace
+
 // The chain shared by the full-size drawing and the preview: frame, turn, line screen, turn back,
 // cut to the picture's size, soften and sharpen twice. `fullSize` adds the progress reports of a
 // full-size run.
-Bitmap24 LineScreen(const Bitmap24& picture, const StyleSettings& settings, RunContext& context, bool fullSize) {
+Bitmap24 HalftoneLineScreen(const Bitmap24& picture, const StyleSettings& settings, RunContext& context, bool fullSize,
+                            int sharpenings) {
   const Parameters p = LinearHalftoningParametersFrom(settings.sliders);
   const int width = picture.Width(), height = picture.Height();
   if (picture.Empty()) return picture;
@@ -97,14 +100,12 @@ Bitmap24 LineScreen(const Bitmap24& picture, const StyleSettings& settings, RunC
   report(95);
   Soften(cut);
   report(97);
-  Sharpen3(cut);
-  report(99);
-  Sharpen3(cut);
-  report(100);
+  for (int pass = 1; pass <= sharpenings; ++pass) {
+    Sharpen3(cut);
+    report(pass < sharpenings ? 99 : 100);
+  }
   return cut;
 }
-
-}  // namespace
 
 LinearHalftoningParameters LinearHalftoningParametersFrom(const ParameterSet& sliders) {
   auto slider = [&](int slot) { return ClampToSlider(kLinearHalftoningEffectId, slot, sliders[slot]); };
@@ -218,12 +219,12 @@ void HalfToneLines(const Bitmap24& source, Bitmap24& destination, const StyleSet
 
 StyleOutput PreviewHalfToneLines(const Bitmap24& crop, const StyleSettings& settings, const SurfaceSettings&,
                                  RunContext& context) {
-  return {.picture = LineScreen(crop, settings, context, false), .sliders = settings.sliders};
+  return {.picture = HalftoneLineScreen(crop, settings, context, false, 2), .sliders = settings.sliders};
 }
 
 StyleOutput ProcessHalfToneLines(Bitmap24& source, Bitmap24&, const StyleSettings& settings, const SurfaceSettings&,
                                  RunContext& context) {
-  return {.picture = LineScreen(source, settings, context, true), .sliders = settings.sliders};
+  return {.picture = HalftoneLineScreen(source, settings, context, true, 2), .sliders = settings.sliders};
 }
 
 }  // namespace atelion

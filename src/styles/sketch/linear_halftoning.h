@@ -42,6 +42,12 @@ void RotateExpanded(const Bitmap24& source, Bitmap24& destination, int angle, co
 void HalfToneLines(const Bitmap24& source, Bitmap24& destination, const StyleSettings& settings,
                    RunContext& context);
 
+/// The whole chain on `picture`: framed by the 25-pixel margin, turned, screened, turned back and
+/// cut to its size, softened and sharpened `sharpenings` times (twice for the drawing and its
+/// preview, once for the manual brush). `fullSize` adds the progress reports of a full-size run.
+Bitmap24 HalftoneLineScreen(const Bitmap24& picture, const StyleSettings& settings, RunContext& context, bool fullSize,
+                            int sharpenings);
+
 /// The live preview on a crop: the same chain as the full-size drawing, before soften and texture.
 StyleOutput PreviewHalfToneLines(const Bitmap24& crop, const StyleSettings& settings, const SurfaceSettings& surface,
                                  RunContext& context);

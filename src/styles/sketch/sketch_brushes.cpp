@@ -38,27 +38,6 @@ SurfaceSettings WithoutSurface(const SurfaceSettings& surface) {
 namespace {
 
 constexpr int kBrushSeed = 1969;
-// The line screen works on the part with margins of this width, so that the turned screen covers
-// the corners of the part.
-constexpr int kScreenMargin = 25;
-
-// The part with margins of kScreenMargin pixels on every side: the left and top margins repeat the
-// columns and rows next to them, the right and bottom margins squeeze the ones before them.
-Bitmap24 WithScreenMargins(const Bitmap24& picture) {
-  const int width = picture.Width() + 2 * kScreenMargin;
-  const int height = picture.Height() + 2 * kScreenMargin;
-  Bitmap24 framed(width, height);
-  DrawPicture(framed, kScreenMargin, kScreenMargin, picture);
-  CopyRect(framed, 0, 0, framed, {kScreenMargin, 0, 2 * kScreenMargin, height - 1});
-  CopyRect(framed, 0, 0, framed, {0, kScreenMargin, width - 1, 2 * kScreenMargin});
-  Bitmap24 strip(kScreenMargin, height - 1);
-  CopyRect(strip, 0, 0, framed, {width - 2 * kScreenMargin, 0, width - kScreenMargin, height - 1});
-  StretchCopy(framed, {width - kScreenMargin, 0, width - 1, height - 1}, strip, {0, 0, kScreenMargin, height - 1});
-  strip = Bitmap24(width - 1, kScreenMargin);
-  CopyRect(strip, 0, 0, framed, {0, height - 2 * kScreenMargin, width - 1, height - kScreenMargin});
-  StretchCopy(framed, {0, height - kScreenMargin, width - 1, height - 1}, strip, {0, 0, width - 1, kScreenMargin});
-  return framed;
-}
 
 }  // namespace
 
@@ -169,21 +148,8 @@ void PencilSketch5Brush(Bitmap24& S, Bitmap24& T, const StyleSettings& settings,
 void LinearHalftoningBrush(Bitmap24& S, Bitmap24& T, const StyleSettings& settings, const SurfaceSettings& surface,
                            RunContext& context) {
   (void)surface;
-  const LinearHalftoningParameters p = LinearHalftoningParametersFrom(settings.sliders);
-  const int width = S.Width(), height = S.Height();
-  if (width == 0 || height == 0) return;
-  Bitmap24 framed = WithScreenMargins(S);
-  Bitmap24 turned = S;
-  turned.Resize(framed.Width(), framed.Height());
-  RotateExpanded(framed, turned, p.angle, settings, context);
-  framed = Bitmap24(turned.Width(), turned.Height());
-  HalfToneLines(turned, framed, settings, context);
-  RotateExpanded(framed, turned, -p.angle, settings, context);
-  T = Bitmap24(width, height);
-  const int left = (turned.Width() - width) / 2, top = (turned.Height() - height) / 2;
-  CopyRect(T, 0, 0, turned, {left, top, left + width, top + height});
-  Soften(T);
-  Sharpen3(T);
+  if (S.Empty()) return;
+  T = HalftoneLineScreen(S, settings, context, false, 1);
 }
 
 void PencilSketch6Brush(Bitmap24& S, Bitmap24& T, const StyleSettings& settings, const SurfaceSettings& surface,
