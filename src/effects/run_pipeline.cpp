@@ -67,6 +67,8 @@ void Finalize(RunPictures& pictures, const FinishingSettings& finishing, RunCont
   // is replaced by the default one: the run goes on and the user is told.
   const FrameOutcome frame = ApplyFrameChain(pictures.result, pictures.source, finishing.addFrame, finishing.frame, context);
   if (!frame.status) pictures.notices.push_back(frame.status.message());
+  pictures.framedPictureOffset = frame.framedPictureOffset;
+  pictures.frameMargin = FrameMargin(finishing.addFrame, ClampFrameSettings(finishing.frame));
   if (finishing.addText) {
     const TextOutcome text = ApplyText(pictures.result, finishing.text, pictures.source.Width(),
                                        pictures.source.Height(), finishing.addFrame);

@@ -35,6 +35,11 @@ struct RunPictures {
   std::vector<std::string> notices;
   /// The style ended by itself and wants the drawing-parameters window shown again.
   bool showParametersWindow = false;
+  /// Where a custom frame placed the margin canvas inside the framed result ((0, 0) for every
+  /// other frame), and the margin laid around the picture: together they say where the
+  /// photograph lies in the finished drawing.
+  Point framedPictureOffset;
+  int frameMargin = 0;
 };
 
 enum class RunOutcome {

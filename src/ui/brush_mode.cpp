@@ -122,6 +122,12 @@ void BrushMode::Enter() {
   active_ = true;
   cursorZoom_ = -1;
   UpdateCursor();
+  if (!shownBefore_) {
+    // The first time the brush comes out, the HD painting and SVG pictograms of the last Painting 4
+    // run go: brushed strokes are not part of its recorded strokes.
+    shownBefore_ = true;
+    parameters->ShowStrokePictograms(false);
+  }
   if (!window_->isVisible()) window_->move(main_.geometry().topLeft() + kBrushWindowPlace);
   window_->show();
   window_->raise();
@@ -277,8 +283,14 @@ void BrushMode::Release(QPoint position, double pressure) {
   Document& document = main_.CurrentDocument();
   const StyleSettings current = parameters->CurrentStyleSettings();
   const int effectId = current.effectId;
+  // A custom frame may place the photograph off centre; its offset holds while the drawing is the
+  // one that run framed (same size), and an undone or replaced drawing falls back to centring.
+  const MainWindow::FramedPlacement& framed = main_.framedPlacement_;
+  const bool framedDrawing =
+      framed.width == document.ResultPicture.Width() && framed.height == document.ResultPicture.Height();
   const Point offset = PictureOffset(document.ResultPicture.Width(), document.ResultPicture.Height(),
-                                     document.SourcePicture.Width(), document.SourcePicture.Height());
+                                     document.SourcePicture.Width(), document.SourcePicture.Height(),
+                                     framedDrawing ? framed.offset : Point{}, framedDrawing ? framed.margin : 0);
   Bitmap24 before;
   std::optional<StrokeParts> parts = stroke_.Finish(document.SourcePicture, offset, effectId, before);
   if (!parts) {

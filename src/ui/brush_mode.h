@@ -72,6 +72,7 @@ class BrushMode : public QObject {
   bool active_ = false;
   bool computing_ = false;
   bool panning_ = false;
+  bool shownBefore_ = false;  ///< the brush window has been shown once
   int cursorZoom_ = -1;
   int cursorSide_ = 0;
   Point lastStamp_;  ///< where the last stamp of the stroke went, in picture pixels

@@ -773,6 +773,8 @@ void MainWindow::FinishRun(RunOutcome outcome, RunPictures pictures, QString sty
   if (outcome == RunOutcome::Finished || outcome == RunOutcome::Aborted) {
     // An aborted run keeps what it drew, and that is a history step like any other.
     document_.ResultPicture = std::move(pictures.result);
+    framedPlacement_ = {pictures.framedPictureOffset, pictures.frameMargin, document_.ResultPicture.Width(),
+                        document_.ResultPicture.Height()};
     document_.ResultUnnamed = false;
     document_.ResultStyleName = styleName.toStdString();
     document_.RecordPictureSizes();

@@ -308,6 +308,14 @@ class MainWindow : public QMainWindow {
   StrokeHistory strokeHistory_;
   bool strokeRun_ = false;  ///< the run under way records Painting 4's strokes
   BrushMode* brushMode_ = nullptr;
+  /// Where the last run's frame put the photograph, and the size of the drawing it framed: the
+  /// manual brush maps its marks back to the photograph with it while the drawing keeps that size.
+  struct FramedPlacement {
+    Point offset;
+    int margin = 0;
+    int width = 0;
+    int height = 0;
+  } framedPlacement_;
 
   int zoom_ = kStartZoom;
   int zoomBeforeRun_ = kStartZoom;

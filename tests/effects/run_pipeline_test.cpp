@@ -204,6 +204,44 @@ TEST(Finalize, AddsTheChosenFrameAndDoesNotStackFramesOnAPaintedOverResult) {
   }
 }
 
+TEST(Finalize, RecordsWhereTheFramePutThePhotograph) {
+  const Bitmap24 source = Photo(120, 80);
+  struct Case {
+    bool addFrame;
+    FrameStyle style;
+    int margin;
+  };
+  for (const Case c : {Case{false, FrameStyle::Simple, 20}, Case{true, FrameStyle::Simple, 20},
+                       Case{true, FrameStyle::Custom, 30}, Case{true, FrameStyle::Custom, 0}}) {
+    SCOPED_TRACE(static_cast<int>(c.style) * 1000 + c.margin);
+    RunPictures pictures = PicturesOf(source);
+    pictures.result = source;
+    FinishingSettings finishing;
+    finishing.addFrame = c.addFrame;
+    finishing.frame.entry = static_cast<int>(c.style);
+    finishing.frame.margin = c.margin;
+    finishing.frame.useDefaultFrame = true;
+    RunContext context;
+    Finalize(pictures, finishing, context);
+    EXPECT_EQ(pictures.frameMargin, c.addFrame ? c.margin : 0);
+    if (c.style == FrameStyle::Custom) {
+      EXPECT_NE(pictures.framedPictureOffset, Point{}) << "the built-in frame's border comes before the picture";
+    } else {
+      EXPECT_EQ(pictures.framedPictureOffset, Point{});
+    }
+    // The photograph's middle lies at the half margin after the recorded offset.
+    const int x = pictures.frameMargin / 2 + pictures.framedPictureOffset.x + 60;
+    const int y = pictures.frameMargin / 2 + pictures.framedPictureOffset.y + 40;
+    ASSERT_LT(x, pictures.result.Width());
+    ASSERT_LT(y, pictures.result.Height());
+    for (int dy = -5; dy <= 5; ++dy) {
+      for (int dx = -5; dx <= 5; ++dx) {
+        EXPECT_EQ(pictures.result.Pixel(x + dx, y + dy), source.Pixel(60 + dx, 40 + dy)) << dx << "," << dy;
+      }
+    }
+  }
+}
+
 TEST(Finalize, TheTriptychMakesItsOwnMargin) {
   RunPictures pictures = PicturesOf(Photo(90, 40));
   pictures.result = pictures.source;

@@ -12,6 +12,7 @@
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTest>
+#include <QToolButton>
 
 #include "styles/catalogue.h"
 #include "tools/manual_brush.h"
@@ -132,6 +133,23 @@ TEST(BrushModeTest, AStrokePaintsOnlyTheBrushedSpotAsOneUndoStep) {
   EXPECT_TRUE(window.Parameters()->isVisible());
   EXPECT_FALSE(fixture.brush->Window()->isVisible());
   EXPECT_FALSE(fixture.brush->Action()->isChecked());
+}
+
+TEST(BrushModeTest, TheFirstBrushHidesThePaintingFourPictograms) {
+  MainWindow window;
+  window.SetSourceAndResult(Checked(120, 90), "checked.png");
+  window.show();
+  (void)QTest::qWaitForWindowExposed(&window);
+  ParametersWindow* parameters = window.Parameters();
+  parameters->show();
+  // As after a Painting 4 run: the HD painting and SVG pictograms are out.
+  parameters->ShowStrokePictograms(true);
+  ASSERT_NE(parameters->HdButton(), nullptr);
+  ASSERT_FALSE(parameters->HdButton()->isHidden());
+  QTest::mouseClick(parameters->ManualBrushButton(), Qt::LeftButton);
+  ASSERT_TRUE(window.ManualBrush()->Active());
+  EXPECT_TRUE(parameters->HdButton()->isHidden());
+  EXPECT_TRUE(parameters->SvgButton()->isHidden());
 }
 
 TEST(BrushModeTest, EveryStyleCanBePaintedInTheWindow) {
