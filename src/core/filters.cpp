@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <vector>
 
 #include "core/worker_pool.h"
@@ -191,54 +192,61 @@ namespace {
 // The padded picture of LocalContrast, one row at a time: (W + 18) pixels wide, white, with the picture
 // drawn at (0, 0), (9, 0), (0, 9) and (9, 9) in that order, so the last draw covering a pixel wins.
 // Building the rows on demand keeps the exact result of the four draws for any picture size
-// (also narrower or lower than 9) without holding the whole padded picture.
-void BuildPaddedRow(const Bitmap24& picture, int paddedY, std::uint8_t* out) {
+// (also narrower or lower than 9) without holding the whole padded picture. `rowOf(y)` gives the
+// picture's row y as it was before the filter wrote anything.
+template <class RowOf>
+void BuildPaddedRow(int width, int height, std::size_t rowBytes, const RowOf& rowOf, int paddedY, std::uint8_t* out) {
   constexpr int kShift = 9;
-  const int width = picture.Width();
-  const int height = picture.Height();
   std::memset(out, 0xFF, static_cast<std::size_t>(width + 2 * kShift) * 3);
   const int drawOffsets[4][2] = {{0, 0}, {kShift, 0}, {0, kShift}, {kShift, kShift}};
   for (const auto& [left, top] : drawOffsets) {
     const int sourceY = paddedY - top;
     if (sourceY < 0 || sourceY >= height) continue;
-    std::memcpy(out + 3 * left, picture.Row(sourceY), picture.RowBytes());
+    std::memcpy(out + 3 * left, rowOf(sourceY), rowBytes);
   }
 }
 
-}  // namespace
+constexpr int kContrastWindow = 9;
+// Window of pixel (x, y): padded columns x + 5 .. x + 13, padded rows y + 5 .. y + 13, which hold
+// the picture's rows y − 4 .. y + 4 (and rows 5 .. 8 near the top).
+constexpr int kContrastWindowStart = 5;
+constexpr int kContrastReach = 4;
 
-void LocalContrast(Bitmap24& picture, int amount, const MeanColour& sourceMean, RunContext* context) {
-  constexpr int kWindow = 9;
-  // Window of pixel (x, y): padded columns x + 5 .. x + 13, padded rows y + 5 .. y + 13.
-  constexpr int kWindowStart = 5;
+// LocalContrast on the rows first .. end − 1 (at most H − 2). A row of the picture is read into the
+// window before the row is written, so the band's own rows come straight from the picture; rows
+// outside the band come through `rowOf`.
+template <class RowOf>
+void LocalContrastRows(Bitmap24& picture, int first, int end, int amount, const MeanColour& sourceMean,
+                       const RowOf& rowOf, const std::function<void(int)>& pump) {
   const int width = picture.Width();
   const int height = picture.Height();
-  if (width < 2 || height < 2) return;
+  const std::size_t rowBytes = picture.RowBytes();
   const std::size_t paddedRowBytes = static_cast<std::size_t>(width + 18) * 3;
   const std::int64_t means[3] = {sourceMean.blue, sourceMean.green, sourceMean.red};
 
   // The padded rows inside the current window, kept because the picture rows they came from are
   // overwritten before the window slides past them.
-  std::vector<std::vector<std::uint8_t>> windowRows(kWindow, std::vector<std::uint8_t>(paddedRowBytes));
-  auto windowRow = [&](int paddedY) -> std::vector<std::uint8_t>& { return windowRows[paddedY % kWindow]; };
+  std::vector<std::vector<std::uint8_t>> windowRows(kContrastWindow, std::vector<std::uint8_t>(paddedRowBytes));
+  auto windowRow = [&](int paddedY) -> std::vector<std::uint8_t>& { return windowRows[paddedY % kContrastWindow]; };
 
   // Per padded column and channel, the sum over the window's nine rows.
   std::vector<int> columnSums(paddedRowBytes, 0);
-  for (int paddedY = kWindowStart; paddedY < kWindowStart + kWindow; ++paddedY) {
+  for (int paddedY = first + kContrastWindowStart; paddedY < first + kContrastWindowStart + kContrastWindow; ++paddedY) {
     std::vector<std::uint8_t>& row = windowRow(paddedY);
-    BuildPaddedRow(picture, paddedY, row.data());
+    BuildPaddedRow(width, height, rowBytes, rowOf, paddedY, row.data());
     for (std::size_t i = 0; i < paddedRowBytes; ++i) columnSums[i] += row[i];
   }
 
-  for (int y = 0; y <= height - 2; ++y) {
+  for (int y = first; y < end; ++y) {
     std::uint8_t* out = picture.Row(y);
     int windowSums[3] = {0, 0, 0};
-    for (int column = kWindowStart; column < kWindowStart + kWindow; ++column)
+    for (int column = kContrastWindowStart; column < kContrastWindowStart + kContrastWindow; ++column)
       for (int c = 0; c < 3; ++c) windowSums[c] += columnSums[3 * column + c];
     for (int x = 0; x <= width - 2; ++x) {
       if (x > 0) {
         for (int c = 0; c < 3; ++c)
-          windowSums[c] += columnSums[3 * (x + kWindowStart + kWindow - 1) + c] - columnSums[3 * (x + kWindowStart - 1) + c];
+          windowSums[c] += columnSums[3 * (x + kContrastWindowStart + kContrastWindow - 1) + c] -
+                           columnSums[3 * (x + kContrastWindowStart - 1) + c];
       }
       for (int c = 0; c < 3; ++c) {
         const int own = out[3 * x + c];
@@ -247,17 +255,63 @@ void LocalContrast(Bitmap24& picture, int amount, const MeanColour& sourceMean, 
         out[3 * x + c] = Clamp255(own + (static_cast<std::int64_t>(amount) * (own - blend)) / 100);
       }
     }
-    if (y < height - 2) {
+    if (y + 1 < end) {
       // Slide the window one row down: drop padded row y + 5, add padded row y + 14, whose picture
       // rows (y + 5 and y + 14) are below the rows written so far.
-      std::vector<std::uint8_t>& row = windowRow(y + kWindowStart);  // the dropped row's slot
+      std::vector<std::uint8_t>& row = windowRow(y + kContrastWindowStart);  // the dropped row's slot
       for (std::size_t i = 0; i < paddedRowBytes; ++i) columnSums[i] -= row[i];
-      BuildPaddedRow(picture, y + kWindowStart + kWindow, row.data());
+      BuildPaddedRow(width, height, rowBytes, rowOf, y + kContrastWindowStart + kContrastWindow, row.data());
       for (std::size_t i = 0; i < paddedRowBytes; ++i) columnSums[i] += row[i];
     }
-    // Only the pumping of the abort check: LocalContrast runs to the end once started.
-    if ((y + kWindowStart) % 25 == 0 && context && context->Processing) (void)context->CheckAbort();
+    pump(y);
   }
+}
+
+}  // namespace
+
+void LocalContrast(Bitmap24& picture, int amount, const MeanColour& sourceMean, RunContext* context) {
+  const int width = picture.Width();
+  const int height = picture.Height();
+  if (width < 2 || height < 2) return;
+  const int rows = height - 1;  // the last row keeps its values
+  const std::size_t rowBytes = picture.RowBytes();
+  // Only the pumping of the abort check, every 25 rows: LocalContrast runs to the end once started.
+  const std::function<void(int)> pump = [&](int y) {
+    if ((y + kContrastWindowStart) % 25 == 0 && context && context->Processing) (void)context->CheckAbort();
+  };
+
+  // Bands of rows side by side. A band reads up to four rows past each of its ends, which the
+  // neighbouring bands write: those rows are copied before any band starts.
+  const int bands = std::clamp(rows / 64, 1, WorkerPool::Shared().Concurrency());
+  if (bands == 1) {
+    LocalContrastRows(picture, 0, rows, amount, sourceMean, [&](int y) { return picture.Row(y); }, pump);
+    return;
+  }
+  auto bandFirst = [&](int band) { return static_cast<int>(static_cast<std::int64_t>(rows) * band / bands); };
+  // Rows bandFirst(b) − 4 .. bandFirst(b) + 3 around every inner band boundary b.
+  std::vector<std::vector<std::uint8_t>> boundaryRows(static_cast<std::size_t>(bands));
+  for (int band = 1; band < bands; ++band) {
+    std::vector<std::uint8_t>& copy = boundaryRows[static_cast<std::size_t>(band)];
+    copy.resize(2 * kContrastReach * rowBytes);
+    for (int k = 0; k < 2 * kContrastReach; ++k) {
+      std::memcpy(copy.data() + k * rowBytes, picture.Row(bandFirst(band) - kContrastReach + k), rowBytes);
+    }
+  }
+  WorkerPool::Shared().Run(bands, [&](int band) {
+    const int first = bandFirst(band), end = bandFirst(band + 1);
+    const auto rowOf = [&](int y) -> const std::uint8_t* {
+      if (y < first) {
+        return boundaryRows[static_cast<std::size_t>(band)].data() + (y - first + kContrastReach) * rowBytes;
+      }
+      if (y >= end && band + 1 < bands) {
+        return boundaryRows[static_cast<std::size_t>(band) + 1].data() + (y - end + kContrastReach) * rowBytes;
+      }
+      return picture.Row(y);
+    };
+    LocalContrastRows(picture, first, end, amount, sourceMean, rowOf, [](int) {});
+  });
+  // The bands' pumps, on the calling thread and as many as one band would have made.
+  for (int y = 0; y < rows; ++y) pump(y);
 }
 
 namespace {
