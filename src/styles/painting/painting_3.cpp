@@ -10,6 +10,7 @@
 
 #include "core/canvas.h"
 #include "core/filters.h"
+#include "core/worker_pool.h"
 
 namespace atelion {
 
@@ -160,13 +161,11 @@ void MedianFilter(const Bitmap24& source, Bitmap24& destination, int k, int phas
   const int firstWindow = k - (k >> 1);
   const int rank = (k * k - 1) >> 1;
   Bitmap24 result(width, height);
-  std::array<RunningRank, 3> ranks{RunningRank(rank), RunningRank(rank), RunningRank(rank)};
-  std::vector<const std::uint8_t*> rows(static_cast<std::size_t>(k));
-  for (int i = 0; i <= height + k - 1; ++i) {
-    context.ReportProgress(i, height - k - 1, phase, phases);
-    if (context.CheckAbort()) return;
+  // One result row from its k padded rows; rows are independent, so a chunk of them is computed
+  // in bands side by side, and the progress and abort checks of its rows follow in order.
+  auto medianRow = [&](int i, std::array<RunningRank, 3>& ranks, std::vector<const std::uint8_t*>& rows) {
     const int y = i - firstWindow;
-    if (y < 0 || y >= height) continue;
+    if (y < 0 || y >= height) return;
     for (int r = 0; r < k; ++r) rows[static_cast<std::size_t>(r)] = padded.Row(i + r);
     for (auto& channel : ranks) channel.Clear();
     for (int column = firstWindow; column < firstWindow + k; ++column) AddColumn(ranks, rows, column, k);
@@ -178,6 +177,20 @@ void MedianFilter(const Bitmap24& source, Bitmap24& destination, int k, int phas
         AddColumn(ranks, rows, j + k - 1, k);
       }
       for (int c = 0; c < 3; ++c) out[3 * x + c] = static_cast<std::uint8_t>(ranks[c].Value());
+    }
+  };
+  constexpr int kChunkRows = 32;
+  const int windows = height + k;  // window rows 0 .. height + k − 1
+  for (int chunk = 0; chunk < windows; chunk += kChunkRows) {
+    const int chunkEnd = std::min(windows, chunk + kChunkRows);
+    ForEachRowBand(chunkEnd - chunk, 8, [&](int first, int end) {
+      std::array<RunningRank, 3> ranks{RunningRank(rank), RunningRank(rank), RunningRank(rank)};
+      std::vector<const std::uint8_t*> rows(static_cast<std::size_t>(k));
+      for (int i = chunk + first; i < chunk + end; ++i) medianRow(i, ranks, rows);
+    });
+    for (int i = chunk; i < chunkEnd; ++i) {
+      context.ReportProgress(i, height - k - 1, phase, phases);
+      if (context.CheckAbort()) return;
     }
   }
   destination = std::move(result);
