@@ -9,11 +9,13 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <fstream>
 #include <numbers>
 
 #include "core/canvas.h"
 #include "core/geometry.h"
+#include "core/polygon_spans.h"
 #include "imageio/image_files.h"
 #include "styles/painting/brush_pictures.h"
 #include "styles/painting/stroke_brushes.h"
@@ -101,15 +103,62 @@ std::array<Point, 4> StrokeCorners(double cx, double cy, double length, double w
            {RoundHalfEven(cx - r * std::cos(g - e)), RoundHalfEven(cy + r * std::sin(g - e))}}};
 }
 
-StrokeBox StrokeRectangle(double cx, double cy, double length, double width, double angle, Bitmap24& picture,
-                          Colour colour) {
-  const std::array<Point, 4> corners = StrokeCorners(cx, cy, length, width, angle);
-  DrawPolygon(picture, corners, Pen{colour, 1}, colour);
+namespace {
+
+// The box StrokeRectangle gives back, without drawing.
+StrokeBox StrokeBoxAbout(double cx, double cy, double length, double width, double angle) {
   const double e = angle * std::numbers::pi / 180.0;
   const int hx = RoundHalfEven(width * std::abs(std::sin(e)) + length * std::abs(std::cos(e))) >> 1;
   const int hy = RoundHalfEven(width * std::abs(std::cos(e)) + length * std::abs(std::sin(e))) >> 1;
   const int x = RoundHalfEven(cx), y = RoundHalfEven(cy);
   return {x - hx, y - hy, x + hx, y + hy};
+}
+
+// The colour error sums of a candidate over the pixels it counts.
+struct ProbeSums {
+  std::int64_t count = 0, oldError = 0, newError = 0;
+};
+
+// Adds columns x0..x1 of one row: the error the canvas has there and the error the colour would.
+void AddErrors(const std::uint8_t* source, const std::uint8_t* canvas, const std::uint8_t colour[3], int x0, int x1,
+               ProbeSums& sums) {
+  // Chunks short enough for 32-bit sums: an error is at most 65025.
+  constexpr int kChunk = 1 << 15;
+  const int c0 = colour[0], c1 = colour[1], c2 = colour[2];
+  for (int start = x0; start <= x1; start += kChunk) {
+    const int end = std::min(x1, start + kChunk - 1);
+    const std::uint8_t* s = source + 3 * static_cast<std::ptrdiff_t>(start);
+    const std::uint8_t* c = canvas + 3 * static_cast<std::ptrdiff_t>(start);
+    std::uint32_t oldSum = 0, newSum = 0;
+    for (int n = end - start; n >= 0; --n, s += 3, c += 3) {
+      const int o0 = s[0] - c[0], o1 = s[1] - c[1], o2 = s[2] - c[2];
+      const int n0 = s[0] - c0, n1 = s[1] - c1, n2 = s[2] - c2;
+      oldSum += static_cast<std::uint32_t>(o0 * o0 + o1 * o1 + o2 * o2) / 3u;
+      newSum += static_cast<std::uint32_t>(n0 * n0 + n1 * n1 + n2 * n2) / 3u;
+    }
+    sums.count += end - start + 1;
+    sums.oldError += oldSum;
+    sums.newError += newSum;
+  }
+}
+
+// Adds the pixels of columns x0..x1 of one row whose probe pixel already has the colour.
+void AddProbeMatches(const std::uint8_t* probe, const std::uint8_t* source, const std::uint8_t* canvas,
+                     const std::uint8_t colour[3], int x0, int x1, ProbeSums& sums) {
+  for (int x = x0; x <= x1; ++x) {
+    const std::uint8_t* q = probe + 3 * static_cast<std::ptrdiff_t>(x);
+    if (q[0] != colour[0] || q[1] != colour[1] || q[2] != colour[2]) continue;
+    AddErrors(source, canvas, colour, x, x, sums);
+  }
+}
+
+}  // namespace
+
+StrokeBox StrokeRectangle(double cx, double cy, double length, double width, double angle, Bitmap24& picture,
+                          Colour colour) {
+  const std::array<Point, 4> corners = StrokeCorners(cx, cy, length, width, angle);
+  DrawPolygon(picture, corners, Pen{colour, 1}, colour);
+  return StrokeBoxAbout(cx, cy, length, width, angle);
 }
 
 void TexturedStroke(double cx, double cy, double length, double width, double angle, Bitmap24& canvas, int red,
@@ -199,6 +248,7 @@ StrokeSearchResult StrokeSearchPainting(const Bitmap24& source, Bitmap24& S, Bit
     }
   };
 
+  PolygonSpans covered;
   int refresh = 1;
   for (int k = 0; k <= N; ++k) {
     // Scale step: the model grows as the levels go on.
@@ -267,8 +317,11 @@ StrokeSearchResult StrokeSearchPainting(const Bitmap24& source, Bitmap24& S, Bit
         c.colour = MakeColour(sourcePixel[2], sourcePixel[1], sourcePixel[0]);
         c.angle = context.Random(360);
 
-        // Probe: the pixels of P that take exactly the stroke's colour are the ones it covers.
-        StrokeBox box = StrokeRectangle(c.x, c.y, c.length, c.width, c.angle, P, c.colour);
+        // Probe: the pixels of the box that the stroke covers, and those of P that have its colour
+        // already, count. The stroke is not drawn: its pixels are found row by row as the polygon
+        // fill would paint them, and P is left as drawing, reading and undoing would leave it.
+        const std::array<Point, 4> corners = StrokeCorners(c.x, c.y, c.length, c.width, c.angle);
+        StrokeBox box = StrokeBoxAbout(c.x, c.y, c.length, c.width, c.angle);
         box.x1 = std::max(box.x1, 0);
         box.y1 = std::max(box.y1, 0);
         box.x2 = std::min(box.x2, Wc - 1);
@@ -277,28 +330,36 @@ StrokeSearchResult StrokeSearchPainting(const Bitmap24& source, Bitmap24& S, Bit
         const std::uint8_t colourBytes[3] = {static_cast<std::uint8_t>(BlueOf(c.colour)),
                                              static_cast<std::uint8_t>(GreenOf(c.colour)),
                                              static_cast<std::uint8_t>(RedOf(c.colour))};
-        // One pass over the rows of the box: the error the covered pixels have now, and the
-        // error they would have in the stroke's colour. (Summing the new error column by column
-        // and giving up once the candidate cannot beat the best one decides the same: the errors
-        // are never negative, so a candidate given up on could not have had more gain.)
-        std::int64_t t = 1, oldError = 0, newError = 0;
+        covered.Cover(corners, Wc, Hc);
+        ProbeSums sums;
         for (int Y = box.y1; Y <= box.y2; ++Y) {
-          const std::uint8_t* probe = P.Row(Y) + 3 * static_cast<std::ptrdiff_t>(box.x1);
-          const std::uint8_t* sourcePixel = S.Row(Y) + 3 * static_cast<std::ptrdiff_t>(box.x1);
-          const std::uint8_t* canvasPixel = C.Row(Y) + 3 * static_cast<std::ptrdiff_t>(box.x1);
-          std::int64_t rowCount = 0, rowOld = 0, rowNew = 0;
-          for (int X = box.x1; X <= box.x2; ++X, probe += 3, sourcePixel += 3, canvasPixel += 3) {
-            if (probe[0] != colourBytes[0] || probe[1] != colourBytes[1] || probe[2] != colourBytes[2]) continue;
-            ++rowCount;
-            rowOld += SquaredDifference3(sourcePixel, canvasPixel);
-            rowNew += SquaredDifference3(sourcePixel, colourBytes);
+          const std::uint8_t* probe = P.Row(Y);
+          const std::uint8_t* sourceRow = S.Row(Y);
+          const std::uint8_t* canvasRow = C.Row(Y);
+          int X = box.x1;
+          for (const PixelSpan& span : covered.Row(Y)) {
+            const int x0 = std::max(span.x0, box.x1), x1 = std::min(span.x1, box.x2);
+            if (x0 > x1) continue;
+            AddProbeMatches(probe, sourceRow, canvasRow, colourBytes, X, x0 - 1, sums);
+            AddErrors(sourceRow, canvasRow, colourBytes, x0, x1, sums);
+            X = x1 + 1;
           }
-          t += rowCount;
-          oldError += rowOld;
-          newError += rowNew;
+          AddProbeMatches(probe, sourceRow, canvasRow, colourBytes, X, box.x2, sums);
         }
-        // Undo the probe.
+        // Undo the probe over the box and one more row and column before it; the covered pixels
+        // outside that keep the stroke's colour.
         CopyBox(C, P, box.x1 - 1, box.y1 - 1, box.x2, box.y2);
+        for (int Y = covered.FirstRow(); Y < covered.EndRow(); ++Y) {
+          const bool undoneRow = Y >= box.y1 - 1 && Y <= box.y2;
+          std::uint8_t* probe = P.Row(Y);
+          for (const PixelSpan& span : covered.Row(Y)) {
+            for (int X = span.x0; X <= span.x1; ++X) {
+              if (undoneRow && X >= box.x1 - 1 && X <= box.x2) continue;
+              std::memcpy(probe + 3 * static_cast<std::ptrdiff_t>(X), colourBytes, 3);
+            }
+          }
+        }
+        const std::int64_t t = 1 + sums.count, oldError = sums.oldError, newError = sums.newError;
 
         const std::int64_t gain = oldError - newError;
         if (gain / t > kGainThreshold && gain > bestGain) {
