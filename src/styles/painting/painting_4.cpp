@@ -6,12 +6,18 @@
 #include "styles/painting/painting_4.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <fstream>
 #include <numbers>
+#include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "core/canvas.h"
 #include "core/geometry.h"
@@ -119,21 +125,97 @@ struct ProbeSums {
   std::int64_t count = 0, oldError = 0, newError = 0;
 };
 
-// Adds columns x0..x1 of one row: the error the canvas has there and the error the colour would.
-void AddErrors(const std::uint8_t* source, const std::uint8_t* canvas, const std::uint8_t colour[3], int x0, int x1,
-               ProbeSums& sums) {
+// The source model split into one plane per channel, and the colour error the canvas model has
+// at each pixel, so that sums over a stroke's pixels run over plain arrays.
+struct ModelPlanes {
+  int width = 0;
+  std::vector<std::uint8_t> blue, green, red;
+  std::vector<std::uint16_t> error;  // SquaredDifference3 of source and canvas, at most 65025
+
+  void Split(const Bitmap24& S) {
+    width = S.Width();
+    const std::size_t size = static_cast<std::size_t>(S.Width()) * static_cast<std::size_t>(S.Height());
+    blue.resize(size);
+    green.resize(size);
+    red.resize(size);
+    error.resize(size);
+    for (int y = 0; y < S.Height(); ++y) {
+      const std::uint8_t* in = S.Row(y);
+      const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
+      for (int x = 0; x < width; ++x) {
+        blue[at + x] = in[3 * x];
+        green[at + x] = in[3 * x + 1];
+        red[at + x] = in[3 * x + 2];
+      }
+    }
+  }
+  void UpdateErrors(const Bitmap24& S, const Bitmap24& C, int y, int x0, int x1) {
+    const std::uint8_t* s = S.Row(y);
+    const std::uint8_t* c = C.Row(y);
+    std::uint16_t* out = error.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
+    for (int x = x0; x <= x1; ++x) out[x] = static_cast<std::uint16_t>(SquaredDifference3(s + 3 * x, c + 3 * x));
+  }
+  void UpdateAllErrors(const Bitmap24& S, const Bitmap24& C) {
+    for (int y = 0; y < S.Height(); ++y) UpdateErrors(S, C, y, 0, width - 1);
+  }
+};
+
+// A stroke colour as the bytes of a pixel, and repeated over 16 pixels for comparing many at once.
+struct ProbeColour {
+  std::uint8_t bytes[3];
+#if defined(__SSE2__)
+  __m128i pattern[3];
+#endif
+  explicit ProbeColour(Colour colour)
+      : bytes{static_cast<std::uint8_t>(BlueOf(colour)), static_cast<std::uint8_t>(GreenOf(colour)),
+              static_cast<std::uint8_t>(RedOf(colour))} {
+#if defined(__SSE2__)
+    alignas(16) std::uint8_t repeated[48];
+    for (int i = 0; i < 48; ++i) repeated[i] = bytes[i % 3];
+    for (int i = 0; i < 3; ++i) pattern[i] = _mm_load_si128(reinterpret_cast<const __m128i*>(repeated + 16 * i));
+#endif
+  }
+};
+
+// The first column of x0..x1 whose pixel in `row` has the colour; x1 + 1 when none has.
+int FindColour(const std::uint8_t* row, int x0, int x1, const ProbeColour& colour) {
+  int x = x0;
+#if defined(__SSE2__)
+  for (; x + 15 <= x1; x += 16) {
+    const std::uint8_t* q = row + 3 * static_cast<std::ptrdiff_t>(x);
+    const auto equal = [&](int i) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q + 16 * i));
+      return static_cast<std::uint64_t>(static_cast<std::uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, colour.pattern[i]))));
+    };
+    const std::uint64_t bytes = equal(0) | equal(1) << 16 | equal(2) << 32;
+    // A pixel matches when its three bytes do; its first byte is at bit 3·i.
+    const std::uint64_t pixels = bytes & (bytes >> 1) & (bytes >> 2) & 0x249249249249ULL;
+    if (pixels != 0) return x + std::countr_zero(pixels) / 3;
+  }
+#endif
+  for (; x <= x1; ++x) {
+    const std::uint8_t* q = row + 3 * static_cast<std::ptrdiff_t>(x);
+    if (q[0] == colour.bytes[0] && q[1] == colour.bytes[1] && q[2] == colour.bytes[2]) return x;
+  }
+  return x1 + 1;
+}
+
+// Adds columns x0..x1 of row y: the error the canvas has there and the error the colour would.
+void AddErrors(const ModelPlanes& planes, int y, const ProbeColour& colour, int x0, int x1, ProbeSums& sums) {
   // Chunks short enough for 32-bit sums: an error is at most 65025.
   constexpr int kChunk = 1 << 15;
-  const int c0 = colour[0], c1 = colour[1], c2 = colour[2];
+  const int c0 = colour.bytes[0], c1 = colour.bytes[1], c2 = colour.bytes[2];
+  const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(planes.width);
+  const std::uint8_t* blue = planes.blue.data() + at;
+  const std::uint8_t* green = planes.green.data() + at;
+  const std::uint8_t* red = planes.red.data() + at;
+  const std::uint16_t* error = planes.error.data() + at;
   for (int start = x0; start <= x1; start += kChunk) {
     const int end = std::min(x1, start + kChunk - 1);
-    const std::uint8_t* s = source + 3 * static_cast<std::ptrdiff_t>(start);
-    const std::uint8_t* c = canvas + 3 * static_cast<std::ptrdiff_t>(start);
     std::uint32_t oldSum = 0, newSum = 0;
-    for (int n = end - start; n >= 0; --n, s += 3, c += 3) {
-      const int o0 = s[0] - c[0], o1 = s[1] - c[1], o2 = s[2] - c[2];
-      const int n0 = s[0] - c0, n1 = s[1] - c1, n2 = s[2] - c2;
-      oldSum += static_cast<std::uint32_t>(o0 * o0 + o1 * o1 + o2 * o2) / 3u;
+    for (int x = start; x <= end; ++x) oldSum += error[x];
+    for (int x = start; x <= end; ++x) {
+      const int n0 = blue[x] - c0, n1 = green[x] - c1, n2 = red[x] - c2;
       newSum += static_cast<std::uint32_t>(n0 * n0 + n1 * n1 + n2 * n2) / 3u;
     }
     sums.count += end - start + 1;
@@ -142,13 +224,11 @@ void AddErrors(const std::uint8_t* source, const std::uint8_t* canvas, const std
   }
 }
 
-// Adds the pixels of columns x0..x1 of one row whose probe pixel already has the colour.
-void AddProbeMatches(const std::uint8_t* probe, const std::uint8_t* source, const std::uint8_t* canvas,
-                     const std::uint8_t colour[3], int x0, int x1, ProbeSums& sums) {
-  for (int x = x0; x <= x1; ++x) {
-    const std::uint8_t* q = probe + 3 * static_cast<std::ptrdiff_t>(x);
-    if (q[0] != colour[0] || q[1] != colour[1] || q[2] != colour[2]) continue;
-    AddErrors(source, canvas, colour, x, x, sums);
+// Adds the pixels of columns x0..x1 of row y whose probe pixel already has the colour.
+void AddProbeMatches(const std::uint8_t* probe, const ModelPlanes& planes, int y, const ProbeColour& colour, int x0,
+                     int x1, ProbeSums& sums) {
+  for (int x = FindColour(probe, x0, x1, colour); x <= x1; x = FindColour(probe, x + 1, x1, colour)) {
+    AddErrors(planes, y, colour, x, x, sums);
   }
 }
 
@@ -249,6 +329,9 @@ StrokeSearchResult StrokeSearchPainting(const Bitmap24& source, Bitmap24& S, Bit
   };
 
   PolygonSpans covered;
+  ModelPlanes planes;
+  planes.Split(S);
+  planes.UpdateAllErrors(S, C);
   int refresh = 1;
   for (int k = 0; k <= N; ++k) {
     // Scale step: the model grows as the levels go on.
@@ -272,6 +355,8 @@ StrokeSearchResult StrokeSearchPainting(const Bitmap24& source, Bitmap24& S, Bit
           DrawPicture(P, 0, 0, source);
         }
         sizes = StrokeSizes(a, b, d);
+        planes.Split(S);
+        planes.UpdateAllErrors(S, C);
       }
     }
     const int Wc = C.Width(), Hc = C.Height();
@@ -327,24 +412,20 @@ StrokeSearchResult StrokeSearchPainting(const Bitmap24& source, Bitmap24& S, Bit
         box.x2 = std::min(box.x2, Wc - 1);
         box.y2 = std::min(box.y2, Hc - 1);
         c.box = box;
-        const std::uint8_t colourBytes[3] = {static_cast<std::uint8_t>(BlueOf(c.colour)),
-                                             static_cast<std::uint8_t>(GreenOf(c.colour)),
-                                             static_cast<std::uint8_t>(RedOf(c.colour))};
+        const ProbeColour colour(c.colour);
         covered.Cover(corners, Wc, Hc);
         ProbeSums sums;
         for (int Y = box.y1; Y <= box.y2; ++Y) {
           const std::uint8_t* probe = P.Row(Y);
-          const std::uint8_t* sourceRow = S.Row(Y);
-          const std::uint8_t* canvasRow = C.Row(Y);
           int X = box.x1;
           for (const PixelSpan& span : covered.Row(Y)) {
             const int x0 = std::max(span.x0, box.x1), x1 = std::min(span.x1, box.x2);
             if (x0 > x1) continue;
-            AddProbeMatches(probe, sourceRow, canvasRow, colourBytes, X, x0 - 1, sums);
-            AddErrors(sourceRow, canvasRow, colourBytes, x0, x1, sums);
+            AddProbeMatches(probe, planes, Y, colour, X, x0 - 1, sums);
+            AddErrors(planes, Y, colour, x0, x1, sums);
             X = x1 + 1;
           }
-          AddProbeMatches(probe, sourceRow, canvasRow, colourBytes, X, box.x2, sums);
+          AddProbeMatches(probe, planes, Y, colour, X, box.x2, sums);
         }
         // Undo the probe over the box and one more row and column before it; the covered pixels
         // outside that keep the stroke's colour.
@@ -355,7 +436,7 @@ StrokeSearchResult StrokeSearchPainting(const Bitmap24& source, Bitmap24& S, Bit
           for (const PixelSpan& span : covered.Row(Y)) {
             for (int X = span.x0; X <= span.x1; ++X) {
               if (undoneRow && X >= box.x1 - 1 && X <= box.x2) continue;
-              std::memcpy(probe + 3 * static_cast<std::ptrdiff_t>(X), colourBytes, 3);
+              std::memcpy(probe + 3 * static_cast<std::ptrdiff_t>(X), colour.bytes, 3);
             }
           }
         }
@@ -372,6 +453,10 @@ StrokeSearchResult StrokeSearchPainting(const Bitmap24& source, Bitmap24& S, Bit
       if (found) {
         const int variant = context.Random(brushCount);
         const StrokeBox drawn = StrokeRectangle(best.x, best.y, best.length, best.width, best.angle, C, best.colour);
+        covered.Cover(StrokeCorners(best.x, best.y, best.length, best.width, best.angle), Wc, Hc);
+        for (int Y = covered.FirstRow(); Y < covered.EndRow(); ++Y) {
+          for (const PixelSpan& span : covered.Row(Y)) planes.UpdateErrors(S, C, Y, span.x0, span.x1);
+        }
         CopyBox(D, P, drawn.x1 * d, drawn.y1 * d, drawn.x2 * d, drawn.y2 * d);
         result.strokes.push_back({.x = best.x, .y = best.y, .length = best.length, .width = best.width,
                                   .angle = best.angle, .colour = best.colour, .x1 = best.box.x1,
@@ -397,6 +482,7 @@ StrokeSearchResult StrokeSearchPainting(const Bitmap24& source, Bitmap24& S, Bit
     if (kModelRefreshes * static_cast<std::int64_t>(k) / N > refresh) {
       ++refresh;
       Resample(D, C);
+      planes.UpdateAllErrors(S, C);
     }
   }
 
