@@ -177,11 +177,12 @@ struct ProbeColour {
   }
 };
 
-// The first column of x0..x1 whose pixel in `row` has the colour; x1 + 1 when none has.
-int FindColour(const std::uint8_t* row, int x0, int x1, const ProbeColour& colour) {
+// The first column of x0..x1 whose pixel in `row` (of `rowWidth` pixels) has the colour; x1 + 1
+// when none has. Sixteen pixels are compared at once, reading no further than the row's end.
+int FindColour(const std::uint8_t* row, int rowWidth, int x0, int x1, const ProbeColour& colour) {
   int x = x0;
 #if defined(__SSE2__)
-  for (; x + 15 <= x1; x += 16) {
+  for (; x <= x1 && x + 15 < rowWidth; x += 16) {
     const std::uint8_t* q = row + 3 * static_cast<std::ptrdiff_t>(x);
     const auto equal = [&](int i) {
       const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q + 16 * i));
@@ -189,7 +190,8 @@ int FindColour(const std::uint8_t* row, int x0, int x1, const ProbeColour& colou
     };
     const std::uint64_t bytes = equal(0) | equal(1) << 16 | equal(2) << 32;
     // A pixel matches when its three bytes do; its first byte is at bit 3·i.
-    const std::uint64_t pixels = bytes & (bytes >> 1) & (bytes >> 2) & 0x249249249249ULL;
+    std::uint64_t pixels = bytes & (bytes >> 1) & (bytes >> 2) & 0x249249249249ULL;
+    if (x1 - x < 15) pixels &= (std::uint64_t{1} << (3 * (x1 - x + 1))) - 1;  // only columns up to x1
     if (pixels != 0) return x + std::countr_zero(pixels) / 3;
   }
 #endif
@@ -225,9 +227,10 @@ void AddErrors(const ModelPlanes& planes, int y, const ProbeColour& colour, int 
 }
 
 // Adds the pixels of columns x0..x1 of row y whose probe pixel already has the colour.
-void AddProbeMatches(const std::uint8_t* probe, const ModelPlanes& planes, int y, const ProbeColour& colour, int x0,
-                     int x1, ProbeSums& sums) {
-  for (int x = FindColour(probe, x0, x1, colour); x <= x1; x = FindColour(probe, x + 1, x1, colour)) {
+void AddProbeMatches(const std::uint8_t* probe, int probeWidth, const ModelPlanes& planes, int y,
+                     const ProbeColour& colour, int x0, int x1, ProbeSums& sums) {
+  for (int x = FindColour(probe, probeWidth, x0, x1, colour); x <= x1;
+       x = FindColour(probe, probeWidth, x + 1, x1, colour)) {
     AddErrors(planes, y, colour, x, x, sums);
   }
 }
@@ -421,11 +424,11 @@ StrokeSearchResult StrokeSearchPainting(const Bitmap24& source, Bitmap24& S, Bit
           for (const PixelSpan& span : covered.Row(Y)) {
             const int x0 = std::max(span.x0, box.x1), x1 = std::min(span.x1, box.x2);
             if (x0 > x1) continue;
-            AddProbeMatches(probe, planes, Y, colour, X, x0 - 1, sums);
+            AddProbeMatches(probe, P.Width(), planes, Y, colour, X, x0 - 1, sums);
             AddErrors(planes, Y, colour, x0, x1, sums);
             X = x1 + 1;
           }
-          AddProbeMatches(probe, planes, Y, colour, X, box.x2, sums);
+          AddProbeMatches(probe, P.Width(), planes, Y, colour, X, box.x2, sums);
         }
         // Undo the probe over the box and one more row and column before it; the covered pixels
         // outside that keep the stroke's colour.
