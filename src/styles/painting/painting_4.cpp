@@ -312,9 +312,11 @@ StrokeSearchResult StrokeSearchPainting(const Bitmap24& source, Bitmap24& S, Bit
   Sizes sizes = StrokeSizes(a, b, d0);
   int d = d0;
 
-  // The probe P and the real canvas D, a few pixels larger than the source.
+  // The real canvas D, a few pixels larger than the source, and the probe P. The probe is a
+  // picture of D's size whose top-left part, the size of the model, is all the search reads; only
+  // that part is kept, which keeps its rows short.
   const int Wd = Ws0 * d0 + d0, Hd = Hs0 * d0 + d0;
-  Bitmap24 P(Wd, Hd, 0xFFFFFF);
+  Bitmap24 P(Ws0, Hs0, 0xFFFFFF);
   Bitmap24 D(Wd, Hd, 0xFFFFFF);
   if (options.eraseBackground) {
     FillRect(D, Rect{0, 0, Wd - 1, Hd - 1}, options.ground);
@@ -345,18 +347,22 @@ StrokeSearchResult StrokeSearchPainting(const Bitmap24& source, Bitmap24& S, Bit
         const int modelWidth = ModelSide(source.Width(), d), modelHeight = ModelSide(source.Height(), d);
         // The painting so far, carried to the new scale through the full-size probe. The old
         // models are released before the larger ones are made, which keeps the peak lower.
-        Resample(C, P);
+        P = Bitmap24();
+        Bitmap24 fullProbe(Wd, Hd);
+        Resample(C, fullProbe);
         C = Bitmap24();
         C = Bitmap24(modelWidth, modelHeight);
-        Resample(P, C);
+        Resample(fullProbe, C);
         S = Bitmap24();
         S = Bitmap24(modelWidth, modelHeight);
         Resample(source, S);
         if (options.preview) {
           // The crop passes through the probe, which keeps it in its top-left part.
-          P.Fill(0xFFFFFF);
-          DrawPicture(P, 0, 0, source);
+          fullProbe.Fill(0xFFFFFF);
+          DrawPicture(fullProbe, 0, 0, source);
         }
+        P = Bitmap24(modelWidth, modelHeight);
+        CopyRect(P, 0, 0, fullProbe, Rect{0, 0, modelWidth, modelHeight});
         sizes = StrokeSizes(a, b, d);
         planes.Split(S);
         planes.UpdateAllErrors(S, C);
