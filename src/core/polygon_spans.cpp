@@ -38,6 +38,35 @@ struct Edge {
     const Wide rise = bottom - top;
     return topX + CeilDivide<Wide>((2 * Wide{y} + 1 - 2 * Wide{top}) * (bottomX - topX) - rise, 2 * rise);
   }
+
+  // The same for rows taken one after another with small coordinates, by adding the edge's step
+  // to an exact quotient and remainder instead of dividing on every row: on row `row` the
+  // numerator of FirstColumnRightOf is column · twiceRise − remainder, 0 ≤ remainder < twiceRise.
+  Int64 row = 0, column = 0, remainder = 0, stepColumns = 0, stepRemainder = 0, twiceRise = 0;
+  bool started = false;
+
+  Int64 NextColumnRightOf(Int64 y) {
+    if (!started) {
+      started = true;
+      row = y;
+      twiceRise = 2 * (bottom - top);
+      const Int64 numerator = (2 * y + 1 - 2 * top) * (bottomX - topX) - (bottom - top);
+      column = CeilDivide<Int64>(numerator, twiceRise);
+      remainder = column * twiceRise - numerator;
+      const Int64 step = 2 * (bottomX - topX);
+      stepColumns = FloorDivide<Int64>(step, twiceRise);
+      stepRemainder = step - stepColumns * twiceRise;
+    }
+    for (; row < y; ++row) {
+      remainder -= stepRemainder;
+      column += stepColumns;
+      if (remainder < 0) {
+        remainder += twiceRise;
+        ++column;
+      }
+    }
+    return topX + column;
+  }
 };
 
 }  // namespace
@@ -69,7 +98,8 @@ void PolygonSpans::Cover(std::span<const Point> points, int width, int height) {
       const Point& a = points[i];
       const Point& b = points[(i + 1) % points.size()];
       if (a.y == b.y) continue;
-      store[count++] = a.y < b.y ? Edge{a.x, a.y, b.x, b.y} : Edge{b.x, b.y, a.x, a.y};
+      store[count++] = a.y < b.y ? Edge{.topX = a.x, .top = a.y, .bottomX = b.x, .bottom = b.y}
+                                   : Edge{.topX = b.x, .top = b.y, .bottomX = a.x, .bottom = a.y};
     }
     edgeList = std::span<Edge>(store, count);
   }
@@ -82,9 +112,9 @@ void PolygonSpans::Cover(std::span<const Point> points, int width, int height) {
     const Int64 firstRow = std::max<Int64>(top, 0), endRow = std::min<Int64>(bottom, height_);
     for (Int64 y = firstRow; y < endRow; ++y) {
       crossings_.clear();
-      for (const Edge& edge : edgeList) {
+      for (Edge& edge : edgeList) {
         if (edge.top > y || edge.bottom <= y) continue;
-        crossings_.push_back(small ? edge.FirstColumnRightOf<Int64>(y) : edge.FirstColumnRightOf<Int128>(y));
+        crossings_.push_back(small ? edge.NextColumnRightOf(y) : edge.FirstColumnRightOf<Int128>(y));
       }
       std::sort(crossings_.begin(), crossings_.end());
       for (std::size_t k = 0; k + 1 < crossings_.size(); k += 2) {

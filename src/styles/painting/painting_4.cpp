@@ -348,6 +348,7 @@ StrokeSearchResult StrokeSearchPainting(const Bitmap24& source, Bitmap24& S, Bit
         // The painting so far, carried to the new scale through the full-size probe. The old
         // models are released before the larger ones are made, which keeps the peak lower.
         P = Bitmap24();
+        planes = ModelPlanes();
         Bitmap24 fullProbe(Wd, Hd);
         Resample(C, fullProbe);
         C = Bitmap24();
@@ -361,8 +362,13 @@ StrokeSearchResult StrokeSearchPainting(const Bitmap24& source, Bitmap24& S, Bit
           fullProbe.Fill(0xFFFFFF);
           DrawPicture(fullProbe, 0, 0, source);
         }
-        P = Bitmap24(modelWidth, modelHeight);
-        CopyRect(P, 0, 0, fullProbe, Rect{0, 0, modelWidth, modelHeight});
+        if (d == 1) {
+          // At full size the model is nearly the whole probe: keep it rather than copy it.
+          P = std::move(fullProbe);
+        } else {
+          P = Bitmap24(modelWidth, modelHeight);
+          CopyRect(P, 0, 0, fullProbe, Rect{0, 0, modelWidth, modelHeight});
+        }
         sizes = StrokeSizes(a, b, d);
         planes.Split(S);
         planes.UpdateAllErrors(S, C);
