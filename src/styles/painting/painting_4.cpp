@@ -6,14 +6,22 @@
 #include "styles/painting/painting_4.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <fstream>
 #include <numbers>
+#include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "core/canvas.h"
 #include "core/geometry.h"
+#include "core/polygon_spans.h"
 #include "imageio/image_files.h"
 #include "styles/painting/brush_pictures.h"
 #include "styles/painting/stroke_brushes.h"
@@ -101,15 +109,139 @@ std::array<Point, 4> StrokeCorners(double cx, double cy, double length, double w
            {RoundHalfEven(cx - r * std::cos(g - e)), RoundHalfEven(cy + r * std::sin(g - e))}}};
 }
 
-StrokeBox StrokeRectangle(double cx, double cy, double length, double width, double angle, Bitmap24& picture,
-                          Colour colour) {
-  const std::array<Point, 4> corners = StrokeCorners(cx, cy, length, width, angle);
-  DrawPolygon(picture, corners, Pen{colour, 1}, colour);
+namespace {
+
+// The box StrokeRectangle gives back, without drawing.
+StrokeBox StrokeBoxAbout(double cx, double cy, double length, double width, double angle) {
   const double e = angle * std::numbers::pi / 180.0;
   const int hx = RoundHalfEven(width * std::abs(std::sin(e)) + length * std::abs(std::cos(e))) >> 1;
   const int hy = RoundHalfEven(width * std::abs(std::cos(e)) + length * std::abs(std::sin(e))) >> 1;
   const int x = RoundHalfEven(cx), y = RoundHalfEven(cy);
   return {x - hx, y - hy, x + hx, y + hy};
+}
+
+// The colour error sums of a candidate over the pixels it counts.
+struct ProbeSums {
+  std::int64_t count = 0, oldError = 0, newError = 0;
+};
+
+// The source model split into one plane per channel, and the colour error the canvas model has
+// at each pixel, so that sums over a stroke's pixels run over plain arrays.
+struct ModelPlanes {
+  int width = 0;
+  std::vector<std::uint8_t> blue, green, red;
+  std::vector<std::uint16_t> error;  // SquaredDifference3 of source and canvas, at most 65025
+
+  void Split(const Bitmap24& S) {
+    width = S.Width();
+    const std::size_t size = static_cast<std::size_t>(S.Width()) * static_cast<std::size_t>(S.Height());
+    blue.resize(size);
+    green.resize(size);
+    red.resize(size);
+    error.resize(size);
+    for (int y = 0; y < S.Height(); ++y) {
+      const std::uint8_t* in = S.Row(y);
+      const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
+      for (int x = 0; x < width; ++x) {
+        blue[at + x] = in[3 * x];
+        green[at + x] = in[3 * x + 1];
+        red[at + x] = in[3 * x + 2];
+      }
+    }
+  }
+  void UpdateErrors(const Bitmap24& S, const Bitmap24& C, int y, int x0, int x1) {
+    const std::uint8_t* s = S.Row(y);
+    const std::uint8_t* c = C.Row(y);
+    std::uint16_t* out = error.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
+    for (int x = x0; x <= x1; ++x) out[x] = static_cast<std::uint16_t>(SquaredDifference3(s + 3 * x, c + 3 * x));
+  }
+  void UpdateAllErrors(const Bitmap24& S, const Bitmap24& C) {
+    for (int y = 0; y < S.Height(); ++y) UpdateErrors(S, C, y, 0, width - 1);
+  }
+};
+
+// A stroke colour as the bytes of a pixel, and repeated over 16 pixels for comparing many at once.
+struct ProbeColour {
+  std::uint8_t bytes[3];
+#if defined(__SSE2__)
+  __m128i pattern[3];
+#endif
+  explicit ProbeColour(Colour colour)
+      : bytes{static_cast<std::uint8_t>(BlueOf(colour)), static_cast<std::uint8_t>(GreenOf(colour)),
+              static_cast<std::uint8_t>(RedOf(colour))} {
+#if defined(__SSE2__)
+    alignas(16) std::uint8_t repeated[48];
+    for (int i = 0; i < 48; ++i) repeated[i] = bytes[i % 3];
+    for (int i = 0; i < 3; ++i) pattern[i] = _mm_load_si128(reinterpret_cast<const __m128i*>(repeated + 16 * i));
+#endif
+  }
+};
+
+// The first column of x0..x1 whose pixel in `row` (of `rowWidth` pixels) has the colour; x1 + 1
+// when none has. Sixteen pixels are compared at once, reading no further than the row's end.
+int FindColour(const std::uint8_t* row, int rowWidth, int x0, int x1, const ProbeColour& colour) {
+  int x = x0;
+#if defined(__SSE2__)
+  for (; x <= x1 && x + 15 < rowWidth; x += 16) {
+    const std::uint8_t* q = row + 3 * static_cast<std::ptrdiff_t>(x);
+    const auto equal = [&](int i) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q + 16 * i));
+      return static_cast<std::uint64_t>(static_cast<std::uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, colour.pattern[i]))));
+    };
+    const std::uint64_t bytes = equal(0) | equal(1) << 16 | equal(2) << 32;
+    // A pixel matches when its three bytes do; its first byte is at bit 3·i.
+    std::uint64_t pixels = bytes & (bytes >> 1) & (bytes >> 2) & 0x249249249249ULL;
+    if (x1 - x < 15) pixels &= (std::uint64_t{1} << (3 * (x1 - x + 1))) - 1;  // only columns up to x1
+    if (pixels != 0) return x + std::countr_zero(pixels) / 3;
+  }
+#endif
+  for (; x <= x1; ++x) {
+    const std::uint8_t* q = row + 3 * static_cast<std::ptrdiff_t>(x);
+    if (q[0] == colour.bytes[0] && q[1] == colour.bytes[1] && q[2] == colour.bytes[2]) return x;
+  }
+  return x1 + 1;
+}
+
+// Adds columns x0..x1 of row y: the error the canvas has there and the error the colour would.
+void AddErrors(const ModelPlanes& planes, int y, const ProbeColour& colour, int x0, int x1, ProbeSums& sums) {
+  // Chunks short enough for 32-bit sums: an error is at most 65025.
+  constexpr int kChunk = 1 << 15;
+  const int c0 = colour.bytes[0], c1 = colour.bytes[1], c2 = colour.bytes[2];
+  const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(planes.width);
+  const std::uint8_t* blue = planes.blue.data() + at;
+  const std::uint8_t* green = planes.green.data() + at;
+  const std::uint8_t* red = planes.red.data() + at;
+  const std::uint16_t* error = planes.error.data() + at;
+  for (int start = x0; start <= x1; start += kChunk) {
+    const int end = std::min(x1, start + kChunk - 1);
+    std::uint32_t oldSum = 0, newSum = 0;
+    for (int x = start; x <= end; ++x) oldSum += error[x];
+    for (int x = start; x <= end; ++x) {
+      const int n0 = blue[x] - c0, n1 = green[x] - c1, n2 = red[x] - c2;
+      newSum += static_cast<std::uint32_t>(n0 * n0 + n1 * n1 + n2 * n2) / 3u;
+    }
+    sums.count += end - start + 1;
+    sums.oldError += oldSum;
+    sums.newError += newSum;
+  }
+}
+
+// Adds the pixels of columns x0..x1 of row y whose probe pixel already has the colour.
+void AddProbeMatches(const std::uint8_t* probe, int probeWidth, const ModelPlanes& planes, int y,
+                     const ProbeColour& colour, int x0, int x1, ProbeSums& sums) {
+  for (int x = FindColour(probe, probeWidth, x0, x1, colour); x <= x1;
+       x = FindColour(probe, probeWidth, x + 1, x1, colour)) {
+    AddErrors(planes, y, colour, x, x, sums);
+  }
+}
+
+}  // namespace
+
+StrokeBox StrokeRectangle(double cx, double cy, double length, double width, double angle, Bitmap24& picture,
+                          Colour colour) {
+  const std::array<Point, 4> corners = StrokeCorners(cx, cy, length, width, angle);
+  DrawPolygon(picture, corners, Pen{colour, 1}, colour);
+  return StrokeBoxAbout(cx, cy, length, width, angle);
 }
 
 void TexturedStroke(double cx, double cy, double length, double width, double angle, Bitmap24& canvas, int red,
@@ -180,9 +312,11 @@ StrokeSearchResult StrokeSearchPainting(const Bitmap24& source, Bitmap24& S, Bit
   Sizes sizes = StrokeSizes(a, b, d0);
   int d = d0;
 
-  // The probe P and the real canvas D, a few pixels larger than the source.
+  // The real canvas D, a few pixels larger than the source, and the probe P. The probe is a
+  // picture of D's size whose top-left part, the size of the model, is all the search reads; only
+  // that part is kept, which keeps its rows short.
   const int Wd = Ws0 * d0 + d0, Hd = Hs0 * d0 + d0;
-  Bitmap24 P(Wd, Hd, 0xFFFFFF);
+  Bitmap24 P(Ws0, Hs0, 0xFFFFFF);
   Bitmap24 D(Wd, Hd, 0xFFFFFF);
   if (options.eraseBackground) {
     FillRect(D, Rect{0, 0, Wd - 1, Hd - 1}, options.ground);
@@ -199,6 +333,10 @@ StrokeSearchResult StrokeSearchPainting(const Bitmap24& source, Bitmap24& S, Bit
     }
   };
 
+  PolygonSpans covered;
+  ModelPlanes planes;
+  planes.Split(S);
+  planes.UpdateAllErrors(S, C);
   int refresh = 1;
   for (int k = 0; k <= N; ++k) {
     // Scale step: the model grows as the levels go on.
@@ -209,19 +347,31 @@ StrokeSearchResult StrokeSearchPainting(const Bitmap24& source, Bitmap24& S, Bit
         const int modelWidth = ModelSide(source.Width(), d), modelHeight = ModelSide(source.Height(), d);
         // The painting so far, carried to the new scale through the full-size probe. The old
         // models are released before the larger ones are made, which keeps the peak lower.
-        Resample(C, P);
+        P = Bitmap24();
+        planes = ModelPlanes();
+        Bitmap24 fullProbe(Wd, Hd);
+        Resample(C, fullProbe);
         C = Bitmap24();
         C = Bitmap24(modelWidth, modelHeight);
-        Resample(P, C);
+        Resample(fullProbe, C);
         S = Bitmap24();
         S = Bitmap24(modelWidth, modelHeight);
         Resample(source, S);
         if (options.preview) {
           // The crop passes through the probe, which keeps it in its top-left part.
-          P.Fill(0xFFFFFF);
-          DrawPicture(P, 0, 0, source);
+          fullProbe.Fill(0xFFFFFF);
+          DrawPicture(fullProbe, 0, 0, source);
+        }
+        if (d == 1) {
+          // At full size the model is nearly the whole probe: keep it rather than copy it.
+          P = std::move(fullProbe);
+        } else {
+          P = Bitmap24(modelWidth, modelHeight);
+          CopyRect(P, 0, 0, fullProbe, Rect{0, 0, modelWidth, modelHeight});
         }
         sizes = StrokeSizes(a, b, d);
+        planes.Split(S);
+        planes.UpdateAllErrors(S, C);
       }
     }
     const int Wc = C.Width(), Hc = C.Height();
@@ -267,38 +417,45 @@ StrokeSearchResult StrokeSearchPainting(const Bitmap24& source, Bitmap24& S, Bit
         c.colour = MakeColour(sourcePixel[2], sourcePixel[1], sourcePixel[0]);
         c.angle = context.Random(360);
 
-        // Probe: the pixels of P that take exactly the stroke's colour are the ones it covers.
-        StrokeBox box = StrokeRectangle(c.x, c.y, c.length, c.width, c.angle, P, c.colour);
+        // Probe: the pixels of the box that the stroke covers, and those of P that have its colour
+        // already, count. The stroke is not drawn: its pixels are found row by row as the polygon
+        // fill would paint them, and P is left as drawing, reading and undoing would leave it.
+        const std::array<Point, 4> corners = StrokeCorners(c.x, c.y, c.length, c.width, c.angle);
+        StrokeBox box = StrokeBoxAbout(c.x, c.y, c.length, c.width, c.angle);
         box.x1 = std::max(box.x1, 0);
         box.y1 = std::max(box.y1, 0);
         box.x2 = std::min(box.x2, Wc - 1);
         box.y2 = std::min(box.y2, Hc - 1);
         c.box = box;
-        const std::uint8_t colourBytes[3] = {static_cast<std::uint8_t>(BlueOf(c.colour)),
-                                             static_cast<std::uint8_t>(GreenOf(c.colour)),
-                                             static_cast<std::uint8_t>(RedOf(c.colour))};
-        // One pass over the rows of the box: the error the covered pixels have now, and the
-        // error they would have in the stroke's colour. (Summing the new error column by column
-        // and giving up once the candidate cannot beat the best one decides the same: the errors
-        // are never negative, so a candidate given up on could not have had more gain.)
-        std::int64_t t = 1, oldError = 0, newError = 0;
+        const ProbeColour colour(c.colour);
+        covered.Cover(corners, Wc, Hc);
+        ProbeSums sums;
         for (int Y = box.y1; Y <= box.y2; ++Y) {
-          const std::uint8_t* probe = P.Row(Y) + 3 * static_cast<std::ptrdiff_t>(box.x1);
-          const std::uint8_t* sourcePixel = S.Row(Y) + 3 * static_cast<std::ptrdiff_t>(box.x1);
-          const std::uint8_t* canvasPixel = C.Row(Y) + 3 * static_cast<std::ptrdiff_t>(box.x1);
-          std::int64_t rowCount = 0, rowOld = 0, rowNew = 0;
-          for (int X = box.x1; X <= box.x2; ++X, probe += 3, sourcePixel += 3, canvasPixel += 3) {
-            if (probe[0] != colourBytes[0] || probe[1] != colourBytes[1] || probe[2] != colourBytes[2]) continue;
-            ++rowCount;
-            rowOld += SquaredDifference3(sourcePixel, canvasPixel);
-            rowNew += SquaredDifference3(sourcePixel, colourBytes);
+          const std::uint8_t* probe = P.Row(Y);
+          int X = box.x1;
+          for (const PixelSpan& span : covered.Row(Y)) {
+            const int x0 = std::max(span.x0, box.x1), x1 = std::min(span.x1, box.x2);
+            if (x0 > x1) continue;
+            AddProbeMatches(probe, P.Width(), planes, Y, colour, X, x0 - 1, sums);
+            AddErrors(planes, Y, colour, x0, x1, sums);
+            X = x1 + 1;
           }
-          t += rowCount;
-          oldError += rowOld;
-          newError += rowNew;
+          AddProbeMatches(probe, P.Width(), planes, Y, colour, X, box.x2, sums);
         }
-        // Undo the probe.
+        // Undo the probe over the box and one more row and column before it; the covered pixels
+        // outside that keep the stroke's colour.
         CopyBox(C, P, box.x1 - 1, box.y1 - 1, box.x2, box.y2);
+        for (int Y = covered.FirstRow(); Y < covered.EndRow(); ++Y) {
+          const bool undoneRow = Y >= box.y1 - 1 && Y <= box.y2;
+          std::uint8_t* probe = P.Row(Y);
+          for (const PixelSpan& span : covered.Row(Y)) {
+            for (int X = span.x0; X <= span.x1; ++X) {
+              if (undoneRow && X >= box.x1 - 1 && X <= box.x2) continue;
+              std::memcpy(probe + 3 * static_cast<std::ptrdiff_t>(X), colour.bytes, 3);
+            }
+          }
+        }
+        const std::int64_t t = 1 + sums.count, oldError = sums.oldError, newError = sums.newError;
 
         const std::int64_t gain = oldError - newError;
         if (gain / t > kGainThreshold && gain > bestGain) {
@@ -311,6 +468,10 @@ StrokeSearchResult StrokeSearchPainting(const Bitmap24& source, Bitmap24& S, Bit
       if (found) {
         const int variant = context.Random(brushCount);
         const StrokeBox drawn = StrokeRectangle(best.x, best.y, best.length, best.width, best.angle, C, best.colour);
+        covered.Cover(StrokeCorners(best.x, best.y, best.length, best.width, best.angle), Wc, Hc);
+        for (int Y = covered.FirstRow(); Y < covered.EndRow(); ++Y) {
+          for (const PixelSpan& span : covered.Row(Y)) planes.UpdateErrors(S, C, Y, span.x0, span.x1);
+        }
         CopyBox(D, P, drawn.x1 * d, drawn.y1 * d, drawn.x2 * d, drawn.y2 * d);
         result.strokes.push_back({.x = best.x, .y = best.y, .length = best.length, .width = best.width,
                                   .angle = best.angle, .colour = best.colour, .x1 = best.box.x1,
@@ -336,6 +497,7 @@ StrokeSearchResult StrokeSearchPainting(const Bitmap24& source, Bitmap24& S, Bit
     if (kModelRefreshes * static_cast<std::int64_t>(k) / N > refresh) {
       ++refresh;
       Resample(D, C);
+      planes.UpdateAllErrors(S, C);
     }
   }
 
