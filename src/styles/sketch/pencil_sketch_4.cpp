@@ -123,21 +123,35 @@ class StampCache {
   std::vector<bool> built_;
 };
 
-// Lays a stamp of side z centred on (x, y) with weights (w, w + 1); `tint` in blue, green, red
-// order. The destination's last row and column are never changed.
-void LayStamp(Bitmap24& destination, const std::vector<StampPixel>& stamp, int z, int x, int y, int w, int L,
+// One graphite pixel laid over the destination byte `d` with weights (W, W + 1).
+template <int W>
+inline std::uint8_t LaidPixel(int d, int L, int graphite, int tint) {
+  const int value = (W * d + (L * d + (256 - L) * graphite) / 256) / (W + 1) + tint;
+  return static_cast<std::uint8_t>(std::clamp(value, 0, 255));
+}
+
+// Lays a stamp of side z centred on (x, y) with weights (W, W + 1); `tint` in blue, green, red
+// order. The destination's last row and column are never changed. The weight is a constant of
+// each kind of stroke, so the division by W + 1 becomes a multiplication, and a stamp wholly
+// inside (most of them) skips the test of every pixel.
+template <int W>
+void LayStamp(Bitmap24& destination, const std::vector<StampPixel>& stamp, int z, int x, int y, int L,
               const int tint[3]) {
   const int left = x - z / 2, top = y - z / 2;
   const int lastX = destination.Width() - 2, lastY = destination.Height() - 2;
+  if (left >= 0 && top >= 0 && left + z - 1 <= lastX && top + z - 1 <= lastY) {
+    // Every stamp pixel lies in its z × z square.
+    for (const StampPixel& s : stamp) {
+      std::uint8_t* D = destination.Row(top + s.y) + 3 * (left + s.x);
+      for (int c = 0; c < 3; ++c) D[c] = LaidPixel<W>(D[c], L, s.bgr[c], tint[c]);
+    }
+    return;
+  }
   for (const StampPixel& s : stamp) {
     const int px = left + s.x, py = top + s.y;
     if (px < 0 || px > lastX || py < 0 || py > lastY) continue;
     std::uint8_t* D = destination.Row(py) + 3 * px;
-    for (int c = 0; c < 3; ++c) {
-      const int d = D[c];
-      const int value = (w * d + (L * d + (256 - L) * s.bgr[c]) / 256) / (w + 1) + tint[c];
-      D[c] = static_cast<std::uint8_t>(std::clamp(value, 0, 255));
-    }
+    for (int c = 0; c < 3; ++c) D[c] = LaidPixel<W>(D[c], L, s.bgr[c], tint[c]);
   }
 }
 
@@ -223,7 +237,7 @@ void NewPencilSketch(const Bitmap24& source, Bitmap24& destination, int T, int N
       const int z = (S * P) / 170 + r2 / 2 + 7;
       int tint[3];
       for (int c = 0; c < 3; ++c) tint[c] = (((255 - K) * L + K * colour[c]) / 255 - 130) / 3;
-      LayStamp(destination, stamps.Stamp(q, z), z, x, y, 4, L, tint);
+      LayStamp<4>(destination, stamps.Stamp(q, z), z, x, y, L, tint);
     } else if (A < 255) {
       const int r1 = rng.Random(256 - L);
       const int r2 = rng.Random(8 * A);
@@ -240,7 +254,7 @@ void NewPencilSketch(const Bitmap24& source, Bitmap24& destination, int T, int N
         }
         int tint[3];
         for (int c = 0; c < 3; ++c) tint[c] = (((255 - K) * L + K * colour[c]) / 255 - 115) / 4;
-        LayStamp(destination, stamps.Stamp(turn, z), z, x, y, 5, L, tint);
+        LayStamp<5>(destination, stamps.Stamp(turn, z), z, x, y, L, tint);
       }
     }
 
