@@ -183,6 +183,9 @@ NewPencilSketchParameters NewPencilSketchParametersFrom(const ParameterSet& slid
           .colourIntensity = slider(kSlotTrackBar4)};
 }
 
+// Half the side of the destination square fetched ahead of a stroke: most strokes are that small.
+constexpr int kFetchedHalfSide = 8;
+
 void NewPencilSketch(const Bitmap24& source, Bitmap24& destination, int T, int N, int S, int A, int K, bool preview,
                      RunContext& context) {
   const int W = source.Width(), H = source.Height();
@@ -210,6 +213,14 @@ void NewPencilSketch(const Bitmap24& source, Bitmap24& destination, int T, int N
     if (i % block == 0 && S > kSmallestShrinkingSize) S = (S * 95) / 100;
     const int x = rng.Random(W - 2) + 1;
     const int y = rng.Random(H - 2) + 1;
+    // The stroke laid here, if any, changes the destination around (x, y): its rows are asked
+    // for now, while the photograph around (x, y) is read and the stroke chosen.
+    for (int row = std::max(y - kFetchedHalfSide, 0); row <= std::min(y + kFetchedHalfSide, H - 1); ++row) {
+      const std::uint8_t* at = destination.Row(row) + 3 * std::max(x - kFetchedHalfSide, 0);
+      __builtin_prefetch(at, 1);
+      __builtin_prefetch(at + 3 * kFetchedHalfSide, 1);
+      __builtin_prefetch(at + 6 * kFetchedHalfSide, 1);
+    }
     const std::uint8_t* above = source.Row(y - 1);
     const std::uint8_t* here = source.Row(y);
     const std::uint8_t* below = source.Row(y + 1);
