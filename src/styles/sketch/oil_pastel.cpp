@@ -109,6 +109,18 @@ class Dab {
     std::int64_t count = 0;
     before = 0;
     const int last = 2 * half_ - 1;
+    if (Inside()) {
+      // Every brush pixel is on the picture.
+      for (const BrushPixel& p : brush_.Pixels()) {
+        const std::size_t at = 3 * static_cast<std::size_t>(left_ + p.i);
+        const std::uint8_t* s = source_.Row(top_ + p.j) + at;
+        sum[0] += s[0], sum[1] += s[1], sum[2] += s[2];
+        if (p.i <= last && p.j <= last) before += Distance(s, painting_.Row(top_ + p.j) + at);
+      }
+      count = static_cast<std::int64_t>(brush_.Pixels().size());
+      for (int c = 0; c < 3; ++c) mean[c] = count == 0 ? 0 : static_cast<int>(sum[c] / count);
+      return;
+    }
     for (const BrushPixel& p : brush_.Pixels()) {
       const int px = left_ + p.i, py = top_ + p.j;
       if (!OnPicture(px, py)) continue;
@@ -124,6 +136,22 @@ class Dab {
   // picture; stops once it reaches `limit`.
   std::int64_t ErrorAfter(const std::array<int, 3>& mean, std::int64_t limit) const {
     std::int64_t error = 0;
+    if (Inside()) {
+      // Every brush pixel and every painting pixel its patch pixel comes from is on the picture.
+      const int shift = side_ % 2;
+      for (const BrushPixel& p : brush_.Pixels()) {
+        const std::uint8_t* s = source_.Row(top_ + p.j) + 3 * static_cast<std::size_t>(left_ + p.i);
+        const std::uint8_t* from = painting_.Row(top_ + p.j - (p.j > 0 ? shift : 0)) +
+                                   3 * static_cast<std::size_t>(left_ + p.i - (p.i > 0 ? shift : 0));
+        if (Tinted(p)) {
+          for (int c = 0; c < 3; ++c) error += std::abs(s[c] - ((p.v * from[c] + mean[c] * (255 - p.v)) >> 8));
+        } else {
+          error += Distance(s, from);
+        }
+        if (error >= limit) return error;
+      }
+      return error;
+    }
     for (const BrushPixel& p : brush_.Pixels()) {
       const int px = left_ + p.i, py = top_ + p.j;
       if (!OnPicture(px, py)) continue;
@@ -156,6 +184,8 @@ class Dab {
 
  private:
   bool OnPicture(int px, int py) const { return px >= 0 && px < width_ && py >= 0 && py < height_; }
+  // The brush's whole square, and so every pixel its patch is made from, lies on the picture.
+  bool Inside() const { return left_ >= 0 && top_ >= 0 && left_ + side_ <= width_ && top_ + side_ <= height_; }
 
   // The patch is the painting's square from (x − half, y − half) to (x + half, y + half) stretched
   // onto side × side: for an odd side every patch pixel but the first of a row or column comes
