@@ -91,6 +91,22 @@ inline int Distance(const std::uint8_t* a, const std::uint8_t* b) {
   return std::abs(a[0] - b[0]) + std::abs(a[1] - b[1]) + std::abs(a[2] - b[2]);
 }
 
+// The colour sums and the summed difference of Dab::Measure for a dab wholly on the picture. Kept
+// out of line: inside the long drawing loop its sums would not stay in registers.
+__attribute__((noinline)) void MeasureInside(const std::vector<BrushPixel>& pixels, const Bitmap24& source,
+                                             const Bitmap24& painting, int left, int top, int last,
+                                             std::array<std::int64_t, 3>& sum, std::int64_t& before) {
+  std::int64_t blue = 0, green = 0, red = 0, difference = 0;
+  for (const BrushPixel& p : pixels) {
+    const std::size_t at = 3 * static_cast<std::size_t>(left + p.i);
+    const std::uint8_t* s = source.Row(top + p.j) + at;
+    blue += s[0], green += s[1], red += s[2];
+    if (p.i <= last && p.j <= last) difference += Distance(s, painting.Row(top + p.j) + at);
+  }
+  sum = {blue, green, red};
+  before = difference;
+}
+
 // One dab of the brush centred at (x, y) on the painting.
 class Dab {
  public:
@@ -111,12 +127,7 @@ class Dab {
     const int last = 2 * half_ - 1;
     if (Inside()) {
       // Every brush pixel is on the picture.
-      for (const BrushPixel& p : brush_.Pixels()) {
-        const std::size_t at = 3 * static_cast<std::size_t>(left_ + p.i);
-        const std::uint8_t* s = source_.Row(top_ + p.j) + at;
-        sum[0] += s[0], sum[1] += s[1], sum[2] += s[2];
-        if (p.i <= last && p.j <= last) before += Distance(s, painting_.Row(top_ + p.j) + at);
-      }
+      MeasureInside(brush_.Pixels(), source_, painting_, left_, top_, last, sum, before);
       count = static_cast<std::int64_t>(brush_.Pixels().size());
       for (int c = 0; c < 3; ++c) mean[c] = count == 0 ? 0 : static_cast<int>(sum[c] / count);
       return;
