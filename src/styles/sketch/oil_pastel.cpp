@@ -91,6 +91,22 @@ inline int Distance(const std::uint8_t* a, const std::uint8_t* b) {
   return std::abs(a[0] - b[0]) + std::abs(a[1] - b[1]) + std::abs(a[2] - b[2]);
 }
 
+// The colour sums and the summed difference of Dab::Measure for a dab wholly on the picture. Kept
+// out of line: inside the long drawing loop its sums would not stay in registers.
+__attribute__((noinline)) void MeasureInside(const std::vector<BrushPixel>& pixels, const Bitmap24& source,
+                                             const Bitmap24& painting, int left, int top, int last,
+                                             std::array<std::int64_t, 3>& sum, std::int64_t& before) {
+  std::int64_t blue = 0, green = 0, red = 0, difference = 0;
+  for (const BrushPixel& p : pixels) {
+    const std::size_t at = 3 * static_cast<std::size_t>(left + p.i);
+    const std::uint8_t* s = source.Row(top + p.j) + at;
+    blue += s[0], green += s[1], red += s[2];
+    if (p.i <= last && p.j <= last) difference += Distance(s, painting.Row(top + p.j) + at);
+  }
+  sum = {blue, green, red};
+  before = difference;
+}
+
 // One dab of the brush centred at (x, y) on the painting.
 class Dab {
  public:
@@ -109,6 +125,13 @@ class Dab {
     std::int64_t count = 0;
     before = 0;
     const int last = 2 * half_ - 1;
+    if (Inside()) {
+      // Every brush pixel is on the picture.
+      MeasureInside(brush_.Pixels(), source_, painting_, left_, top_, last, sum, before);
+      count = static_cast<std::int64_t>(brush_.Pixels().size());
+      for (int c = 0; c < 3; ++c) mean[c] = count == 0 ? 0 : static_cast<int>(sum[c] / count);
+      return;
+    }
     for (const BrushPixel& p : brush_.Pixels()) {
       const int px = left_ + p.i, py = top_ + p.j;
       if (!OnPicture(px, py)) continue;
@@ -124,6 +147,22 @@ class Dab {
   // picture; stops once it reaches `limit`.
   std::int64_t ErrorAfter(const std::array<int, 3>& mean, std::int64_t limit) const {
     std::int64_t error = 0;
+    if (Inside()) {
+      // Every brush pixel and every painting pixel its patch pixel comes from is on the picture.
+      const int shift = side_ % 2;
+      for (const BrushPixel& p : brush_.Pixels()) {
+        const std::uint8_t* s = source_.Row(top_ + p.j) + 3 * static_cast<std::size_t>(left_ + p.i);
+        const std::uint8_t* from = painting_.Row(top_ + p.j - (p.j > 0 ? shift : 0)) +
+                                   3 * static_cast<std::size_t>(left_ + p.i - (p.i > 0 ? shift : 0));
+        if (Tinted(p)) {
+          for (int c = 0; c < 3; ++c) error += std::abs(s[c] - ((p.v * from[c] + mean[c] * (255 - p.v)) >> 8));
+        } else {
+          error += Distance(s, from);
+        }
+        if (error >= limit) return error;
+      }
+      return error;
+    }
     for (const BrushPixel& p : brush_.Pixels()) {
       const int px = left_ + p.i, py = top_ + p.j;
       if (!OnPicture(px, py)) continue;
@@ -156,6 +195,8 @@ class Dab {
 
  private:
   bool OnPicture(int px, int py) const { return px >= 0 && px < width_ && py >= 0 && py < height_; }
+  // The brush's whole square, and so every pixel its patch is made from, lies on the picture.
+  bool Inside() const { return left_ >= 0 && top_ >= 0 && left_ + side_ <= width_ && top_ + side_ <= height_; }
 
   // The patch is the painting's square from (x − half, y − half) to (x + half, y + half) stretched
   // onto side × side: for an odd side every patch pixel but the first of a row or column comes

@@ -123,21 +123,35 @@ class StampCache {
   std::vector<bool> built_;
 };
 
-// Lays a stamp of side z centred on (x, y) with weights (w, w + 1); `tint` in blue, green, red
-// order. The destination's last row and column are never changed.
-void LayStamp(Bitmap24& destination, const std::vector<StampPixel>& stamp, int z, int x, int y, int w, int L,
+// One graphite pixel laid over the destination byte `d` with weights (W, W + 1).
+template <int W>
+inline std::uint8_t LaidPixel(int d, int L, int graphite, int tint) {
+  const int value = (W * d + (L * d + (256 - L) * graphite) / 256) / (W + 1) + tint;
+  return static_cast<std::uint8_t>(std::clamp(value, 0, 255));
+}
+
+// Lays a stamp of side z centred on (x, y) with weights (W, W + 1); `tint` in blue, green, red
+// order. The destination's last row and column are never changed. The weight is a constant of
+// each kind of stroke, so the division by W + 1 becomes a multiplication, and a stamp wholly
+// inside (most of them) skips the test of every pixel.
+template <int W>
+void LayStamp(Bitmap24& destination, const std::vector<StampPixel>& stamp, int z, int x, int y, int L,
               const int tint[3]) {
   const int left = x - z / 2, top = y - z / 2;
   const int lastX = destination.Width() - 2, lastY = destination.Height() - 2;
+  if (left >= 0 && top >= 0 && left + z - 1 <= lastX && top + z - 1 <= lastY) {
+    // Every stamp pixel lies in its z × z square.
+    for (const StampPixel& s : stamp) {
+      std::uint8_t* D = destination.Row(top + s.y) + 3 * (left + s.x);
+      for (int c = 0; c < 3; ++c) D[c] = LaidPixel<W>(D[c], L, s.bgr[c], tint[c]);
+    }
+    return;
+  }
   for (const StampPixel& s : stamp) {
     const int px = left + s.x, py = top + s.y;
     if (px < 0 || px > lastX || py < 0 || py > lastY) continue;
     std::uint8_t* D = destination.Row(py) + 3 * px;
-    for (int c = 0; c < 3; ++c) {
-      const int d = D[c];
-      const int value = (w * d + (L * d + (256 - L) * s.bgr[c]) / 256) / (w + 1) + tint[c];
-      D[c] = static_cast<std::uint8_t>(std::clamp(value, 0, 255));
-    }
+    for (int c = 0; c < 3; ++c) D[c] = LaidPixel<W>(D[c], L, s.bgr[c], tint[c]);
   }
 }
 
@@ -169,6 +183,9 @@ NewPencilSketchParameters NewPencilSketchParametersFrom(const ParameterSet& slid
           .colourIntensity = slider(kSlotTrackBar4)};
 }
 
+// Half the side of the destination square fetched ahead of a stroke: most strokes are that small.
+constexpr int kFetchedHalfSide = 8;
+
 void NewPencilSketch(const Bitmap24& source, Bitmap24& destination, int T, int N, int S, int A, int K, bool preview,
                      RunContext& context) {
   const int W = source.Width(), H = source.Height();
@@ -196,6 +213,14 @@ void NewPencilSketch(const Bitmap24& source, Bitmap24& destination, int T, int N
     if (i % block == 0 && S > kSmallestShrinkingSize) S = (S * 95) / 100;
     const int x = rng.Random(W - 2) + 1;
     const int y = rng.Random(H - 2) + 1;
+    // The stroke laid here, if any, changes the destination around (x, y): its rows are asked
+    // for now, while the photograph around (x, y) is read and the stroke chosen.
+    for (int row = std::max(y - kFetchedHalfSide, 0); row <= std::min(y + kFetchedHalfSide, H - 1); ++row) {
+      const std::uint8_t* at = destination.Row(row) + 3 * std::max(x - kFetchedHalfSide, 0);
+      __builtin_prefetch(at, 1);
+      __builtin_prefetch(at + 3 * kFetchedHalfSide, 1);
+      __builtin_prefetch(at + 6 * kFetchedHalfSide, 1);
+    }
     const std::uint8_t* above = source.Row(y - 1);
     const std::uint8_t* here = source.Row(y);
     const std::uint8_t* below = source.Row(y + 1);
@@ -223,7 +248,7 @@ void NewPencilSketch(const Bitmap24& source, Bitmap24& destination, int T, int N
       const int z = (S * P) / 170 + r2 / 2 + 7;
       int tint[3];
       for (int c = 0; c < 3; ++c) tint[c] = (((255 - K) * L + K * colour[c]) / 255 - 130) / 3;
-      LayStamp(destination, stamps.Stamp(q, z), z, x, y, 4, L, tint);
+      LayStamp<4>(destination, stamps.Stamp(q, z), z, x, y, L, tint);
     } else if (A < 255) {
       const int r1 = rng.Random(256 - L);
       const int r2 = rng.Random(8 * A);
@@ -240,7 +265,7 @@ void NewPencilSketch(const Bitmap24& source, Bitmap24& destination, int T, int N
         }
         int tint[3];
         for (int c = 0; c < 3; ++c) tint[c] = (((255 - K) * L + K * colour[c]) / 255 - 115) / 4;
-        LayStamp(destination, stamps.Stamp(turn, z), z, x, y, 5, L, tint);
+        LayStamp<5>(destination, stamps.Stamp(turn, z), z, x, y, L, tint);
       }
     }
 

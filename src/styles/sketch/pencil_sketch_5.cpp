@@ -355,9 +355,14 @@ bool TraceLines(TracingSurface& surface, std::int64_t lines, const PencilSketch5
           // Every probe lies within one pixel of (fx, fy), so all of them are inside.
           std::array<std::size_t, kProbeCount> at{};
           for (int p = 0; p < kProbeCount; ++p) at[p] = surface.Index(px[p], py[p]);
+          // sum − best < third, with sum − third worked out before the chain of comparisons.
+          std::array<int, kProbeCount> sum{}, lowered{};
           for (int p = 0; p < kProbeCount; ++p) {
-            const int sum = surface.SumAt(at[p]);
-            if (sum - best < third) best = sum, chosen = p;
+            sum[p] = surface.SumAt(at[p]);
+            lowered[p] = sum[p] - third;
+          }
+          for (int p = 0; p < kProbeCount; ++p) {
+            if (lowered[p] < best) best = sum[p], chosen = p;
           }
         } else {
           for (int p = 0; p < kProbeCount; ++p) {
