@@ -68,7 +68,19 @@ class ShadedBrushPainter {
   ShadedBrushPainter(const Bitmap24& S, Bitmap24& D, const Brush& brush, const ShadedBrushParameters& p,
                      const ShadedBrushOptions& options, int K, RunContext& context)
       : S_(S), D_(D), brush_(brush), p_(p), options_(options), K_(K), context_(context), W_(S.Width()),
-        H_(S.Height()), tolerance_(K) {}
+        H_(S.Height()), tolerance_(K) {
+    const std::size_t size = static_cast<std::size_t>(W_) * static_cast<std::size_t>(H_);
+    for (int ch = 0; ch < 3; ++ch) plane_[ch].resize(size);
+    for (int y = 0; y < H_; ++y) {
+      const std::uint8_t* row = S_.Row(y);
+      const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(W_);
+      for (int x = 0; x < W_; ++x) {
+        plane_[0][at + x] = row[3 * x];
+        plane_[1][at + x] = row[3 * x + 1];
+        plane_[2][at + x] = row[3 * x + 2];
+      }
+    }
+  }
 
   // One stroke from (x, y) at level z; true when it ended because too many of its pixels
   // disagreed with the photograph.
@@ -119,51 +131,50 @@ class ShadedBrushPainter {
     // What a dab pixel's strength loses for its disagreement E with the photograph.
     const std::int16_t* tolerance = tight ? tolerance_.tight.data() : small ? tolerance_.small.data() : tolerance_.usual.data();
     // The dab is the same at every point of the stroke: its pixels (inside the radius, alpha at
-    // least 15), their mixed colour and starting strength are found once, row by row.
-    dab_.clear();
+    // least 15), their mixed colour and starting strength are found once, row by row, as runs of
+    // neighbouring pixels kept in separate arrays so that a stamp works through whole runs.
+    dab_.Clear();
     rowStart_.assign(static_cast<std::size_t>(2 * ry) + 1, 0);
     for (int dyy = -ry; dyy < ry; ++dyy) {
-      rowStart_[static_cast<std::size_t>(dyy + ry)] = static_cast<int>(dab_.size());
+      rowStart_[static_cast<std::size_t>(dyy + ry)] = static_cast<int>(dab_.runs.size());
       const std::uint8_t* brushRow = brush_.picture.Row(Bh / 2 + dyy);
+      bool open = false;
       for (int dxx = -rx; dxx < rx; ++dxx) {
-        if (static_cast<std::int64_t>(dxx) * dxx + static_cast<std::int64_t>(dyy) * dyy > wid2) continue;
         const std::uint8_t* b = brushRow + 4 * (Bw / 2 + dxx);
         const int A = b[3];
-        if (A < kLeastAlpha) continue;
-        DabPixel pixel{.dx = dxx, .shade = 255 - b[2], .f = z > kLargeStrokeLevel ? (10 * A) / 15 : A / v};
-        for (int ch = 0; ch < 3; ++ch) pixel.M[ch] = (C[ch] * A + Lc[ch] * (256 - A)) >> 8;
-        dab_.push_back(pixel);
+        if (static_cast<std::int64_t>(dxx) * dxx + static_cast<std::int64_t>(dyy) * dyy > wid2 || A < kLeastAlpha) {
+          open = false;
+          continue;
+        }
+        if (!open) {
+          dab_.runs.push_back({.dx = dxx, .first = static_cast<int>(dab_.f.size()), .length = 0});
+          open = true;
+        }
+        ++dab_.runs.back().length;
+        dab_.shade.push_back(static_cast<std::int16_t>(255 - b[2]));
+        dab_.f.push_back(static_cast<std::int16_t>(z > kLargeStrokeLevel ? (10 * A) / 15 : A / v));
+        for (int ch = 0; ch < 3; ++ch) dab_.M[ch].push_back(static_cast<std::int16_t>((C[ch] * A + Lc[ch] * (256 - A)) >> 8));
       }
     }
-    if (ry > 0) rowStart_[static_cast<std::size_t>(2 * ry)] = static_cast<int>(dab_.size());
+    if (ry > 0) rowStart_[static_cast<std::size_t>(2 * ry)] = static_cast<int>(dab_.runs.size());
+    const bool stopInRow = z < kLargeStrokeLevel;
     for (int t = 1; t <= N; ++t) {
       const int cx = static_cast<int>((static_cast<std::int64_t>(x1) * t + static_cast<std::int64_t>(N - t) * x0) / N);
       const int cy = static_cast<int>((static_cast<std::int64_t>(y1) * t + static_cast<std::int64_t>(N - t) * y0) / N);
       const int yFirst = std::max(0, cy - ry), yLast = std::min(H_ - 1, cy + ry - 1);
       for (int yy = yFirst; yy <= yLast; ++yy) {
-        const std::uint8_t* sRow = S_.Row(yy);
-        std::uint8_t* dRow = D_.Row(yy);
         const std::size_t row = static_cast<std::size_t>(yy - cy + ry);
-        const DabPixel* first = dab_.data() + rowStart_[row];
-        const DabPixel* last = dab_.data() + rowStart_[row + 1];
-        for (const DabPixel* pixel = first; pixel != last; ++pixel) {
-          const int xx = cx + pixel->dx;
-          if (xx < 0) continue;
-          if (xx >= W_) break;
-          const int* M = pixel->M;
-          const std::uint8_t* s = sRow + 3 * xx;
-          const int E = std::abs(s[0] - M[0]) + std::abs(s[1] - M[1]) + std::abs(s[2] - M[2]) + 1;
-          if (E >= kDisagreement) {
-            ++cnt;
-            if (z < kLargeStrokeLevel && cnt > limit) return true;
-          }
-          const int f = std::clamp(pixel->f - tolerance[E], 0, 255);
-          if (f >= kLeastStrength) {
-            std::uint8_t* d = dRow + 3 * xx;
-            const int paint = f * pixel->shade;
-            for (int ch = 0; ch < 3; ++ch) {
-              d[ch] = static_cast<std::uint8_t>(((256 - f) * d[ch] + ((paint * M[ch]) >> 8)) >> 8);
-            }
+        const std::size_t planeRow = static_cast<std::size_t>(yy) * static_cast<std::size_t>(W_);
+        std::uint8_t* dRow = D_.Row(yy);
+        for (int r = rowStart_[row]; r < rowStart_[row + 1]; ++r) {
+          const DabRun& run = dab_.runs[static_cast<std::size_t>(r)];
+          // The part of the run inside the picture.
+          const int skip = std::max(0, -(cx + run.dx));
+          const int length = std::min(run.length, W_ - (cx + run.dx));
+          if (skip >= length) continue;
+          if (StampRun(run.first + skip, length - skip, cx + run.dx + skip, planeRow, dRow, tolerance, stopInRow,
+                       limit, cnt)) {
+            return true;
           }
         }
         if (cnt > limit) return true;
@@ -182,15 +193,80 @@ class ShadedBrushPainter {
   const int K_;
   RunContext& context_;
   const int W_, H_;
-  // One pixel of the dab: its column offset, 255 − the brush's red, the mixed colour and the
-  // strength before the tolerance.
-  struct DabPixel {
-    int dx = 0;
-    int shade = 0;
-    int f = 0;
-    int M[3] = {0, 0, 0};
+  // The dab's pixels, run by run: 255 − the brush's red, the strength before the tolerance and
+  // the mixed colour, each in an array of its own.
+  struct DabRun {
+    int dx = 0;      // column offset of the run's first pixel
+    int first = 0;   // its index in the arrays
+    int length = 0;
   };
-  std::vector<DabPixel> dab_;
+  struct Dab {
+    std::vector<DabRun> runs;
+    std::vector<std::int16_t> shade, f, M[3];
+    void Clear() {
+      runs.clear();
+      shade.clear();
+      f.clear();
+      for (auto& m : M) m.clear();
+    }
+  };
+  // One run of `count` dab pixels from index `first`, laid from picture column x of row
+  // `planeRow`. Each pixel's disagreement E with the photograph and its strength are found for the
+  // whole run first; then the pixels strong enough are painted, in order. With `stopInRow` the
+  // stroke ends at the pixel whose disagreement makes the count pass the limit, before painting
+  // it; true then.
+  bool StampRun(int first, int count, int x, std::size_t planeRow, std::uint8_t* dRow, const std::int16_t* tolerance,
+                bool stopInRow, std::int64_t limit, std::int64_t& cnt) {
+    if (E_.size() < static_cast<std::size_t>(count)) {
+      E_.resize(static_cast<std::size_t>(count));
+      strength_.resize(static_cast<std::size_t>(count));
+    }
+    const std::uint8_t* s0 = plane_[0].data() + planeRow + x;
+    const std::uint8_t* s1 = plane_[1].data() + planeRow + x;
+    const std::uint8_t* s2 = plane_[2].data() + planeRow + x;
+    const std::int16_t* M0 = dab_.M[0].data() + first;
+    const std::int16_t* M1 = dab_.M[1].data() + first;
+    const std::int16_t* M2 = dab_.M[2].data() + first;
+    std::int16_t* E = E_.data();
+    int disagreeing = 0;
+    for (int i = 0; i < count; ++i) {
+      const int e = std::abs(s0[i] - M0[i]) + std::abs(s1[i] - M1[i]) + std::abs(s2[i] - M2[i]) + 1;
+      E[i] = static_cast<std::int16_t>(e);
+      disagreeing += e >= kDisagreement ? 1 : 0;
+    }
+    int paintable = count;
+    bool stop = false;
+    if (stopInRow && cnt + disagreeing > limit) {
+      // The pixel whose disagreement passes the limit and everything after it stay unpainted.
+      std::int64_t seen = cnt;
+      for (int i = 0; i < count; ++i) {
+        if (E[i] >= kDisagreement && ++seen > limit) {
+          paintable = i;
+          break;
+        }
+      }
+      stop = true;
+    }
+    cnt += disagreeing;
+    const std::int16_t* pf = dab_.f.data() + first;
+    std::int16_t* f = strength_.data();
+    for (int i = 0; i < paintable; ++i) f[i] = static_cast<std::int16_t>(std::clamp(pf[i] - tolerance[E[i]], 0, 255));
+    const std::int16_t* shade = dab_.shade.data() + first;
+    std::uint8_t* d = dRow + 3 * x;
+    for (int i = 0; i < paintable; ++i, d += 3) {
+      const int fi = f[i];
+      if (fi < kLeastStrength) continue;
+      const int paint = fi * shade[i];
+      d[0] = static_cast<std::uint8_t>(((256 - fi) * d[0] + ((paint * M0[i]) >> 8)) >> 8);
+      d[1] = static_cast<std::uint8_t>(((256 - fi) * d[1] + ((paint * M1[i]) >> 8)) >> 8);
+      d[2] = static_cast<std::uint8_t>(((256 - fi) * d[2] + ((paint * M2[i]) >> 8)) >> 8);
+    }
+    return stop;
+  }
+  Dab dab_;
+  std::vector<std::int16_t> E_, strength_;
+  // The photograph split into one plane per channel, read by the stamps.
+  std::vector<std::uint8_t> plane_[3];
   std::vector<int> rowStart_;
   // The strength a dab pixel loses for its disagreement E (1 … 766) with the photograph: in tight
   // strokes 10·E div 22; in small strokes 10·E div 18; otherwise 10·E div 18 for E up to the
