@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "core/geometry.h"
@@ -103,6 +104,83 @@ struct Mark {
   }
 };
 
+// The brush picture the marks are cut from: a sheet cell plus the first row and column of the
+// next cell, as far as the sheet reaches, copied over what the picture held before (so where the
+// sheet ends, the row or column of an earlier cell stays). Copying a whole cell for every size
+// step costs more than the small marks made from it, so the copies are only noted; a mark whose
+// pixels all lie in the latest copy is sampled straight from the sheet, and the picture itself is
+// brought up to date only when a mark needs what earlier cells left in it.
+class BrushImage {
+ public:
+  BrushImage() : picture_(kBrushImageSide, kBrushImageSide, 0) {}
+
+  // The cell at (column, row) of `sheet` is copied in.
+  void Copy(const Bitmap32& sheet, int column, int row) {
+    const std::int64_t firstRow = std::max<std::int64_t>(0, static_cast<std::int64_t>(kAlphaBrushCell) * row);
+    const std::int64_t lastRow =
+        std::min<std::int64_t>(sheet.Height() - 1, static_cast<std::int64_t>(kAlphaBrushCell) * (row + 1));
+    const std::int64_t firstColumn = std::max<std::int64_t>(0, static_cast<std::int64_t>(kAlphaBrushCell) * column);
+    const std::int64_t lastColumn =
+        std::min<std::int64_t>(sheet.Width() - 1, static_cast<std::int64_t>(kAlphaBrushCell) * (column + 1));
+    latest_ = {};
+    if (firstRow > lastRow || firstColumn > lastColumn) return;  // nothing of the sheet: the picture stays
+    latest_ = {&sheet, static_cast<int>(firstRow), static_cast<int>(firstColumn), static_cast<int>(lastRow - firstRow + 1),
+               static_cast<int>(lastColumn - firstColumn + 1)};
+    // A copy that covers an earlier one leaves nothing of it.
+    std::erase_if(pending_, [&](const Copied& c) { return c.rows <= latest_.rows && c.columns <= latest_.columns; });
+    pending_.push_back(latest_);
+  }
+
+  // M := the picture scaled to M's size by taking the nearest pixel (as ResampleNearest32).
+  void SampleInto(Bitmap32& M) {
+    if (M.Empty()) return;
+    const double scaleX = static_cast<double>(kBrushImageSide) / M.Width();
+    const double scaleY = static_cast<double>(kBrushImageSide) / M.Height();
+    offsets_.resize(static_cast<std::size_t>(M.Width()));
+    int widest = 0;
+    for (int x = 0; x < M.Width(); ++x) {
+      const int sx = std::min(static_cast<int>(std::floor(x * scaleX)), kBrushImageSide - 1);
+      offsets_[static_cast<std::size_t>(x)] = sx;
+      widest = std::max(widest, sx);
+    }
+    int deepest = 0;
+    for (int y = 0; y < M.Height(); ++y) {
+      deepest = std::max(deepest, std::min(static_cast<int>(std::floor(y * scaleY)), kBrushImageSide - 1));
+    }
+    const bool fromSheet = latest_.sheet != nullptr && widest < latest_.columns && deepest < latest_.rows;
+    if (!fromSheet) Update();
+    for (int y = 0; y < M.Height(); ++y) {
+      const int sy = std::min(static_cast<int>(std::floor(y * scaleY)), kBrushImageSide - 1);
+      const std::uint8_t* source = fromSheet ? latest_.sheet->Row(latest_.firstRow + sy) + 4 * latest_.firstColumn
+                                             : picture_.Row(sy);
+      std::uint8_t* out = M.Row(y);
+      for (int x = 0; x < M.Width(); ++x) {
+        std::memcpy(out + 4 * static_cast<std::size_t>(x), source + 4 * static_cast<std::size_t>(offsets_[x]), 4);
+      }
+    }
+  }
+
+ private:
+  struct Copied {
+    const Bitmap32* sheet = nullptr;
+    int firstRow = 0, firstColumn = 0, rows = 0, columns = 0;
+  };
+  // Carries out the noted copies in their order.
+  void Update() {
+    for (const Copied& c : pending_) {
+      for (int r = 0; r < c.rows; ++r) {
+        std::memcpy(picture_.Row(r), c.sheet->Row(c.firstRow + r) + 4 * static_cast<std::size_t>(c.firstColumn),
+                    4 * static_cast<std::size_t>(c.columns));
+      }
+    }
+    pending_.clear();
+  }
+  Bitmap32 picture_;
+  std::vector<Copied> pending_;
+  Copied latest_;
+  std::vector<int> offsets_;
+};
+
 // "Over" of a tinted mark pixel (its colour already scaled by its alpha) onto a background byte.
 inline std::uint8_t Over(int tinted, int alpha, int background) {
   return static_cast<std::uint8_t>(std::min(255, tinted + (background * (255 - alpha) + 127) / 255));
@@ -144,7 +222,7 @@ void AlphaBrushPainting(const Bitmap24& S, Bitmap24& D, const AlphaBrushParamete
       &ShippedAlphaBrushSheet(AlphaBrushSheet::Default), &ShippedAlphaBrushSheet(AlphaBrushSheet::Crosshatch),
       &ShippedAlphaBrushSheet(AlphaBrushSheet::Pastel)};
   const bool customInUse = custom != nullptr && custom->sheet != nullptr;
-  Bitmap32 brushImage(kBrushImageSide, kBrushImageSide, 0);
+  BrushImage brushImage;
   Mark mark;
   Bitmap32 turned;
   std::vector<std::uint8_t> trial;  // the mark blended onto the painting under it (Q)
@@ -189,10 +267,9 @@ void AlphaBrushPainting(const Bitmap24& S, Bitmap24& D, const AlphaBrushParamete
     // A picture too small for a mark of one pixel keeps what it has.
     if (s < 1) continue;
 
-    CopySheetCell32(*sheet, brushImage, kAlphaBrushCell, kAlphaBrushCell, g % kAlphaBrushColumns,
-                    g / kAlphaBrushColumns);
+    brushImage.Copy(*sheet, g % kAlphaBrushColumns, g / kAlphaBrushColumns);
     mark.picture = Bitmap32(s, s, 0);
-    ResampleNearest32(brushImage, mark.picture);
+    brushImage.SampleInto(mark.picture);
     const std::int64_t thresh = static_cast<std::int64_t>(s) * s / 5;
     for (int y = 0; y < s; ++y) {
       std::uint8_t* row = mark.picture.Row(y);
