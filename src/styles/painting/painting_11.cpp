@@ -149,10 +149,22 @@ class BrushImage {
     }
     const bool fromSheet = latest_.sheet != nullptr && widest < latest_.columns && deepest < latest_.rows;
     if (!fromSheet) Update();
-    for (int y = 0; y < M.Height(); ++y) {
+    auto sourceRow = [&](int y) {
       const int sy = std::min(static_cast<int>(std::floor(y * scaleY)), kBrushImageSide - 1);
-      const std::uint8_t* source = fromSheet ? latest_.sheet->Row(latest_.firstRow + sy) + 4 * latest_.firstColumn
-                                             : picture_.Row(sy);
+      return fromSheet ? latest_.sheet->Row(latest_.firstRow + sy) + 4 * latest_.firstColumn : picture_.Row(sy);
+    };
+    // The sheet's rows lie far apart: the rows a few lines ahead are fetched early.
+    constexpr int kAhead = 4;
+    const std::size_t span = 4 * static_cast<std::size_t>(widest + 1);
+    for (int y = 0; y < std::min(kAhead, M.Height()); ++y) {
+      for (std::size_t at = 0; at < span; at += 64) __builtin_prefetch(sourceRow(y) + at);
+    }
+    for (int y = 0; y < M.Height(); ++y) {
+      if (y + kAhead < M.Height()) {
+        const std::uint8_t* ahead = sourceRow(y + kAhead);
+        for (std::size_t at = 0; at < span; at += 64) __builtin_prefetch(ahead + at);
+      }
+      const std::uint8_t* source = sourceRow(y);
       std::uint8_t* out = M.Row(y);
       for (int x = 0; x < M.Width(); ++x) {
         std::memcpy(out + 4 * static_cast<std::size_t>(x), source + 4 * static_cast<std::size_t>(offsets_[x]), 4);
@@ -226,6 +238,17 @@ void AlphaBrushPainting(const Bitmap24& S, Bitmap24& D, const AlphaBrushParamete
   Mark mark;
   Bitmap32 turned;
   std::vector<std::uint8_t> trial;  // the mark blended onto the painting under it (Q)
+  std::vector<std::uint16_t> trialDistance;  // Q's rounded colour distance to the photograph
+  // The rounded colour distance between the photograph and the painting at every pixel, kept up
+  // to date as marks are laid, so that a trial finds the distance before its mark without
+  // measuring it again.
+  std::vector<std::uint16_t> distance(static_cast<std::size_t>(W) * static_cast<std::size_t>(H));
+  for (int y = 0; y < H; ++y) {
+    const std::uint8_t* sr = S.Row(y);
+    const std::uint8_t* dr = D.Row(y);
+    std::uint16_t* out = distance.data() + static_cast<std::size_t>(y) * W;
+    for (int x = 0; x < W; ++x) out[x] = static_cast<std::uint16_t>(ColourDistanceRounded(sr + 3 * x, dr + 3 * x));
+  }
 
   using Clock = std::chrono::steady_clock;
   auto lastPump = Clock::now(), lastShow = Clock::now();
@@ -282,6 +305,7 @@ void AlphaBrushPainting(const Bitmap24& S, Bitmap24& D, const AlphaBrushParamete
     s = std::max(pw, ph);
     const int h = s / 2;
     trial.resize(static_cast<std::size_t>(pw) * ph * 3);
+    trialDistance.resize(static_cast<std::size_t>(pw) * ph);
     const int trialsPerRepetition = std::max(0, (perStep * (256 - s)) / 50) + 1;
 
     for (int r = 0; r <= reps; ++r) {
@@ -335,9 +359,12 @@ void AlphaBrushPainting(const Bitmap24& S, Bitmap24& D, const AlphaBrushParamete
           const std::uint8_t* mr = mark.picture.Row(py);
           const std::uint8_t* sr = S.Row(top + py);
           const std::uint8_t* dr = D.Row(top + py);
+          const std::uint16_t* er = distance.data() + static_cast<std::size_t>(top + py) * W;
           std::uint8_t* qr = trial.data() + static_cast<std::size_t>(py) * pw * 3;
+          std::uint16_t* qe = trialDistance.data() + static_cast<std::size_t>(py) * pw;
           for (const Mark::Run& run : mark.rows[static_cast<std::size_t>(py)]) {
             const int first = std::max(run.first, -left), last = std::min(run.last, W - 1 - left);
+            int runGain = 0;
             for (int px = first; px <= last; ++px) {
               const std::uint8_t* m = mr + 4 * px;
               const std::uint8_t* d = dr + 3 * (left + px);
@@ -346,18 +373,24 @@ void AlphaBrushPainting(const Bitmap24& S, Bitmap24& D, const AlphaBrushParamete
               q[0] = Over(m[0], m[3], d[0]);
               q[1] = Over(m[1], m[3], d[1]);
               q[2] = Over(m[2], m[3], d[2]);
-              gain += ColourDistanceRounded(src, d) - ColourDistanceRounded(src, q);
+              const int after = ColourDistanceRounded(src, q);
+              qe[px] = static_cast<std::uint16_t>(after);
+              runGain += er[left + px] - after;
             }
+            gain += runGain;
           }
         }
         if (gain >= thresh) {
           for (int py = std::max(0, -top); py < std::min(ph, H - top); ++py) {
             std::uint8_t* dr = D.Row(top + py);
             const std::uint8_t* qr = trial.data() + static_cast<std::size_t>(py) * pw * 3;
+            const std::uint16_t* qe = trialDistance.data() + static_cast<std::size_t>(py) * pw;
+            std::uint16_t* er = distance.data() + static_cast<std::size_t>(top + py) * W;
             for (const Mark::Run& run : mark.rows[static_cast<std::size_t>(py)]) {
               const int first = std::max(run.first, -left), last = std::min(run.last, W - 1 - left);
               if (first > last) continue;
               std::copy(qr + 3 * first, qr + 3 * (last + 1), dr + 3 * (left + first));
+              std::copy(qe + first, qe + last + 1, er + left + first);
             }
           }
         }
