@@ -61,6 +61,51 @@ Edge EdgeAt(const Bitmap24& S, int x, int y) {
   return {bestX, bestY, std::abs(bestX) + std::abs(bestY)};
 }
 
+// The three passes over one run of a stamp, built for wide vector units too (the processor's
+// own kind is picked when the program starts); every one gives the same bytes.
+
+// E[i] := the disagreement of dab pixel i (mixed colour M) with the photograph's pixel under it
+// (planes s0, s1, s2); gives how many reach the disagreement threshold.
+[[gnu::target_clones("avx2", "default")]] int FindDisagreement(int count, const std::uint8_t* s0,
+                                                              const std::uint8_t* s1, const std::uint8_t* s2,
+                                                              const std::int16_t* M0, const std::int16_t* M1,
+                                                              const std::int16_t* M2, std::int16_t* E) {
+  int disagreeing = 0;
+  for (int i = 0; i < count; ++i) {
+    const int e = std::abs(s0[i] - M0[i]) + std::abs(s1[i] - M1[i]) + std::abs(s2[i] - M2[i]) + 1;
+    E[i] = static_cast<std::int16_t>(e);
+    disagreeing += e >= kDisagreement ? 1 : 0;
+  }
+  return disagreeing;
+}
+
+// f[i] := the starting strength less what the disagreement costs, within 0 … 255.
+[[gnu::target_clones("avx2", "default")]] void FindStrength(int count, const std::int16_t* start,
+                                                           const std::int16_t* E, const std::int16_t* tolerance,
+                                                           std::int16_t* f) {
+  for (int i = 0; i < count; ++i) f[i] = static_cast<std::int16_t>(std::clamp(start[i] - tolerance[E[i]], 0, 255));
+}
+
+// Lays the run on the painting d (three bytes a pixel): where the strength f is at least 5, each
+// channel becomes ((256 − f)·d + (f·paint shr 8)) shr 8, paint the shade times the mixed colour.
+[[gnu::target_clones("avx2", "default")]] void PaintRun(int count, const std::int16_t* f, const std::uint16_t* paint0,
+                                                       const std::uint16_t* paint1, const std::uint16_t* paint2,
+                                                       std::uint8_t* d) {
+  for (int i = 0; i < count; ++i) {
+    const unsigned fi = static_cast<std::uint16_t>(f[i]);
+    const unsigned keep = 256 - fi;
+    const unsigned v0 = d[3 * i], v1 = d[3 * i + 1], v2 = d[3 * i + 2];
+    const unsigned n0 = (keep * v0 + ((fi * paint0[i]) >> 8)) >> 8;
+    const unsigned n1 = (keep * v1 + ((fi * paint1[i]) >> 8)) >> 8;
+    const unsigned n2 = (keep * v2 + ((fi * paint2[i]) >> 8)) >> 8;
+    // Without a branch, so that whole runs go through the vector unit.
+    const unsigned on = f[i] >= kLeastStrength ? 0xFFu : 0u;
+    d[3 * i] = static_cast<std::uint8_t>((n0 & on) | (v0 & ~on));
+    d[3 * i + 1] = static_cast<std::uint8_t>((n1 & on) | (v1 & ~on));
+    d[3 * i + 2] = static_cast<std::uint8_t>((n2 & on) | (v2 & ~on));
+  }
+}
+
 inline int FloorToInt(double v) { return static_cast<int>(std::floor(v)); }
 
 class ShadedBrushPainter {
@@ -151,9 +196,12 @@ class ShadedBrushPainter {
           open = true;
         }
         ++dab_.runs.back().length;
-        dab_.shade.push_back(static_cast<std::int16_t>(255 - b[2]));
         dab_.f.push_back(static_cast<std::int16_t>(z > kLargeStrokeLevel ? (10 * A) / 15 : A / v));
-        for (int ch = 0; ch < 3; ++ch) dab_.M[ch].push_back(static_cast<std::int16_t>((C[ch] * A + Lc[ch] * (256 - A)) >> 8));
+        for (int ch = 0; ch < 3; ++ch) {
+          const int M = (C[ch] * A + Lc[ch] * (256 - A)) >> 8;
+          dab_.M[ch].push_back(static_cast<std::int16_t>(M));
+          dab_.paint[ch].push_back(static_cast<std::uint16_t>((255 - b[2]) * M));
+        }
       }
     }
     if (ry > 0) rowStart_[static_cast<std::size_t>(2 * ry)] = static_cast<int>(dab_.runs.size());
@@ -193,8 +241,8 @@ class ShadedBrushPainter {
   const int K_;
   RunContext& context_;
   const int W_, H_;
-  // The dab's pixels, run by run: 255 − the brush's red, the strength before the tolerance and
-  // the mixed colour, each in an array of its own.
+  // The dab's pixels, run by run: the strength before the tolerance, the mixed colour and the
+  // paint it lays, each in an array of its own.
   struct DabRun {
     int dx = 0;      // column offset of the run's first pixel
     int first = 0;   // its index in the arrays
@@ -202,12 +250,13 @@ class ShadedBrushPainter {
   };
   struct Dab {
     std::vector<DabRun> runs;
-    std::vector<std::int16_t> shade, f, M[3];
+    std::vector<std::int16_t> f, M[3];
+    std::vector<std::uint16_t> paint[3];  // (255 − the brush's red) · M
     void Clear() {
       runs.clear();
-      shade.clear();
       f.clear();
       for (auto& m : M) m.clear();
+      for (auto& q : paint) q.clear();
     }
   };
   // One run of `count` dab pixels from index `first`, laid from picture column x of row
@@ -228,12 +277,7 @@ class ShadedBrushPainter {
     const std::int16_t* M1 = dab_.M[1].data() + first;
     const std::int16_t* M2 = dab_.M[2].data() + first;
     std::int16_t* E = E_.data();
-    int disagreeing = 0;
-    for (int i = 0; i < count; ++i) {
-      const int e = std::abs(s0[i] - M0[i]) + std::abs(s1[i] - M1[i]) + std::abs(s2[i] - M2[i]) + 1;
-      E[i] = static_cast<std::int16_t>(e);
-      disagreeing += e >= kDisagreement ? 1 : 0;
-    }
+    const int disagreeing = FindDisagreement(count, s0, s1, s2, M0, M1, M2, E);
     int paintable = count;
     bool stop = false;
     if (stopInRow && cnt + disagreeing > limit) {
@@ -248,19 +292,10 @@ class ShadedBrushPainter {
       stop = true;
     }
     cnt += disagreeing;
-    const std::int16_t* pf = dab_.f.data() + first;
     std::int16_t* f = strength_.data();
-    for (int i = 0; i < paintable; ++i) f[i] = static_cast<std::int16_t>(std::clamp(pf[i] - tolerance[E[i]], 0, 255));
-    const std::int16_t* shade = dab_.shade.data() + first;
-    std::uint8_t* d = dRow + 3 * x;
-    for (int i = 0; i < paintable; ++i, d += 3) {
-      const int fi = f[i];
-      if (fi < kLeastStrength) continue;
-      const int paint = fi * shade[i];
-      d[0] = static_cast<std::uint8_t>(((256 - fi) * d[0] + ((paint * M0[i]) >> 8)) >> 8);
-      d[1] = static_cast<std::uint8_t>(((256 - fi) * d[1] + ((paint * M1[i]) >> 8)) >> 8);
-      d[2] = static_cast<std::uint8_t>(((256 - fi) * d[2] + ((paint * M2[i]) >> 8)) >> 8);
-    }
+    FindStrength(paintable, dab_.f.data() + first, E, tolerance, f);
+    PaintRun(paintable, f, dab_.paint[0].data() + first, dab_.paint[1].data() + first, dab_.paint[2].data() + first,
+             dRow + 3 * x);
     return stop;
   }
   Dab dab_;
