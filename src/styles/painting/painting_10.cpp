@@ -7,7 +7,6 @@
 #include "styles/painting/painting_10.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -79,11 +78,32 @@ Edge EdgeAt(const Bitmap24& S, int x, int y) {
   return disagreeing;
 }
 
+// What a dab pixel's strength loses for its disagreement E (1 … 766) with the photograph: in
+// tight strokes 10·E div 22; in small strokes 10·E div 18; otherwise 10·E div 18 for E up to the
+// tolerance K and 10·E div 12 above it.
+enum class Tolerance { Tight, Small, Usual };
+
 // f[i] := the starting strength less what the disagreement costs, within 0 … 255.
 [[gnu::target_clones("avx2", "default")]] void FindStrength(int count, const std::int16_t* start,
-                                                           const std::int16_t* E, const std::int16_t* tolerance,
+                                                           const std::int16_t* E, Tolerance tolerance, int K,
                                                            std::int16_t* f) {
-  for (int i = 0; i < count; ++i) f[i] = static_cast<std::int16_t>(std::clamp(start[i] - tolerance[E[i]], 0, 255));
+  // 10·E stays below 2^16, so the divisions work on 16-bit lanes.
+  auto strength = [](int s, unsigned loss) { return static_cast<std::int16_t>(std::clamp(s - static_cast<int>(loss), 0, 255)); };
+  switch (tolerance) {
+    case Tolerance::Tight:
+      for (int i = 0; i < count; ++i) f[i] = strength(start[i], static_cast<std::uint16_t>(10 * E[i]) / 22u);
+      break;
+    case Tolerance::Small:
+      for (int i = 0; i < count; ++i) f[i] = strength(start[i], static_cast<std::uint16_t>(10 * E[i]) / 18u);
+      break;
+    case Tolerance::Usual:
+      for (int i = 0; i < count; ++i) {
+        const std::uint16_t tenE = static_cast<std::uint16_t>(10 * E[i]);
+        const unsigned loss = E[i] < K + 1 ? tenE / 18u : tenE / 12u;
+        f[i] = strength(start[i], loss);
+      }
+      break;
+  }
 }
 
 // Lays the run on the painting d (three bytes a pixel): where the strength f is at least 5, each
@@ -113,7 +133,7 @@ class ShadedBrushPainter {
   ShadedBrushPainter(const Bitmap24& S, Bitmap24& D, const Brush& brush, const ShadedBrushParameters& p,
                      const ShadedBrushOptions& options, int K, RunContext& context)
       : S_(S), D_(D), brush_(brush), p_(p), options_(options), K_(K), context_(context), W_(S.Width()),
-        H_(S.Height()), tolerance_(K) {
+        H_(S.Height()) {
     const std::size_t size = static_cast<std::size_t>(W_) * static_cast<std::size_t>(H_);
     for (int ch = 0; ch < 3; ++ch) plane_[ch].resize(size);
     for (int y = 0; y < H_; ++y) {
@@ -174,7 +194,7 @@ class ShadedBrushPainter {
     const bool tight = z <= K_ + 4 * p_.minimumSize + 50 && wid <= 25 && len <= 25 && Q >= 10;
     const bool small = wid < 5 && len < 5 && Q > 16;
     // What a dab pixel's strength loses for its disagreement E with the photograph.
-    const std::int16_t* tolerance = tight ? tolerance_.tight.data() : small ? tolerance_.small.data() : tolerance_.usual.data();
+    const Tolerance tolerance = tight ? Tolerance::Tight : small ? Tolerance::Small : Tolerance::Usual;
     // The dab is the same at every point of the stroke: its pixels (inside the radius, alpha at
     // least 15), their mixed colour and starting strength are found once, row by row, as runs of
     // neighbouring pixels kept in separate arrays so that a stamp works through whole runs.
@@ -264,7 +284,7 @@ class ShadedBrushPainter {
   // whole run first; then the pixels strong enough are painted, in order. With `stopInRow` the
   // stroke ends at the pixel whose disagreement makes the count pass the limit, before painting
   // it; true then.
-  bool StampRun(int first, int count, int x, std::size_t planeRow, std::uint8_t* dRow, const std::int16_t* tolerance,
+  bool StampRun(int first, int count, int x, std::size_t planeRow, std::uint8_t* dRow, Tolerance tolerance,
                 bool stopInRow, std::int64_t limit, std::int64_t& cnt) {
     if (E_.size() < static_cast<std::size_t>(count)) {
       E_.resize(static_cast<std::size_t>(count));
@@ -293,7 +313,7 @@ class ShadedBrushPainter {
     }
     cnt += disagreeing;
     std::int16_t* f = strength_.data();
-    FindStrength(paintable, dab_.f.data() + first, E, tolerance, f);
+    FindStrength(paintable, dab_.f.data() + first, E, tolerance, K_, f);
     PaintRun(paintable, f, dab_.paint[0].data() + first, dab_.paint[1].data() + first, dab_.paint[2].data() + first,
              dRow + 3 * x);
     return stop;
@@ -303,22 +323,6 @@ class ShadedBrushPainter {
   // The photograph split into one plane per channel, read by the stamps.
   std::vector<std::uint8_t> plane_[3];
   std::vector<int> rowStart_;
-  // The strength a dab pixel loses for its disagreement E (1 … 766) with the photograph: in tight
-  // strokes 10·E div 22; in small strokes 10·E div 18; otherwise 10·E div 18 for E up to the
-  // tolerance K and 10·E div 12 above it. Taken from tables made once instead of divided for
-  // every pixel.
-  struct ToleranceTables {
-    static constexpr int kLargestDisagreement = 3 * 255 + 1;
-    std::array<std::int16_t, kLargestDisagreement + 1> tight{}, small{}, usual{};
-    explicit ToleranceTables(int K) {
-      for (int E = 0; E <= kLargestDisagreement; ++E) {
-        tight[static_cast<std::size_t>(E)] = static_cast<std::int16_t>((10 * E) / 22);
-        small[static_cast<std::size_t>(E)] = static_cast<std::int16_t>((10 * E) / 18);
-        usual[static_cast<std::size_t>(E)] = static_cast<std::int16_t>(E < K + 1 ? (10 * E) / 18 : (10 * E) / 12);
-      }
-    }
-  };
-  const ToleranceTables tolerance_;
 };
 
 bool IsWhite(const Bitmap24& D, int x, int y) {
