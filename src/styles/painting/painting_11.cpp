@@ -86,22 +86,6 @@ struct Mark {
       }
     }
   }
-
-  // Every painted pixel's colour := colour · alpha shr 8 (alpha kept).
-  void Tint(const std::uint8_t* colour) {
-    for (int y = 0; y < picture.Height(); ++y) {
-      std::uint8_t* row = picture.Row(y);
-      for (const Run& run : rows[static_cast<std::size_t>(y)]) {
-        for (int x = run.first; x <= run.last; ++x) {
-          std::uint8_t* p = row + 4 * x;
-          const int alpha = p[3];
-          p[0] = static_cast<std::uint8_t>((colour[0] * alpha) >> 8);
-          p[1] = static_cast<std::uint8_t>((colour[1] * alpha) >> 8);
-          p[2] = static_cast<std::uint8_t>((colour[2] * alpha) >> 8);
-        }
-      }
-    }
-  }
 };
 
 // The brush picture the marks are cut from: a sheet cell plus the first row and column of the
@@ -348,7 +332,13 @@ void AlphaBrushPainting(const Bitmap24& S, Bitmap24& D, const AlphaBrushParamete
         context.Random(0);
         context.Random(0);
         context.Random(0);
-        mark.Tint(S.Row(y) + 3 * x);
+        // The mark tinted with it: every painted pixel's colour is colour · alpha shr 8, found
+        // per alpha value rather than written into the mark.
+        const std::uint8_t* colour = S.Row(y) + 3 * x;
+        std::array<std::array<std::uint8_t, 256>, 3> tinted;
+        for (int ch = 0; ch < 3; ++ch) {
+          for (int alpha = 0; alpha < 256; ++alpha) tinted[ch][alpha] = static_cast<std::uint8_t>((colour[ch] * alpha) >> 8);
+        }
 
         // Trial and improvement over the mark's footprint, clipped to the picture. Pixels the
         // mark leaves transparent give the same distance before and after, so only painted
@@ -370,9 +360,10 @@ void AlphaBrushPainting(const Bitmap24& S, Bitmap24& D, const AlphaBrushParamete
               const std::uint8_t* d = dr + 3 * (left + px);
               const std::uint8_t* src = sr + 3 * (left + px);
               std::uint8_t* q = qr + 3 * px;
-              q[0] = Over(m[0], m[3], d[0]);
-              q[1] = Over(m[1], m[3], d[1]);
-              q[2] = Over(m[2], m[3], d[2]);
+              const int alpha = m[3];
+              q[0] = Over(tinted[0][alpha], alpha, d[0]);
+              q[1] = Over(tinted[1][alpha], alpha, d[1]);
+              q[2] = Over(tinted[2][alpha], alpha, d[2]);
               const int after = ColourDistanceRounded(src, q);
               qe[px] = static_cast<std::uint16_t>(after);
               runGain += er[left + px] - after;
