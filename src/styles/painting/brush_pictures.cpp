@@ -26,9 +26,11 @@ using Pixel32 = std::uint32_t __attribute__((may_alias));
 // outside the source. Written without branches so that whole rows go through the vector unit
 // (the processor's own kind is picked when the program starts); the same pixels as the turn of
 // any other picture.
-[[gnu::target_clones("avx2", "default")]] void TurnRow32(int count, const double* columnCos, const double* columnSin,
+[[gnu::target_clones("avx2", "default")]] void TurnRow32(int count, const double* __restrict columnCos,
+                                                        const double* __restrict columnSin,
                                                         double rySin, double ryCos, int halfWidth, int halfHeight,
-                                                        int width, int height, const Pixel32* source, Pixel32* out) {
+                                                        int width, int height, const Pixel32* __restrict source,
+                                                        Pixel32* __restrict out) {
   for (int i = 0; i < count; ++i) {
     // Halves of a pixel rounded to even, then (t − 1) / 2 truncated toward zero.
     const int sx = (static_cast<int>(RoundHalfEven(columnCos[i] - rySin)) - 1) / 2 + halfWidth;
