@@ -95,6 +95,33 @@ void ResampleNearest32(const Bitmap32& S, Bitmap32& D) {
   }
 }
 
+namespace {
+
+// S turned by `angle` into `out`: turnedWidth × turnedHeight pixels (the enlarged turn's size) row
+// after row. The turn's own arithmetic (as TurnGeometry does it), row by row in the vector unit;
+// pixels that fall outside S are transparent black.
+void TurnInto(const Bitmap32& S, int angle, int turnedWidth, int turnedHeight, std::uint8_t* out) {
+  const int width = S.Width(), height = S.Height();
+  const int halfWidth = width / 2, halfHeight = height / 2;
+  const double theta = -angle * std::numbers::pi / 180.0;
+  const double sn = std::sin(theta), cs = std::cos(theta);
+  const int offsetX = (turnedWidth - width) / 2, offsetY = (turnedHeight - height) / 2;
+  std::vector<double> columnCos(static_cast<std::size_t>(turnedWidth)), columnSin(columnCos.size());
+  for (int i = 0; i < turnedWidth; ++i) {
+    const double rx = 2.0 * (i - offsetX - halfWidth) + 1.0;
+    columnCos[static_cast<std::size_t>(i)] = rx * cs;
+    columnSin[static_cast<std::size_t>(i)] = rx * sn;
+  }
+  const auto* source = reinterpret_cast<const Pixel32*>(S.Row(0));
+  for (int y = 0; y < turnedHeight; ++y) {
+    const double ry = 2.0 * (y - offsetY - halfHeight) + 1.0;
+    TurnRow32(turnedWidth, columnCos.data(), columnSin.data(), ry * sn, ry * cs, halfWidth, halfHeight, width, height,
+              source, reinterpret_cast<Pixel32*>(out + static_cast<std::size_t>(y) * turnedWidth * kPixelBytes));
+  }
+}
+
+}  // namespace
+
 void RotateBitmap32(const Bitmap32& S, Bitmap32& D, int angle) {
   if (&S == &D) {
     const Bitmap32 source = S;
@@ -104,25 +131,17 @@ void RotateBitmap32(const Bitmap32& S, Bitmap32& D, int angle) {
   const TurnGeometry turn(S.Width(), S.Height(), angle, true);
   D = Bitmap32(turn.TurnedWidth(), turn.TurnedHeight());
   if (S.Empty() || D.Empty()) return;
-  // The turn's own arithmetic (as TurnGeometry does it), row by row in the vector unit. Pixels
-  // that fall outside S are transparent black.
-  const int width = S.Width(), height = S.Height();
-  const int halfWidth = width / 2, halfHeight = height / 2;
-  const double theta = -angle * std::numbers::pi / 180.0;
-  const double sn = std::sin(theta), cs = std::cos(theta);
-  const int offsetX = (D.Width() - width) / 2, offsetY = (D.Height() - height) / 2;
-  std::vector<double> columnCos(static_cast<std::size_t>(D.Width())), columnSin(columnCos.size());
-  for (int i = 0; i < D.Width(); ++i) {
-    const double rx = 2.0 * (i - offsetX - halfWidth) + 1.0;
-    columnCos[static_cast<std::size_t>(i)] = rx * cs;
-    columnSin[static_cast<std::size_t>(i)] = rx * sn;
-  }
-  const auto* source = reinterpret_cast<const Pixel32*>(S.Row(0));
-  for (int y = 0; y < D.Height(); ++y) {
-    const double ry = 2.0 * (y - offsetY - halfHeight) + 1.0;
-    TurnRow32(D.Width(), columnCos.data(), columnSin.data(), ry * sn, ry * cs, halfWidth, halfHeight, width, height,
-              source, reinterpret_cast<Pixel32*>(D.Row(y)));
-  }
+  TurnInto(S, angle, D.Width(), D.Height(), D.Row(0));
+}
+
+void RotateBitmap32(const Bitmap32& S, TurnedBrush& turned, int angle) {
+  const TurnGeometry turn(S.Width(), S.Height(), angle, true);
+  turned.width = turn.TurnedWidth();
+  turned.height = turn.TurnedHeight();
+  // Every pixel is written: the storage only grows.
+  turned.pixels.resize(static_cast<std::size_t>(turned.width) * static_cast<std::size_t>(turned.height) * kPixelBytes);
+  if (S.Empty() || turned.pixels.empty()) return;
+  TurnInto(S, angle, turned.width, turned.height, turned.pixels.data());
 }
 
 }  // namespace atelion

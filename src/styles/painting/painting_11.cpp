@@ -53,17 +53,18 @@ int RandomBelow(RunContext& context, int n) { return context.Random(std::max(n, 
 // The mark in use: P after scaling, thinning and turning, with the runs of its painted pixels
 // (alpha ≠ 0) per row, so the trials touch only what the mark covers.
 struct Mark {
-  Bitmap32 picture;
+  TurnedBrush picture;
   struct Run {
     int first, last;
   };
   std::vector<std::vector<Run>> rows;
 
   void FindRuns() {
-    rows.assign(static_cast<std::size_t>(picture.Height()), {});
-    for (int y = 0; y < picture.Height(); ++y) {
+    rows.resize(static_cast<std::size_t>(picture.height));
+    for (auto& runs : rows) runs.clear();  // their storage is kept for the next mark
+    for (int y = 0; y < picture.height; ++y) {
       const std::uint8_t* row = picture.Row(y);
-      for (int x = 0; x < picture.Width(); ++x) {
+      for (int x = 0; x < picture.width; ++x) {
         if (row[4 * x + 3] == 0) continue;
         auto& runs = rows[static_cast<std::size_t>(y)];
         if (!runs.empty() && runs.back().last == x - 1) {
@@ -229,7 +230,7 @@ void AlphaBrushPainting(const Bitmap24& S, Bitmap24& D, const AlphaBrushParamete
   const bool customInUse = custom != nullptr && custom->sheet != nullptr;
   BrushImage brushImage;
   Mark mark;
-  Bitmap32 turned;
+  Bitmap32 scaled;  // the cell scaled to the step's size, kept while the size stays
   std::vector<std::uint8_t> trial;  // the mark blended onto the painting under it (Q)
   std::vector<std::uint16_t> trialDistance;  // Q's rounded colour distance to the photograph
   std::vector<std::int32_t> squared;          // a run's squared distances before the root
@@ -285,17 +286,16 @@ void AlphaBrushPainting(const Bitmap24& S, Bitmap24& D, const AlphaBrushParamete
     if (s < 1) continue;
 
     brushImage.Copy(*sheet, g % kAlphaBrushColumns, g / kAlphaBrushColumns);
-    mark.picture = Bitmap32(s, s, 0);
-    brushImage.SampleInto(mark.picture);
+    if (scaled.Width() != s || scaled.Height() != s) scaled = Bitmap32(s, s, 0);
+    brushImage.SampleInto(scaled);  // every pixel
     const std::int64_t thresh = static_cast<std::int64_t>(s) * s / 5;
     for (int y = 0; y < s; ++y) {
-      std::uint8_t* row = mark.picture.Row(y);
+      std::uint8_t* row = scaled.Row(y);
       for (int x = 0; x < s; ++x) row[4 * x + 3] = static_cast<std::uint8_t>((row[4 * x + 3] * (255 - o)) >> 8);
     }
-    RotateBitmap32(mark.picture, turned, context.Random(360));
-    std::swap(mark.picture, turned);
+    RotateBitmap32(scaled, mark.picture, context.Random(360));
     mark.FindRuns();
-    const int pw = mark.picture.Width(), ph = mark.picture.Height();
+    const int pw = mark.picture.width, ph = mark.picture.height;
     s = std::max(pw, ph);
     const int h = s / 2;
     trial.resize(static_cast<std::size_t>(pw) * ph * 3);
