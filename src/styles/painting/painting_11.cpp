@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <vector>
 
 #include "core/geometry.h"
@@ -77,6 +78,24 @@ struct Mark {
   }
 };
 
+// The alpha bytes of a shipped sheet, one per pixel, made once.
+const std::vector<std::uint8_t>& ShippedSheetAlpha(AlphaBrushSheet which) {
+  static std::once_flag once[kAlphaBrushSheetCount];
+  static std::vector<std::uint8_t> planes[kAlphaBrushSheetCount];
+  const auto index = static_cast<std::size_t>(which);
+  std::call_once(once[index], [&] {
+    const Bitmap32& sheet = ShippedAlphaBrushSheet(which);
+    std::vector<std::uint8_t>& plane = planes[index];
+    plane.resize(static_cast<std::size_t>(sheet.Width()) * static_cast<std::size_t>(sheet.Height()));
+    for (int y = 0; y < sheet.Height(); ++y) {
+      const std::uint8_t* row = sheet.Row(y);
+      std::uint8_t* out = plane.data() + static_cast<std::size_t>(y) * sheet.Width();
+      for (int x = 0; x < sheet.Width(); ++x) out[x] = row[4 * x + 3];
+    }
+  });
+  return planes[index];
+}
+
 // The brush picture the marks are cut from: a sheet cell plus the first row and column of the
 // next cell, as far as the sheet reaches, copied over what the picture held before (so where the
 // sheet ends, the row or column of an earlier cell stays). Copying a whole cell for every size
@@ -88,7 +107,8 @@ class BrushImage {
   BrushImage() : picture_(kBrushImageSide, kBrushImageSide, 0) {}
 
   // The cell at (column, row) of `sheet` is copied in.
-  void Copy(const Bitmap32& sheet, int column, int row) {
+  // `alpha`: the sheet's alpha bytes, one per pixel (see ShippedSheetAlpha), or null.
+  void Copy(const Bitmap32& sheet, int column, int row, const std::uint8_t* alpha) {
     const std::int64_t firstRow = std::max<std::int64_t>(0, static_cast<std::int64_t>(kAlphaBrushCell) * row);
     const std::int64_t lastRow =
         std::min<std::int64_t>(sheet.Height() - 1, static_cast<std::int64_t>(kAlphaBrushCell) * (row + 1));
@@ -98,7 +118,7 @@ class BrushImage {
     latest_ = {};
     if (firstRow > lastRow || firstColumn > lastColumn) return;  // nothing of the sheet: the picture stays
     latest_ = {&sheet, static_cast<int>(firstRow), static_cast<int>(firstColumn), static_cast<int>(lastRow - firstRow + 1),
-               static_cast<int>(lastColumn - firstColumn + 1)};
+               static_cast<int>(lastColumn - firstColumn + 1), alpha};
     // A copy that covers an earlier one leaves nothing of it.
     std::erase_if(pending_, [&](const Copied& c) { return c.rows <= latest_.rows && c.columns <= latest_.columns; });
     pending_.push_back(latest_);
@@ -122,6 +142,10 @@ class BrushImage {
     }
     const bool fromSheet = latest_.sheet != nullptr && widest < latest_.columns && deepest < latest_.rows;
     if (!fromSheet) Update();
+    if (fromSheet && latest_.alpha != nullptr) {
+      SampleAlphaInto(M, scaleY, widest);
+      return;
+    }
     auto sourceRow = [&](int y) {
       const int sy = std::min(static_cast<int>(std::floor(y * scaleY)), kBrushImageSide - 1);
       return fromSheet ? latest_.sheet->Row(latest_.firstRow + sy) + 4 * latest_.firstColumn : picture_.Row(sy);
@@ -149,7 +173,35 @@ class BrushImage {
   struct Copied {
     const Bitmap32* sheet = nullptr;
     int firstRow = 0, firstColumn = 0, rows = 0, columns = 0;
+    const std::uint8_t* alpha = nullptr;
   };
+  // The sampling from the latest cell of a sheet whose marks are black: only the alpha bytes are
+  // read (a quarter of the sheet's bytes), the colour is black. Nothing reads a mark's colour
+  // before it is tinted, and the tint is made from the alpha alone.
+  void SampleAlphaInto(Bitmap32& M, double scaleY, int widest) {
+    const std::size_t stride = static_cast<std::size_t>(latest_.sheet->Width());
+    auto sourceRow = [&](int y) {
+      const int sy = std::min(static_cast<int>(std::floor(y * scaleY)), kBrushImageSide - 1);
+      return latest_.alpha + static_cast<std::size_t>(latest_.firstRow + sy) * stride + latest_.firstColumn;
+    };
+    constexpr int kAhead = 4;
+    const std::size_t span = static_cast<std::size_t>(widest + 1);
+    for (int y = 0; y < std::min(kAhead, M.Height()); ++y) {
+      for (std::size_t at = 0; at < span; at += 64) __builtin_prefetch(sourceRow(y) + at);
+    }
+    for (int y = 0; y < M.Height(); ++y) {
+      if (y + kAhead < M.Height()) {
+        const std::uint8_t* ahead = sourceRow(y + kAhead);
+        for (std::size_t at = 0; at < span; at += 64) __builtin_prefetch(ahead + at);
+      }
+      const std::uint8_t* source = sourceRow(y);
+      std::uint8_t* out = M.Row(y);
+      for (int x = 0; x < M.Width(); ++x) {
+        out[4 * x] = out[4 * x + 1] = out[4 * x + 2] = 0;
+        out[4 * x + 3] = source[offsets_[static_cast<std::size_t>(x)]];
+      }
+    }
+  }
   // Carries out the noted copies in their order.
   void Update() {
     for (const Copied& c : pending_) {
@@ -228,6 +280,9 @@ void AlphaBrushPainting(const Bitmap24& S, Bitmap24& D, const AlphaBrushParamete
       &ShippedAlphaBrushSheet(AlphaBrushSheet::Default), &ShippedAlphaBrushSheet(AlphaBrushSheet::Crosshatch),
       &ShippedAlphaBrushSheet(AlphaBrushSheet::Pastel)};
   const bool customInUse = custom != nullptr && custom->sheet != nullptr;
+  const std::array<const std::uint8_t*, kAlphaBrushSheetCount> sheetAlphas = {
+      ShippedSheetAlpha(AlphaBrushSheet::Default).data(), ShippedSheetAlpha(AlphaBrushSheet::Crosshatch).data(),
+      ShippedSheetAlpha(AlphaBrushSheet::Pastel).data()};
   BrushImage brushImage;
   Mark mark;
   Bitmap32 scaled;  // the cell scaled to the step's size, kept while the size stays
@@ -268,24 +323,28 @@ void AlphaBrushPainting(const Bitmap24& S, Bitmap24& D, const AlphaBrushParamete
     int w = context.Random(cand / 90 + 3);
     if (customInUse) w = 1000;
     const Bitmap32* sheet;
+    const std::uint8_t* sheetAlpha = nullptr;  // none for a custom sheet, whose marks may have colour
     int g;
     if (w == 1) {
       sheet = sheets[1];
+      sheetAlpha = sheetAlphas[1];
       g = context.Random(kAlphaBrushSheets[1].marks + 1);
     } else if (w == 2) {
       sheet = sheets[2];
+      sheetAlpha = sheetAlphas[2];
       g = context.Random(kAlphaBrushSheets[2].marks + 1);
     } else if (w == 1000) {
       sheet = custom->sheet;
       g = context.Random(std::max(custom->count, 0) + 1);
     } else {
       sheet = sheets[0];
+      sheetAlpha = sheetAlphas[0];
       g = context.Random(kAlphaBrushSheets[0].marks + 1);
     }
     // A picture too small for a mark of one pixel keeps what it has.
     if (s < 1) continue;
 
-    brushImage.Copy(*sheet, g % kAlphaBrushColumns, g / kAlphaBrushColumns);
+    brushImage.Copy(*sheet, g % kAlphaBrushColumns, g / kAlphaBrushColumns, sheetAlpha);
     if (scaled.Width() != s || scaled.Height() != s) scaled = Bitmap32(s, s, 0);
     brushImage.SampleInto(scaled);  // every pixel
     const std::int64_t thresh = static_cast<std::int64_t>(s) * s / 5;
