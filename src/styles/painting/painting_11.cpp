@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <immintrin.h>
 #include <mutex>
 #include <vector>
 
@@ -244,6 +245,44 @@ inline std::uint8_t Over(int tinted, int alpha, int background) {
   }
 }
 
+// The rounded roots of a run's squared distances into `after`, and the run's gain: the sum of
+// before − after. The wide version takes eight pixels at a time with the very same float
+// operations (conversion, root, adding a half, truncation), so both give the same numbers.
+int RootRunNarrow(int count, const std::int32_t* squared, const std::uint16_t* before, std::uint16_t* after) {
+  int gain = 0;
+  for (int i = 0; i < count; ++i) {
+    const int root = RoundedRoot(squared[i]);
+    after[i] = static_cast<std::uint16_t>(root);
+    gain += before[i] - root;
+  }
+  return gain;
+}
+
+__attribute__((target("avx2"))) int RootRunWide(int count, const std::int32_t* squared, const std::uint16_t* before,
+                                                std::uint16_t* after) {
+  const __m256 half = _mm256_set1_ps(0.5f);
+  __m256i sum = _mm256_setzero_si256();
+  int i = 0;
+  for (; i + 8 <= count; i += 8) {
+    const __m256 n = _mm256_cvtepi32_ps(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(squared + i)));
+    const __m256i root = _mm256_cvttps_epi32(_mm256_add_ps(_mm256_sqrt_ps(n), half));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(after + i),
+                     _mm_packus_epi32(_mm256_castsi256_si128(root), _mm256_extracti128_si256(root, 1)));
+    const __m256i was = _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(before + i)));
+    sum = _mm256_add_epi32(sum, _mm256_sub_epi32(was, root));
+  }
+  alignas(32) std::int32_t lanes[8];
+  _mm256_store_si256(reinterpret_cast<__m256i*>(lanes), sum);
+  int gain = 0;
+  for (const std::int32_t lane : lanes) gain += lane;
+  return gain + RootRunNarrow(count - i, squared + i, before + i, after + i);
+}
+
+int RootRun(int count, const std::int32_t* squared, const std::uint16_t* before, std::uint16_t* after) {
+  static const bool wide = __builtin_cpu_supports("avx2");
+  return wide ? RootRunWide(count, squared, before, after) : RootRunNarrow(count, squared, before, after);
+}
+
 }  // namespace
 
 AlphaBrushParameters AlphaBrushParametersFrom(const ParameterSet& sliders) {
@@ -424,13 +463,7 @@ void AlphaBrushPainting(const Bitmap24& S, Bitmap24& D, const AlphaBrushParamete
             if (squared.size() < static_cast<std::size_t>(count)) squared.resize(static_cast<std::size_t>(count));
             BlendRun(count, mr + 4 * first, dr + 3 * (left + first), sr + 3 * (left + first), qr + 3 * first,
                      squared.data(), colour[0], colour[1], colour[2]);
-            int runGain = 0;
-            for (int i = 0; i < count; ++i) {
-              const int after = RoundedRoot(squared[static_cast<std::size_t>(i)]);
-              qe[first + i] = static_cast<std::uint16_t>(after);
-              runGain += er[left + first + i] - after;
-            }
-            gain += runGain;
+            gain += RootRun(count, squared.data(), er + left + first, qe + first);
           }
         }
         if (gain >= thresh) {
