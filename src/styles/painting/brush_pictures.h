@@ -2,6 +2,9 @@
 // scaling it by nearest neighbour and turning it by a whole number of degrees.
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
 #include "core/bitmap24.h"
 
 namespace atelion {
@@ -19,5 +22,15 @@ void ResampleNearest32(const Bitmap32& S, Bitmap32& D);
 /// D receives S turned by `angle` degrees, clockwise on the screen for a positive angle, enlarged
 /// to hold the whole turned picture; pixels that fall outside S are transparent black.
 void RotateBitmap32(const Bitmap32& S, Bitmap32& D, int angle);
+
+/// A brush picture turned into storage that is reused from one turn to the next (a loop that
+/// turns a mark at every step allocates nothing once the storage is large enough).
+struct TurnedBrush {
+  int width = 0, height = 0;
+  std::vector<std::uint8_t> pixels;  ///< width × height pixels of four bytes, row after row
+  const std::uint8_t* Row(int y) const { return pixels.data() + static_cast<std::size_t>(y) * width * 4; }
+};
+/// The same turn as RotateBitmap32, into `turned`.
+void RotateBitmap32(const Bitmap32& S, TurnedBrush& turned, int angle);
 
 }  // namespace atelion

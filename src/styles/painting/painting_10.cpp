@@ -7,7 +7,6 @@
 #include "styles/painting/painting_10.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -61,6 +60,72 @@ Edge EdgeAt(const Bitmap24& S, int x, int y) {
   return {bestX, bestY, std::abs(bestX) + std::abs(bestY)};
 }
 
+// The three passes over one run of a stamp, built for wide vector units too (the processor's
+// own kind is picked when the program starts); every one gives the same bytes.
+
+// E[i] := the disagreement of dab pixel i (mixed colour M) with the photograph's pixel under it
+// (planes s0, s1, s2); gives how many reach the disagreement threshold.
+[[gnu::target_clones("avx2", "default")]] int FindDisagreement(int count, const std::uint8_t* s0,
+                                                              const std::uint8_t* s1, const std::uint8_t* s2,
+                                                              const std::int16_t* M0, const std::int16_t* M1,
+                                                              const std::int16_t* M2, std::int16_t* E) {
+  int disagreeing = 0;
+  for (int i = 0; i < count; ++i) {
+    const int e = std::abs(s0[i] - M0[i]) + std::abs(s1[i] - M1[i]) + std::abs(s2[i] - M2[i]) + 1;
+    E[i] = static_cast<std::int16_t>(e);
+    disagreeing += e >= kDisagreement ? 1 : 0;
+  }
+  return disagreeing;
+}
+
+// What a dab pixel's strength loses for its disagreement E (1 … 766) with the photograph: in
+// tight strokes 10·E div 22; in small strokes 10·E div 18; otherwise 10·E div 18 for E up to the
+// tolerance K and 10·E div 12 above it.
+enum class Tolerance { Tight, Small, Usual };
+
+// f[i] := the starting strength less what the disagreement costs, within 0 … 255.
+[[gnu::target_clones("avx2", "default")]] void FindStrength(int count, const std::int16_t* start,
+                                                           const std::int16_t* E, Tolerance tolerance, int K,
+                                                           std::int16_t* f) {
+  // 10·E stays below 2^16, so the divisions work on 16-bit lanes.
+  auto strength = [](int s, unsigned loss) { return static_cast<std::int16_t>(std::clamp(s - static_cast<int>(loss), 0, 255)); };
+  switch (tolerance) {
+    case Tolerance::Tight:
+      for (int i = 0; i < count; ++i) f[i] = strength(start[i], static_cast<std::uint16_t>(10 * E[i]) / 22u);
+      break;
+    case Tolerance::Small:
+      for (int i = 0; i < count; ++i) f[i] = strength(start[i], static_cast<std::uint16_t>(10 * E[i]) / 18u);
+      break;
+    case Tolerance::Usual:
+      for (int i = 0; i < count; ++i) {
+        const std::uint16_t tenE = static_cast<std::uint16_t>(10 * E[i]);
+        const unsigned loss = E[i] < K + 1 ? tenE / 18u : tenE / 12u;
+        f[i] = strength(start[i], loss);
+      }
+      break;
+  }
+}
+
+// Lays the run on the painting d (three bytes a pixel): where the strength f is at least 5, each
+// channel becomes ((256 − f)·d + (f·paint shr 8)) shr 8, paint the shade times the mixed colour.
+[[gnu::target_clones("avx2", "default")]] void PaintRun(int count, const std::int16_t* f, const std::uint16_t* paint0,
+                                                       const std::uint16_t* paint1, const std::uint16_t* paint2,
+                                                       std::uint8_t* d) {
+  for (int i = 0; i < count; ++i) {
+    const unsigned fi = static_cast<std::uint16_t>(f[i]);
+    const unsigned keep = 256 - fi;
+    const unsigned v0 = d[3 * i], v1 = d[3 * i + 1], v2 = d[3 * i + 2];
+    const unsigned n0 = (keep * v0 + ((fi * paint0[i]) >> 8)) >> 8;
+    const unsigned n1 = (keep * v1 + ((fi * paint1[i]) >> 8)) >> 8;
+    const unsigned n2 = (keep * v2 + ((fi * paint2[i]) >> 8)) >> 8;
+    // Without a branch, so that whole runs go through the vector unit.
+    const unsigned on = f[i] >= kLeastStrength ? 0xFFu : 0u;
+    d[3 * i] = static_cast<std::uint8_t>((n0 & on) | (v0 & ~on));
+    d[3 * i + 1] = static_cast<std::uint8_t>((n1 & on) | (v1 & ~on));
+    d[3 * i + 2] = static_cast<std::uint8_t>((n2 & on) | (v2 & ~on));
+  }
+}
+
 inline int FloorToInt(double v) { return static_cast<int>(std::floor(v)); }
 
 class ShadedBrushPainter {
@@ -68,7 +133,19 @@ class ShadedBrushPainter {
   ShadedBrushPainter(const Bitmap24& S, Bitmap24& D, const Brush& brush, const ShadedBrushParameters& p,
                      const ShadedBrushOptions& options, int K, RunContext& context)
       : S_(S), D_(D), brush_(brush), p_(p), options_(options), K_(K), context_(context), W_(S.Width()),
-        H_(S.Height()), tolerance_(K) {}
+        H_(S.Height()) {
+    const std::size_t size = static_cast<std::size_t>(W_) * static_cast<std::size_t>(H_);
+    for (int ch = 0; ch < 3; ++ch) plane_[ch].resize(size);
+    for (int y = 0; y < H_; ++y) {
+      const std::uint8_t* row = S_.Row(y);
+      const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(W_);
+      for (int x = 0; x < W_; ++x) {
+        plane_[0][at + x] = row[3 * x];
+        plane_[1][at + x] = row[3 * x + 1];
+        plane_[2][at + x] = row[3 * x + 2];
+      }
+    }
+  }
 
   // One stroke from (x, y) at level z; true when it ended because too many of its pixels
   // disagreed with the photograph.
@@ -117,53 +194,55 @@ class ShadedBrushPainter {
     const bool tight = z <= K_ + 4 * p_.minimumSize + 50 && wid <= 25 && len <= 25 && Q >= 10;
     const bool small = wid < 5 && len < 5 && Q > 16;
     // What a dab pixel's strength loses for its disagreement E with the photograph.
-    const std::int16_t* tolerance = tight ? tolerance_.tight.data() : small ? tolerance_.small.data() : tolerance_.usual.data();
+    const Tolerance tolerance = tight ? Tolerance::Tight : small ? Tolerance::Small : Tolerance::Usual;
     // The dab is the same at every point of the stroke: its pixels (inside the radius, alpha at
-    // least 15), their mixed colour and starting strength are found once, row by row.
-    dab_.clear();
+    // least 15), their mixed colour and starting strength are found once, row by row, as runs of
+    // neighbouring pixels kept in separate arrays so that a stamp works through whole runs.
+    dab_.Clear();
     rowStart_.assign(static_cast<std::size_t>(2 * ry) + 1, 0);
     for (int dyy = -ry; dyy < ry; ++dyy) {
-      rowStart_[static_cast<std::size_t>(dyy + ry)] = static_cast<int>(dab_.size());
+      rowStart_[static_cast<std::size_t>(dyy + ry)] = static_cast<int>(dab_.runs.size());
       const std::uint8_t* brushRow = brush_.picture.Row(Bh / 2 + dyy);
+      bool open = false;
       for (int dxx = -rx; dxx < rx; ++dxx) {
-        if (static_cast<std::int64_t>(dxx) * dxx + static_cast<std::int64_t>(dyy) * dyy > wid2) continue;
         const std::uint8_t* b = brushRow + 4 * (Bw / 2 + dxx);
         const int A = b[3];
-        if (A < kLeastAlpha) continue;
-        DabPixel pixel{.dx = dxx, .shade = 255 - b[2], .f = z > kLargeStrokeLevel ? (10 * A) / 15 : A / v};
-        for (int ch = 0; ch < 3; ++ch) pixel.M[ch] = (C[ch] * A + Lc[ch] * (256 - A)) >> 8;
-        dab_.push_back(pixel);
+        if (static_cast<std::int64_t>(dxx) * dxx + static_cast<std::int64_t>(dyy) * dyy > wid2 || A < kLeastAlpha) {
+          open = false;
+          continue;
+        }
+        if (!open) {
+          dab_.runs.push_back({.dx = dxx, .first = static_cast<int>(dab_.f.size()), .length = 0});
+          open = true;
+        }
+        ++dab_.runs.back().length;
+        dab_.f.push_back(static_cast<std::int16_t>(z > kLargeStrokeLevel ? (10 * A) / 15 : A / v));
+        for (int ch = 0; ch < 3; ++ch) {
+          const int M = (C[ch] * A + Lc[ch] * (256 - A)) >> 8;
+          dab_.M[ch].push_back(static_cast<std::int16_t>(M));
+          dab_.paint[ch].push_back(static_cast<std::uint16_t>((255 - b[2]) * M));
+        }
       }
     }
-    if (ry > 0) rowStart_[static_cast<std::size_t>(2 * ry)] = static_cast<int>(dab_.size());
+    if (ry > 0) rowStart_[static_cast<std::size_t>(2 * ry)] = static_cast<int>(dab_.runs.size());
+    const bool stopInRow = z < kLargeStrokeLevel;
     for (int t = 1; t <= N; ++t) {
       const int cx = static_cast<int>((static_cast<std::int64_t>(x1) * t + static_cast<std::int64_t>(N - t) * x0) / N);
       const int cy = static_cast<int>((static_cast<std::int64_t>(y1) * t + static_cast<std::int64_t>(N - t) * y0) / N);
       const int yFirst = std::max(0, cy - ry), yLast = std::min(H_ - 1, cy + ry - 1);
       for (int yy = yFirst; yy <= yLast; ++yy) {
-        const std::uint8_t* sRow = S_.Row(yy);
-        std::uint8_t* dRow = D_.Row(yy);
         const std::size_t row = static_cast<std::size_t>(yy - cy + ry);
-        const DabPixel* first = dab_.data() + rowStart_[row];
-        const DabPixel* last = dab_.data() + rowStart_[row + 1];
-        for (const DabPixel* pixel = first; pixel != last; ++pixel) {
-          const int xx = cx + pixel->dx;
-          if (xx < 0) continue;
-          if (xx >= W_) break;
-          const int* M = pixel->M;
-          const std::uint8_t* s = sRow + 3 * xx;
-          const int E = std::abs(s[0] - M[0]) + std::abs(s[1] - M[1]) + std::abs(s[2] - M[2]) + 1;
-          if (E >= kDisagreement) {
-            ++cnt;
-            if (z < kLargeStrokeLevel && cnt > limit) return true;
-          }
-          const int f = std::clamp(pixel->f - tolerance[E], 0, 255);
-          if (f >= kLeastStrength) {
-            std::uint8_t* d = dRow + 3 * xx;
-            const int paint = f * pixel->shade;
-            for (int ch = 0; ch < 3; ++ch) {
-              d[ch] = static_cast<std::uint8_t>(((256 - f) * d[ch] + ((paint * M[ch]) >> 8)) >> 8);
-            }
+        const std::size_t planeRow = static_cast<std::size_t>(yy) * static_cast<std::size_t>(W_);
+        std::uint8_t* dRow = D_.Row(yy);
+        for (int r = rowStart_[row]; r < rowStart_[row + 1]; ++r) {
+          const DabRun& run = dab_.runs[static_cast<std::size_t>(r)];
+          // The part of the run inside the picture.
+          const int skip = std::max(0, -(cx + run.dx));
+          const int length = std::min(run.length, W_ - (cx + run.dx));
+          if (skip >= length) continue;
+          if (StampRun(run.first + skip, length - skip, cx + run.dx + skip, planeRow, dRow, tolerance, stopInRow,
+                       limit, cnt)) {
+            return true;
           }
         }
         if (cnt > limit) return true;
@@ -182,32 +261,68 @@ class ShadedBrushPainter {
   const int K_;
   RunContext& context_;
   const int W_, H_;
-  // One pixel of the dab: its column offset, 255 − the brush's red, the mixed colour and the
-  // strength before the tolerance.
-  struct DabPixel {
-    int dx = 0;
-    int shade = 0;
-    int f = 0;
-    int M[3] = {0, 0, 0};
+  // The dab's pixels, run by run: the strength before the tolerance, the mixed colour and the
+  // paint it lays, each in an array of its own.
+  struct DabRun {
+    int dx = 0;      // column offset of the run's first pixel
+    int first = 0;   // its index in the arrays
+    int length = 0;
   };
-  std::vector<DabPixel> dab_;
-  std::vector<int> rowStart_;
-  // The strength a dab pixel loses for its disagreement E (1 … 766) with the photograph: in tight
-  // strokes 10·E div 22; in small strokes 10·E div 18; otherwise 10·E div 18 for E up to the
-  // tolerance K and 10·E div 12 above it. Taken from tables made once instead of divided for
-  // every pixel.
-  struct ToleranceTables {
-    static constexpr int kLargestDisagreement = 3 * 255 + 1;
-    std::array<std::int16_t, kLargestDisagreement + 1> tight{}, small{}, usual{};
-    explicit ToleranceTables(int K) {
-      for (int E = 0; E <= kLargestDisagreement; ++E) {
-        tight[static_cast<std::size_t>(E)] = static_cast<std::int16_t>((10 * E) / 22);
-        small[static_cast<std::size_t>(E)] = static_cast<std::int16_t>((10 * E) / 18);
-        usual[static_cast<std::size_t>(E)] = static_cast<std::int16_t>(E < K + 1 ? (10 * E) / 18 : (10 * E) / 12);
-      }
+  struct Dab {
+    std::vector<DabRun> runs;
+    std::vector<std::int16_t> f, M[3];
+    std::vector<std::uint16_t> paint[3];  // (255 − the brush's red) · M
+    void Clear() {
+      runs.clear();
+      f.clear();
+      for (auto& m : M) m.clear();
+      for (auto& q : paint) q.clear();
     }
   };
-  const ToleranceTables tolerance_;
+  // One run of `count` dab pixels from index `first`, laid from picture column x of row
+  // `planeRow`. Each pixel's disagreement E with the photograph and its strength are found for the
+  // whole run first; then the pixels strong enough are painted, in order. With `stopInRow` the
+  // stroke ends at the pixel whose disagreement makes the count pass the limit, before painting
+  // it; true then.
+  bool StampRun(int first, int count, int x, std::size_t planeRow, std::uint8_t* dRow, Tolerance tolerance,
+                bool stopInRow, std::int64_t limit, std::int64_t& cnt) {
+    if (E_.size() < static_cast<std::size_t>(count)) {
+      E_.resize(static_cast<std::size_t>(count));
+      strength_.resize(static_cast<std::size_t>(count));
+    }
+    const std::uint8_t* s0 = plane_[0].data() + planeRow + x;
+    const std::uint8_t* s1 = plane_[1].data() + planeRow + x;
+    const std::uint8_t* s2 = plane_[2].data() + planeRow + x;
+    const std::int16_t* M0 = dab_.M[0].data() + first;
+    const std::int16_t* M1 = dab_.M[1].data() + first;
+    const std::int16_t* M2 = dab_.M[2].data() + first;
+    std::int16_t* E = E_.data();
+    const int disagreeing = FindDisagreement(count, s0, s1, s2, M0, M1, M2, E);
+    int paintable = count;
+    bool stop = false;
+    if (stopInRow && cnt + disagreeing > limit) {
+      // The pixel whose disagreement passes the limit and everything after it stay unpainted.
+      std::int64_t seen = cnt;
+      for (int i = 0; i < count; ++i) {
+        if (E[i] >= kDisagreement && ++seen > limit) {
+          paintable = i;
+          break;
+        }
+      }
+      stop = true;
+    }
+    cnt += disagreeing;
+    std::int16_t* f = strength_.data();
+    FindStrength(paintable, dab_.f.data() + first, E, tolerance, K_, f);
+    PaintRun(paintable, f, dab_.paint[0].data() + first, dab_.paint[1].data() + first, dab_.paint[2].data() + first,
+             dRow + 3 * x);
+    return stop;
+  }
+  Dab dab_;
+  std::vector<std::int16_t> E_, strength_;
+  // The photograph split into one plane per channel, read by the stamps.
+  std::vector<std::uint8_t> plane_[3];
+  std::vector<int> rowStart_;
 };
 
 bool IsWhite(const Bitmap24& D, int x, int y) {

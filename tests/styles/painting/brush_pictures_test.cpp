@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include <array>
 #include <cstring>
 #include <vector>
+
+#include "core/rotate_bitmap.h"
 
 namespace atelion {
 namespace {
@@ -212,6 +216,26 @@ TEST(RotateBitmap32, OddAngleEnlargesAndLeavesTransparentCorners) {
   const Pixel32 centre = PixelAt(turned, 14, 14);
   EXPECT_NEAR(centre[0], 10, 1);
   EXPECT_NEAR(centre[1], 10, 1);
+}
+
+TEST(RotateBitmap32, TakesTheSamePixelsAsTheTurnOfAnyPicture) {
+  // The brush turn works row by row in the vector unit; every pixel must still come from where
+  // the shared turn geometry says, for odd and even sides, wide and tall, at every kind of angle.
+  const std::pair<int, int> sizes[] = {{1, 1}, {2, 3}, {7, 1}, {20, 20}, {33, 18}, {17, 64}, {257, 257}};
+  const int angles[] = {0, 1, 29, 30, 44, 45, 89, 90, 135, 180, 233, 270, 359, -30, -91};
+  constexpr std::uint8_t kTransparent[4] = {0, 0, 0, 0};
+  for (const auto& [width, height] : sizes) {
+    const Bitmap32 source = NumberedBrush(width, height);
+    for (const int angle : angles) {
+      SCOPED_TRACE(testing::Message() << width << " x " << height << " by " << angle);
+      const TurnGeometry turn(width, height, angle, true);
+      Bitmap32 expected(turn.TurnedWidth(), turn.TurnedHeight());
+      for (int y = 0; y < turn.TurnedHeight(); ++y) turn.TurnRow(source, expected, y, kTransparent);
+      Bitmap32 turned;
+      RotateBitmap32(source, turned, angle);
+      EXPECT_EQ(turned, expected);
+    }
+  }
 }
 
 TEST(RotateBitmap32, IntoItselfTurnsTheOriginal) {

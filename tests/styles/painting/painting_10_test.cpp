@@ -162,6 +162,7 @@ const Case kCases[] = {
     {44, 44, {250, 255, 0, 255, 40}, true, true},    // every attempt painted, doubled preview strokes
     {90, 24, {100, 10, 100, 0, 255}, true, false},   // strict gate, tripled strokes clamped at the start
     {300, 280, {250, 10, 30, 200, 128}, false, false},  // two steps per level
+    {120, 120, {50, 50, 50, 130, 130}, false, true},   // a manual brush dab: strokes run off every side
 };
 
 TEST(ShadedBrushPainting, MatchesTheLiteralStrokeLoop) {

@@ -191,6 +191,9 @@ TEST(AlphaBrushPainting, MatchesTheLiteralTrialLoop) {
       {30, 26, {0, 6, 20, 0, 127}},     // marks cut down to half the picture
       {40, 34, {2, 3, 100, 60, 255}},   // thinned marks, many trials, the widest candidate rule
       {420, 30, {10, 100, 5, 0, 0}},    // two repetitions, one trial each
+      // Marks wider than a cell: they reach the next cell's first row and column, which at the
+      // sheet's last row and column are what an earlier cell left there.
+      {600, 560, {0, 255, 0, 0, 127}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.width << " x " << c.height);
