@@ -221,8 +221,9 @@ StyleOutput PreviewPainting3(const Bitmap24& crop, const StyleSettings& settings
   return output;
 }
 
-StyleOutput ProcessPainting3(Bitmap24& source, Bitmap24&, const StyleSettings& settings,
+StyleOutput ProcessPainting3(Bitmap24& source, Bitmap24& shown, const StyleSettings& settings,
                              const SurfaceSettings& surface, RunContext& context) {
+  ReleaseUnwatchedShown(shown, settings);
   SurfaceSettings bare = surface;
   bare.texture.enabled = false;
   StyleOutput output{.surfaceApplied = true, .sliders = settings.sliders};

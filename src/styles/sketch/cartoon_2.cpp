@@ -248,8 +248,9 @@ StyleOutput PreviewColourInk(const Bitmap24& crop, const StyleSettings& settings
   return {.picture = CartoonWithoutFrame(crop, settings, surface, context), .sliders = settings.sliders};
 }
 
-StyleOutput ProcessColourInk(Bitmap24& source, Bitmap24&, const StyleSettings& settings,
+StyleOutput ProcessColourInk(Bitmap24& source, Bitmap24& shown, const StyleSettings& settings,
                              const SurfaceSettings& surface, RunContext& context) {
+  ReleaseUnwatchedShown(shown, settings);
   StyleOutput output{.sliders = settings.sliders, .showParametersWindow = true};
   output.picture = CartoonWithoutFrame(source, settings, surface, context);
   // The style lays its own texture (twice) and is never softened by "Soften edges"; the untextured

@@ -222,8 +222,9 @@ StyleOutput PreviewHalfToneLines(const Bitmap24& crop, const StyleSettings& sett
   return {.picture = HalftoneLineScreen(crop, settings, context, false, 2), .sliders = settings.sliders};
 }
 
-StyleOutput ProcessHalfToneLines(Bitmap24& source, Bitmap24&, const StyleSettings& settings, const SurfaceSettings&,
-                                 RunContext& context) {
+StyleOutput ProcessHalfToneLines(Bitmap24& source, Bitmap24& shown, const StyleSettings& settings,
+                                 const SurfaceSettings&, RunContext& context) {
+  ReleaseUnwatchedShown(shown, settings);
   return {.picture = HalftoneLineScreen(source, settings, context, true, 2), .sliders = settings.sliders};
 }
 

@@ -140,8 +140,9 @@ StyleOutput PreviewAbstract(const Bitmap24& crop, const StyleSettings& settings,
   return output;
 }
 
-StyleOutput ProcessAbstract(Bitmap24& source, Bitmap24&, const StyleSettings& settings, const SurfaceSettings&,
+StyleOutput ProcessAbstract(Bitmap24& source, Bitmap24& shown, const StyleSettings& settings, const SurfaceSettings&,
                             RunContext& context) {
+  ReleaseUnwatchedShown(shown, settings);
   const Parameters p = AbstractParametersFrom(settings.sliders);
   StyleOutput output{.sliders = settings.sliders};
   AbstractShapes(source, output.picture, p.maximumRadius, p.iterations + 1, settings, context);
