@@ -31,6 +31,29 @@ void PixelBuffer<BytesPerPixel>::FillPixels(const std::uint8_t* pixel) {
   for (std::size_t i = 0; i < pixels_.size(); i += kBytesPerPixel) std::memcpy(&pixels_[i], pixel, kBytesPerPixel);
 }
 
+template <int BytesPerPixel>
+void PixelBuffer<BytesPerPixel>::CropInPlace(int left, int top, int width, int height, std::uint8_t fill) {
+  if (left < 0 || top < 0 || width < 0 || height < 0 || width > width_ || height > height_) {
+    throw std::invalid_argument("an in-place crop must lie right of and below the corner and fit the picture");
+  }
+  // Row y of the block lands at y · width, never past where row top + y (and every later source
+  // row) starts, since width ≤ width_: the rows move towards the start, in order, without loss.
+  const std::size_t newRowBytes = static_cast<std::size_t>(width) * kBytesPerPixel;
+  for (int y = 0; y < height; ++y) {
+    std::uint8_t* out = pixels_.data() + static_cast<std::size_t>(y) * newRowBytes;
+    const int sourceY = top + y;
+    std::size_t copied = 0;
+    if (sourceY < height_ && left < width_) {
+      copied = static_cast<std::size_t>(std::min(width, width_ - left)) * kBytesPerPixel;
+      std::memmove(out, Row(sourceY) + static_cast<std::size_t>(left) * kBytesPerPixel, copied);
+    }
+    std::memset(out + copied, fill, newRowBytes - copied);
+  }
+  pixels_.resize(newRowBytes * static_cast<std::size_t>(height));
+  width_ = width;
+  height_ = height;
+}
+
 template class PixelBuffer<3>;
 template class PixelBuffer<4>;
 

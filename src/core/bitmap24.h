@@ -47,6 +47,11 @@ class PixelBuffer {
   void Reshape(int width, int height, std::uint8_t fill);
   /// Every pixel becomes `pixel` (BytesPerPixel bytes).
   void FillPixels(const std::uint8_t* pixel);
+  /// Keeps the `width` × `height` block whose top-left corner is (left, top), moved within the
+  /// memory the buffer already holds, so no second buffer is made; every byte of the block's
+  /// pixels past the right or bottom edge is `fill`. The block may not be wider or higher than the
+  /// buffer, nor start left of or above it (throws). The memory stays: a copy holds only the block.
+  void CropInPlace(int left, int top, int width, int height, std::uint8_t fill);
 
  private:
   int width_ = 0;
@@ -66,6 +71,8 @@ class Bitmap24 : public PixelBuffer<3> {
 
   /// Changes the size, keeping the overlapping top-left area; new pixels are white.
   void Resize(int width, int height) { Reshape(width, height, 0xFF); }
+  /// Cuts the block at (left, top) out in place (see `CropInPlace`); pixels past the edges are white.
+  void CropWithinBuffer(int left, int top, int width, int height) { CropInPlace(left, top, width, height, 0xFF); }
   /// Fills every pixel with one colour.
   void Fill(Colour colour);
 

@@ -19,7 +19,15 @@ ConversionResult ConvertFile(ConversionJob job, RunContext& context) {
   context.Rng.RandomSeed = job.seed.value_or(ClockSeed());
   RunPictures pictures;
   pictures.source = std::move(loaded.picture);
-  pictures.result = pictures.source;
+  // The result starts as the source, as after opening a picture, unless a result file is given.
+  if (!job.result) pictures.result = pictures.source;
+  // Only the result is written: the run lets the source go once the style has drawn and keeps no
+  // untextured copy, so the finishing and the encoder hold one full picture.
+  pictures.keepSource = false;
+  pictures.keepUntexturedCopy = false;
+  job.style.shownWatched = false;
+  const int sourceWidth = pictures.source.Width();
+  const int sourceHeight = pictures.source.Height();
   if (job.result) {
     LoadedImage result = LoadImageFile(*job.result);
     if (!result.status) return {kExitUnreadableInput, result.status.message()};
@@ -50,12 +58,12 @@ ConversionResult ConvertFile(ConversionJob job, RunContext& context) {
   }
   const int blending = job.style.sliders[kSlotTrackBar3];
   if (job.strokeSvg) {
-    const Status written = WriteStrokeSvg(*job.strokeSvg, strokes.strokes, pictures.source.Width(),
-                                          pictures.source.Height(), blending);
+    const Status written = WriteStrokeSvg(*job.strokeSvg, strokes.strokes, sourceWidth, sourceHeight, blending);
     if (!written) return {kExitWriteFailed, written.message(), std::move(pictures.notices)};
   }
   if (job.hdFactor) {
-    pictures.result = ReplayStrokes(strokes.strokes, pictures.source.Width(), pictures.source.Height(), *job.hdFactor,
+    pictures.result = Bitmap24();  // the repainting replaces it; let it go before the larger picture is made
+    pictures.result = ReplayStrokes(strokes.strokes, sourceWidth, sourceHeight, *job.hdFactor,
                                     job.style.paperColour, blending, {}, context);
     if (context.AbortRequested) return {kExitCancelled, "Cancelled: nothing was written."};
   }

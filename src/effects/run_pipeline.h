@@ -40,6 +40,12 @@ struct RunPictures {
   /// photograph lies in the finished drawing.
   Point framedPictureOffset;
   int frameMargin = 0;
+  /// What the caller reads after the run besides the result. A caller that only writes the result
+  /// away (a file-to-file conversion) clears both: the source is then released as soon as the
+  /// style has drawn, and the drawing becomes the result without an untextured copy beside it, so
+  /// the finishing chain and the encoder hold one full picture instead of three.
+  bool keepSource = true;
+  bool keepUntexturedCopy = true;
 };
 
 enum class RunOutcome {
@@ -54,7 +60,9 @@ enum class RunOutcome {
 /// the style may paint over the previous result and "Don't erase background" is checked), runs
 /// the style, lays soften and texture unless the style did, and finishes with `Finalize`. The
 /// slider values the style used come back in `settings.sliders`. When memory runs out the run
-/// stops as a cancel does, without finishing.
+/// stops as a cancel does, without finishing. Without `keepSource` the source is empty afterwards
+/// (its size stays in `settings.sourceWidth` and `settings.sourceHeight`); without
+/// `keepUntexturedCopy` the untextured copy is left empty.
 RunOutcome RunEffect(RunPictures& pictures, StyleSettings& settings, const FinishingSettings& finishing,
                      RunContext& context);
 

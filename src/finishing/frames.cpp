@@ -323,8 +323,13 @@ void PaintedBorderCorner(Bitmap24& corner, int margin, Colour fill, const MeanCo
   }
 }
 
-FrameOutcome DecorateFrame(Bitmap24& result, const Bitmap24& source, const FrameSettings& settings,
-                           RunContext& context) {
+namespace {
+
+// The decoration, reading of the source only its size and, for the painted border, the mean
+// colour that `meanOf()` gives.
+template <typename MeanOf>
+FrameOutcome Decorate(Bitmap24& result, int sourceWidth, int sourceHeight, MeanOf meanOf,
+                      const FrameSettings& settings, RunContext& context) {
   const FrameSettings frame = ClampFrameSettings(settings);
   FrameOutcome outcome;
   switch (static_cast<FrameStyle>(frame.entry)) {
@@ -335,7 +340,7 @@ FrameOutcome DecorateFrame(Bitmap24& result, const Bitmap24& source, const Frame
       HorizontalTriptych(result, frame.margin, frame.panelSpacing, frame.frameFillColor);
       break;
     case FrameStyle::Brushstrokes:
-      PaintedBorder(result, FrameMargin(true, frame), frame.frameFillColor, ComputeMeanColour(source), context);
+      PaintedBorder(result, FrameMargin(true, frame), frame.frameFillColor, meanOf(), context);
       break;
     case FrameStyle::Realistic:
       AddFrame(result, frame.realisticFrame);
@@ -344,11 +349,19 @@ FrameOutcome DecorateFrame(Bitmap24& result, const Bitmap24& source, const Frame
       AddColorFrame(result, frame.colouredFrame, frame.redOffset, frame.greenOffset, frame.blueOffset);
       break;
     case FrameStyle::Custom:
-      outcome.status = AddCustomFrame(result, source.Width(), source.Height(), frame.useDefaultFrame,
+      outcome.status = AddCustomFrame(result, sourceWidth, sourceHeight, frame.useDefaultFrame,
                                       frame.customFramePath, frame.autofit, outcome.framedPictureOffset);
       break;
   }
   return outcome;
+}
+
+}  // namespace
+
+FrameOutcome DecorateFrame(Bitmap24& result, const Bitmap24& source, const FrameSettings& settings,
+                           RunContext& context) {
+  return Decorate(result, source.Width(), source.Height(), [&source] { return ComputeMeanColour(source); }, settings,
+                  context);
 }
 
 void LayFrameMargin(Bitmap24& result, int sourceWidth, int sourceHeight, bool addFrame, const FrameSettings& settings) {
@@ -376,6 +389,17 @@ FrameOutcome ApplyFrameChain(Bitmap24& result, const Bitmap24& source, bool addF
   LayFrameMargin(result, source.Width(), source.Height(), addFrame, settings);
   if (!addFrame) return {};
   return DecorateFrame(result, source, settings, context);
+}
+
+bool FrameReadsSourceMean(bool addFrame, const FrameSettings& settings) {
+  return addFrame && static_cast<FrameStyle>(ClampFrameSettings(settings).entry) == FrameStyle::Brushstrokes;
+}
+
+FrameOutcome ApplyFrameChain(Bitmap24& result, const FrameSourceFacts& source, bool addFrame,
+                             const FrameSettings& settings, RunContext& context) {
+  LayFrameMargin(result, source.width, source.height, addFrame, settings);
+  if (!addFrame) return {};
+  return Decorate(result, source.width, source.height, [&source] { return source.mean; }, settings, context);
 }
 
 }  // namespace atelion

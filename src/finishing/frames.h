@@ -151,4 +151,21 @@ void LayFrameMargin(Bitmap24& result, int sourceWidth, int sourceHeight, bool ad
 FrameOutcome ApplyFrameChain(Bitmap24& result, const Bitmap24& source, bool addFrame, const FrameSettings& settings,
                              RunContext& context);
 
+/// What the frame chain reads of the picture a result was drawn from, for a caller that has
+/// released that picture: its size, and its mean colour, which only the painted border reads.
+struct FrameSourceFacts {
+  int width = 0;
+  int height = 0;
+  MeanColour mean{};
+};
+
+/// Whether the chain reads the source's mean colour (the painted border), so a caller that
+/// releases the source measures it first only when it is needed.
+bool FrameReadsSourceMean(bool addFrame, const FrameSettings& settings);
+
+/// The same chain from the source's facts alone; it draws exactly what the overload above draws
+/// from the source they were taken from.
+FrameOutcome ApplyFrameChain(Bitmap24& result, const FrameSourceFacts& source, bool addFrame,
+                             const FrameSettings& settings, RunContext& context);
+
 }  // namespace atelion

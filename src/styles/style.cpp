@@ -1,10 +1,21 @@
 #include "styles/style.h"
 
+#include <utility>
+
 namespace atelion {
 
 void ApplySurface(Bitmap24& picture, const SurfaceSettings& surface) {
   if (surface.softenEdges) Soften(picture);
   if (surface.texture.enabled) ApplyTexture(picture, surface.textureTile, surface.texture.strength);
+}
+
+void ReleaseUnwatchedShown(Bitmap24& shown, const StyleSettings& settings) {
+  if (!settings.shownWatched) shown = Bitmap24();
+}
+
+Bitmap24 OwnSource(Bitmap24& source, const StyleSettings& settings) {
+  if (settings.sourceKept) return source;
+  return std::exchange(source, Bitmap24());
 }
 
 StyleOutput RunCommonFrame(const Bitmap24& source, const StyleSettings& settings, RunContext& context,

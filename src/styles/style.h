@@ -33,6 +33,13 @@ struct StyleSettings {
   bool doubled = false;              ///< the "x 2" box of the style
   Colour paperColour = 0xFFFFFF;     ///< the ground colour of the styles that paint on one
   bool scriptRunning = false;        ///< the script's final finishing pass
+  /// Someone looks at `shown` while the style draws (the main window's run); the command lines,
+  /// a batch and a script do not, and a style drawing into a picture of its own then lets the
+  /// shown copy of the source go at once (`ReleaseUnwatchedShown`).
+  bool shownWatched = true;
+  /// The caller reads the source after the run. When it does not (a file-to-file conversion), a
+  /// style that has not changed the source may take it over instead of copying it (`OwnSource`).
+  bool sourceKept = true;
   /// The custom brush is in use (the hidden `CheckBox5`): Paintings 7 and 8 paint with
   /// `customBrush` instead of the shipped brush sheet.
   bool customBrushInUse = false;
@@ -87,6 +94,14 @@ struct StyleOutput {
 /// a style may draw into it so the user sees the drawing grow.
 using FullSizeDrawing = StyleOutput (*)(Bitmap24& source, Bitmap24& shown, const StyleSettings& settings,
                                         const SurfaceSettings& surface, RunContext& context);
+/// Lets `shown` go when nobody watches it, for a style that never reads or draws into it: the
+/// pipeline puts the style's drawing in its place afterwards.
+void ReleaseUnwatchedShown(Bitmap24& shown, const StyleSettings& settings);
+
+/// The source as a picture of the style's own: taken over (leaving `source` empty) when the caller
+/// does not keep it, a copy otherwise. Only for a style that has not changed the source.
+Bitmap24 OwnSource(Bitmap24& source, const StyleSettings& settings);
+
 /// A style on the live preview's crop.
 using PreviewDrawing = StyleOutput (*)(const Bitmap24& crop, const StyleSettings& settings,
                                        const SurfaceSettings& surface, RunContext& context);

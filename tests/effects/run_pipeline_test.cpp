@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/filters.h"
+#include "finishing/frames.h"
 #include "styles/painting/painting_7.h"
 #include "styles/style_list.h"
 #include "styles/stylized/emergence.h"
@@ -125,6 +126,62 @@ TEST(RunEffect, EveryBuiltStyleRunsMarkedAsProcessingAndGivesBackTheSlidersItUse
     EXPECT_EQ(std::count(probe.seen.begin(), probe.seen.end(), false), 0);
     EXPECT_EQ(settings.sliders, given) << "factory defaults need no moving";
     EXPECT_EQ(pictures.result.Width(), 40);
+  }
+}
+
+// A file-to-file run keeps neither the source nor the untextured copy and nobody watches the
+// shown picture: styles then release the shown copy or take the source over, and the pipeline lets
+// the source go before the finishing. None of that may change a byte of the result, also with
+// the finishing steps that read the source (the painted border reads its mean colour, after the
+// style has sharpened it in place or taken it over) and with text sized by the source.
+TEST(RunEffect, ARunThatKeepsOnlyTheResultDrawsTheSamePicture) {
+  struct Finishing {
+    const char* name;
+    FinishingSettings settings;
+  };
+  std::vector<Finishing> finishings;
+  finishings.push_back({"none", {}});
+  FinishingSettings surface;
+  surface.softenEdges = true;
+  surface.texture = {.enabled = true, .tileIndex = 0, .strength = 40};
+  surface.textureTile = Photo(256, 256);
+  finishings.push_back({"soften and texture", surface});
+  FinishingSettings border;
+  border.addFrame = true;
+  border.frame.entry = static_cast<int>(FrameStyle::Brushstrokes);
+  border.frame.margin = 12;
+  border.addText = true;
+  border.text.text = "Ab";
+  finishings.push_back({"painted border and text", border});
+
+  const Bitmap24 source = Photo(40, 30);
+  for (const StyleEntry& style : StyleList()) {
+    if (style.fullSize == nullptr) continue;
+    for (const Finishing& finishing : finishings) {
+      SCOPED_TRACE(EffectName(style.effectId) + ", finishing: " + finishing.name);
+      auto run = [&](bool keep) {
+        RunPictures pictures = PicturesOf(source);
+        pictures.result = source;  // the merge takes the result as its second picture
+        pictures.keepSource = keep;
+        pictures.keepUntexturedCopy = keep;
+        StyleSettings settings;
+        settings.effectId = style.effectId;
+        settings.sliders = FactoryDefaults(style.effectId);
+        settings.sourceMean = ComputeMeanColour(source);
+        settings.shownWatched = keep;
+        RunContext context;
+        context.Rng.RandomSeed = 7;
+        EXPECT_EQ(RunEffect(pictures, settings, finishing.settings, context), RunOutcome::Finished);
+        return pictures;
+      };
+      const RunPictures kept = run(true);
+      const RunPictures released = run(false);
+      EXPECT_EQ(released.result, kept.result);
+      EXPECT_EQ(released.notices, kept.notices);
+      EXPECT_TRUE(released.source.Empty());
+      EXPECT_TRUE(released.untexturedCopy.Empty());
+      EXPECT_FALSE(kept.source.Empty());
+    }
   }
 }
 

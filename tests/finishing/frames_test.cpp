@@ -202,6 +202,38 @@ TEST(FrameChain, PictureFramesTakeTheMarginFramedPicture) {
   EXPECT_EQ(framed, WithMargin(picture, settings));
 }
 
+// A caller that released the source hands the chain the source's size and mean colour instead:
+// every frame style draws the same, on a result larger than the source (an older frame around it)
+// too, and only the painted border asks for the mean.
+TEST(FrameChain, TheSourcesFactsFrameAsTheSourceItselfDoes) {
+  const Bitmap24 source = Photo(70, 50);
+  const Bitmap24 older = Photo(90, 64);
+  for (const bool addFrame : {false, true}) {
+    for (int entry = 0; entry < kFrameStyleCount; ++entry) {
+      SCOPED_TRACE(FrameStyleName(entry) + (addFrame ? " added" : " not added"));
+      const FrameSettings settings = Frame(static_cast<FrameStyle>(entry), 16);
+      EXPECT_EQ(FrameReadsSourceMean(addFrame, settings), addFrame && entry == static_cast<int>(FrameStyle::Brushstrokes));
+      const FrameSourceFacts facts{.width = 70, .height = 50, .mean = ComputeMeanColour(source)};
+      for (const Bitmap24* drawn : std::array<const Bitmap24*, 2>{&source, &older}) {
+        Bitmap24 fromSource = *drawn, fromFacts = *drawn;
+        RunContext context;
+        const FrameOutcome a = ApplyFrameChain(fromSource, source, addFrame, settings, context);
+        const FrameOutcome b = ApplyFrameChain(fromFacts, facts, addFrame, settings, context);
+        EXPECT_EQ(fromFacts, fromSource);
+        EXPECT_EQ(b.framedPictureOffset, a.framedPictureOffset);
+        EXPECT_EQ(static_cast<bool>(b.status), static_cast<bool>(a.status));
+      }
+    }
+  }
+  // The painted border really reads the mean: another mean paints other strokes.
+  const FrameSettings border = Frame(FrameStyle::Brushstrokes, 16);
+  Bitmap24 dark = source, light = source;
+  RunContext context;
+  ApplyFrameChain(dark, FrameSourceFacts{70, 50, {10, 10, 10}}, true, border, context);
+  ApplyFrameChain(light, FrameSourceFacts{70, 50, {240, 240, 240}}, true, border, context);
+  EXPECT_NE(dark, light);
+}
+
 TEST(HorizontalTriptych, CutsThreePanelsAndDropsTheLastColumnAndRow) {
   const Bitmap24 picture = Photo(301, 120);
   const Colour fill = 0x204060;

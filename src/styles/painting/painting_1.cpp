@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <cstdlib>
+#include <utility>
 
 #include "core/filters.h"
 #include "core/hls.h"
@@ -298,14 +299,24 @@ WatercolourParameters WatercolourParametersFrom(const ParameterSet& sliders) {
 
 void SkipRandomDraws(RandomGenerator& rng, std::uint64_t steps) { rng.RandomSeed = Draws(steps).Apply(rng.RandomSeed); }
 
-void WatercolourPainting(const Bitmap24& source, Bitmap24& destination, const WatercolourParameters& p,
-                         const StyleSettings& settings, const SurfaceSettings& surface, RunContext& context) {
+namespace {
+
+// The painting; `release`, when given, is the source itself, which becomes the painting once the
+// contour strokes have read it instead of being copied.
+void PaintWatercolour(const Bitmap24& source, Bitmap24& destination, const WatercolourParameters& p,
+                      const StyleSettings& settings, const SurfaceSettings& surface, RunContext& context,
+                      Bitmap24* release) {
   context.ReportProgress(0, 100, 1, 4);
   const int width = source.Width(), height = source.Height();
   Bitmap24 strokes(width, height, 0xFFFFFF);
   const bool withStrokes = p.edgeIntensity > kNoStrokesUpTo;
   if (withStrokes && !source.Empty()) PaintContourStrokes(source, strokes, p, settings, surface, context);
-  destination = source;
+  if (release != nullptr) {
+    destination = std::move(*release);
+    *release = Bitmap24();
+  } else {
+    destination = source;
+  }
 
   // A walker needs a pixel with all eight neighbours inside the picture.
   if (width >= 3 && height >= 3 && !Walk(destination, p, settings, context)) return;
@@ -320,10 +331,20 @@ void WatercolourPainting(const Bitmap24& source, Bitmap24& destination, const Wa
   context.ReportProgress(101, 100, 4, 4);
 }
 
+}  // namespace
+
+void WatercolourPainting(const Bitmap24& source, Bitmap24& destination, const WatercolourParameters& p,
+                         const StyleSettings& settings, const SurfaceSettings& surface, RunContext& context) {
+  PaintWatercolour(source, destination, p, settings, surface, context, nullptr);
+}
+
 StyleOutput ProcessWatercolourPainting(Bitmap24& source, Bitmap24& shown, const StyleSettings& settings,
                                        const SurfaceSettings& surface, RunContext& context) {
   const WatercolourParameters parameters = WatercolourParametersFrom(settings.sliders);
-  WatercolourPainting(source, shown, parameters, settings, surface, context);
+  // Without a watcher the shown copy waits for nothing while the strokes are painted, and a source
+  // the caller does not keep becomes the painting itself.
+  ReleaseUnwatchedShown(shown, settings);
+  PaintWatercolour(source, shown, parameters, settings, surface, context, settings.sourceKept ? nullptr : &source);
   return {.picture = std::move(shown), .sliders = settings.sliders};
 }
 

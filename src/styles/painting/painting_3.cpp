@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <cstdlib>
+#include <utility>
 #include <vector>
 
 #include "core/canvas.h"
@@ -118,11 +119,12 @@ void ShiftBrightness(Bitmap24& d, int offset) {
 }
 
 // The median, blur and merging chain shared by the full-size run and the preview.
+// `release`, when given, is `source` itself, which becomes the painting instead of being copied.
 Bitmap24 Paint(const Bitmap24& source, const StyleSettings& settings, const SurfaceSettings& surface, int passes,
-               RunContext& context) {
+               RunContext& context, Bitmap24* release = nullptr) {
   const Painting3Parameters p = Painting3ParametersFrom(settings.sliders);
-  Bitmap24 painting = source;
   Bitmap24 filtered = source;
+  Bitmap24 painting = release != nullptr ? std::exchange(*release, Bitmap24()) : source;
   BoxBlur3(filtered);
   MedianFilter(painting, filtered, p.brushSize + 1, 1, passes, context);
   Sharpen3(filtered);
@@ -234,12 +236,13 @@ StyleOutput PreviewPainting3(const Bitmap24& crop, const StyleSettings& settings
   return output;
 }
 
-StyleOutput ProcessPainting3(Bitmap24& source, Bitmap24&, const StyleSettings& settings,
+StyleOutput ProcessPainting3(Bitmap24& source, Bitmap24& shown, const StyleSettings& settings,
                              const SurfaceSettings& surface, RunContext& context) {
+  ReleaseUnwatchedShown(shown, settings);
   SurfaceSettings bare = surface;
   bare.texture.enabled = false;
   StyleOutput output{.surfaceApplied = true, .sliders = settings.sliders};
-  output.untextured = Paint(source, settings, bare, 2, context);
+  output.untextured = Paint(source, settings, bare, 2, context, settings.sourceKept ? nullptr : &source);
   output.picture = output.untextured;
   if (surface.texture.enabled && !context.AbortRequested)
     ApplyTexture(output.picture, surface.textureTile, surface.texture.strength);

@@ -155,19 +155,22 @@ Bitmap24 TileShiftedBy(const Bitmap24& tile, int shift) {
   return shifted;
 }
 
-// ColourInk on the photograph grown by the margin, cut back to the photograph's size.
+// ColourInk on the photograph grown by the margin, cut back to the photograph's size. `release`,
+// when given, is the photograph itself, let go as soon as the grown copy holds it.
 Bitmap24 CartoonWithoutFrame(const Bitmap24& photo, const StyleSettings& settings, const SurfaceSettings& surface,
-                             RunContext& context) {
+                             RunContext& context, Bitmap24* release = nullptr) {
   if (photo.Empty()) return photo;
+  const int width = photo.Width(), height = photo.Height();
   const int margin = FrameReach(Cartoon2ParametersFrom(settings.sliders));
   Bitmap24 grown = GrownByRepeatedEdges(photo, margin);
+  if (release != nullptr) *release = Bitmap24();
   SurfaceSettings shiftedSurface;
   shiftedSurface.texture = surface.texture;
   if (surface.texture.enabled) shiftedSurface.textureTile = TileShiftedBy(surface.textureTile, margin);
   Bitmap24 drawing;
   ColourInk(grown, drawing, settings, shiftedSurface, context);
-  Bitmap24 cut(photo.Width(), photo.Height());
-  CopyRect(cut, 0, 0, drawing, {margin, margin, margin + photo.Width(), margin + photo.Height()});
+  Bitmap24 cut(width, height);
+  CopyRect(cut, 0, 0, drawing, {margin, margin, margin + width, margin + height});
   return cut;
 }
 
@@ -248,10 +251,12 @@ StyleOutput PreviewColourInk(const Bitmap24& crop, const StyleSettings& settings
   return {.picture = CartoonWithoutFrame(crop, settings, surface, context), .sliders = settings.sliders};
 }
 
-StyleOutput ProcessColourInk(Bitmap24& source, Bitmap24&, const StyleSettings& settings,
+StyleOutput ProcessColourInk(Bitmap24& source, Bitmap24& shown, const StyleSettings& settings,
                              const SurfaceSettings& surface, RunContext& context) {
+  ReleaseUnwatchedShown(shown, settings);
   StyleOutput output{.sliders = settings.sliders, .showParametersWindow = true};
-  output.picture = CartoonWithoutFrame(source, settings, surface, context);
+  // The photograph is read only to grow it: a caller that does not keep it lets it go then.
+  output.picture = CartoonWithoutFrame(source, settings, surface, context, settings.sourceKept ? nullptr : &source);
   // The style lays its own texture (twice) and is never softened by "Soften edges"; the untextured
   // copy of the result stays as it was.
   output.surfaceApplied = true;

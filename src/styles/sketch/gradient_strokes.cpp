@@ -216,13 +216,15 @@ void ColourSobel(const Bitmap24& source, Bitmap24& destination, const GradientSt
   GradientStrokes(Variant::Colour, source, destination, parameters, surface, run, context);
 }
 
-StyleOutput ProcessSobelFilter(Bitmap24& source, Bitmap24&, const StyleSettings& settings,
+StyleOutput ProcessSobelFilter(Bitmap24& source, Bitmap24& shown, const StyleSettings& settings,
                                const SurfaceSettings& surface, RunContext& context) {
+  ReleaseUnwatchedShown(shown, settings);
   return FullSize(Variant::Grey, source, settings, surface, context);
 }
 
-StyleOutput ProcessColourSobel(Bitmap24& source, Bitmap24&, const StyleSettings& settings,
+StyleOutput ProcessColourSobel(Bitmap24& source, Bitmap24& shown, const StyleSettings& settings,
                                const SurfaceSettings& surface, RunContext& context) {
+  ReleaseUnwatchedShown(shown, settings);
   return FullSize(Variant::Colour, source, settings, surface, context);
 }
 

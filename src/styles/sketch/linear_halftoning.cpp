@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <utility>
 
 #include "core/canvas.h"
 #include "core/filters.h"
@@ -47,15 +48,18 @@ Bitmap24 FramedWithMargins(const Bitmap24& picture) {
 // cut to the picture's size, soften and sharpen twice. `fullSize` adds the progress reports of a
 // full-size run.
 Bitmap24 HalftoneLineScreen(const Bitmap24& picture, const StyleSettings& settings, RunContext& context, bool fullSize,
-                            int sharpenings) {
+                            int sharpenings, Bitmap24* release) {
   const Parameters p = LinearHalftoningParametersFrom(settings.sliders);
   const int width = picture.Width(), height = picture.Height();
   if (picture.Empty()) return picture;
   Bitmap24 framed = FramedWithMargins(picture);
-  // The turned canvas is drawn over a copy of the picture at the framed size: a stopped turn
-  // leaves the rows it did not reach showing that.
-  Bitmap24 turned = picture;
-  turned.Resize(framed.Width(), framed.Height());
+  // The framed copy holds the picture unchanged inside its margins: from here on that is read.
+  if (release != nullptr) *release = Bitmap24();
+  // The turned canvas starts as the picture on white, at its top-left corner: a stopped turn leaves
+  // the rows it did not reach showing that. It is made at the turned size at once.
+  const TurnGeometry turn(framed.Width(), framed.Height(), p.angle, true);
+  Bitmap24 turned(turn.TurnedWidth(), turn.TurnedHeight());
+  CopyRect(turned, 0, 0, framed, {kMargin, kMargin, kMargin + width, kMargin + height});
   if (fullSize) {
     context.ReportProgress(0, 100, 1, 3);
     context.CheckAbort();
@@ -72,8 +76,17 @@ Bitmap24 HalftoneLineScreen(const Bitmap24& picture, const StyleSettings& settin
   const TurnGeometry back(framed.Width(), framed.Height(), -p.angle, true);
   const int backHeight = back.TurnedHeight();
   const int left = (back.TurnedWidth() - width) / 2, top = (backHeight - height) / 2;
-  Bitmap24 cut(width, height);
-  CopyRect(cut, 0, 0, turned, {left, top, left + width, top + height});
+  // The cut is taken out of the turned canvas's own memory where it can be, so the turned canvas,
+  // the screen and the cut are never three pictures at once.
+  const bool inPlace = left >= 0 && top >= 0 && width <= turned.Width() && height <= turned.Height();
+  Bitmap24 cut;
+  if (inPlace) {
+    turned.CropWithinBuffer(left, top, width, height);
+    cut = std::move(turned);
+  } else {
+    cut = Bitmap24(width, height);
+    CopyRect(cut, 0, 0, turned, {left, top, left + width, top + height});
+  }
   turned = Bitmap24();
   constexpr std::uint8_t kWhite[3] = {255, 255, 255};
   for (int r = backHeight - 1; r >= 0; --r) {
@@ -90,6 +103,8 @@ Bitmap24 HalftoneLineScreen(const Bitmap24& picture, const StyleSettings& settin
     if (r >= top && r < top + height) back.TurnRowPart(framed, r, left, width, cut.Row(r - top), kWhite);
   }
   framed = Bitmap24();
+  // A copy holds only the cut's pixels: the rest of the turned canvas's memory goes.
+  if (inPlace) cut = Bitmap24(cut);
   context.CheckAbort();
 
   auto report = [&](int step) {
@@ -222,9 +237,11 @@ StyleOutput PreviewHalfToneLines(const Bitmap24& crop, const StyleSettings& sett
   return {.picture = HalftoneLineScreen(crop, settings, context, false, 2), .sliders = settings.sliders};
 }
 
-StyleOutput ProcessHalfToneLines(Bitmap24& source, Bitmap24&, const StyleSettings& settings, const SurfaceSettings&,
-                                 RunContext& context) {
-  return {.picture = HalftoneLineScreen(source, settings, context, true, 2), .sliders = settings.sliders};
+StyleOutput ProcessHalfToneLines(Bitmap24& source, Bitmap24& shown, const StyleSettings& settings,
+                                 const SurfaceSettings&, RunContext& context) {
+  ReleaseUnwatchedShown(shown, settings);
+  return {.picture = HalftoneLineScreen(source, settings, context, true, 2, settings.sourceKept ? nullptr : &source),
+          .sliders = settings.sliders};
 }
 
 }  // namespace atelion

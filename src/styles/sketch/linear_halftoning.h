@@ -45,8 +45,9 @@ void HalfToneLines(const Bitmap24& source, Bitmap24& destination, const StyleSet
 /// The whole chain on `picture`: framed by the 25-pixel margin, turned, screened, turned back and
 /// cut to its size, softened and sharpened `sharpenings` times (twice for the drawing and its
 /// preview, once for the manual brush). `fullSize` adds the progress reports of a full-size run.
+/// `release`, when given, is `picture` itself, let go as soon as its framed copy is made.
 Bitmap24 HalftoneLineScreen(const Bitmap24& picture, const StyleSettings& settings, RunContext& context, bool fullSize,
-                            int sharpenings);
+                            int sharpenings, Bitmap24* release = nullptr);
 
 /// The live preview on a crop: the same chain as the full-size drawing, before soften and texture.
 StyleOutput PreviewHalfToneLines(const Bitmap24& crop, const StyleSettings& settings, const SurfaceSettings& surface,

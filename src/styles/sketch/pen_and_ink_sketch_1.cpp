@@ -189,9 +189,10 @@ StyleOutput PreviewPenandInkSketch(const Bitmap24& crop, const StyleSettings& se
   return output;
 }
 
-StyleOutput ProcessPenandInkSketch(Bitmap24& source, Bitmap24& /*shown*/, const StyleSettings& settings,
+StyleOutput ProcessPenandInkSketch(Bitmap24& source, Bitmap24& shown, const StyleSettings& settings,
                                    const SurfaceSettings& surface, RunContext& context) {
-  Bitmap24 copy = source;
+  ReleaseUnwatchedShown(shown, settings);
+  Bitmap24 copy = OwnSource(source, settings);
   StyleOutput output{.surfaceApplied = true, .sliders = settings.sliders};
   PenandInkSketch(copy, output.picture, PenandInkParametersFrom(settings.sliders), InkHatchSheet(), surface, context,
                   false);

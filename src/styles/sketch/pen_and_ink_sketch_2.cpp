@@ -212,10 +212,12 @@ StyleOutput PreviewPenAndInkSketch2(const Bitmap24& crop, const StyleSettings& s
   return output;
 }
 
-StyleOutput ProcessPenAndInkSketch2(Bitmap24& source, Bitmap24&, const StyleSettings& settings,
+StyleOutput ProcessPenAndInkSketch2(Bitmap24& source, Bitmap24& shown, const StyleSettings& settings,
                                     const SurfaceSettings&, RunContext& context) {
-  // One work picture, a copy of the source, drawn in place and shown while it changes.
-  StyleOutput output{.picture = source, .sliders = settings.sliders};
+  ReleaseUnwatchedShown(shown, settings);
+  // One work picture, the source (taken over when the caller does not keep it), drawn in place
+  // and shown while it changes.
+  StyleOutput output{.picture = OwnSource(source, settings), .sliders = settings.sliders};
   if (context.Progress != nullptr) context.Progress->WatchOutput(&output.picture);
   PenAndInkSketch2(output.picture, settings, context);
   SimplifyInk(output.picture, settings, context);

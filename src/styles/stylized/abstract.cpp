@@ -69,57 +69,63 @@ void AbstractShapes(const Bitmap24& source, Bitmap24& destination, int maximumRa
   const int sourceWidth = settings.sourceWidth > 0 ? settings.sourceWidth : width;
   const int baseSize = static_cast<int>(std::floor((maximumRadius + 1) * static_cast<double>(sourceWidth) /
                                                    kBaseSizeWidth));
-  destination = Bitmap24(width, height, 0xFFFFFF);
   context.ReportProgress(0, 100, 1, 3);
   if (source.Empty()) {
+    destination = Bitmap24(width, height, 0xFFFFFF);
     context.ReportProgress(101, 100, 3, 3);
     return;
   }
 
   const int shapes = std::min((width / kShapeArea) * (height / kShapeArea), kMostShapes);
-  LayerSums sums(width, height);
-  Bitmap24 layer(width, height);
-  int layersAdded = 0;
-  for (int j = 0; j <= lastLayer; ++j) {
-    layer.Fill(0xFFFFFF);  // every layer starts as white as the destination still is
-    for (int i = 0; i <= shapes; ++i) {
-      // Sizes shrink with the layers; drawn in this order: size, x, y.
-      const int size = context.Random(4 * (lastLayer - j) + baseSize);
-      const int x = context.Random(width);
-      const int y = context.Random(height);
-      const std::uint8_t* pixel = source.Row(y) + 3 * x;
-      const Colour colour = MakeColour(pixel[2], pixel[1], pixel[0]);
-      const int half = size / 2;
-      const Rect box{x - half, y - half, x + half, y + half};
-      if (i % kSquareEvery == 0) {
-        FillRect(layer, box, colour);
-      } else {
-        DrawEllipse(layer, box, Pen{colour, 1}, colour);
+  // The layers' sums are needed only until they are averaged into the destination, which is made
+  // only then (every pixel of it is written there): the sums, one layer and the destination are
+  // never held at once, nor the sums and the sharpening's copy of the destination.
+  {
+    LayerSums sums(width, height);
+    Bitmap24 layer(width, height);
+    int layersAdded = 0;
+    for (int j = 0; j <= lastLayer; ++j) {
+      layer.Fill(0xFFFFFF);  // every layer starts as white as the destination still is
+      for (int i = 0; i <= shapes; ++i) {
+        // Sizes shrink with the layers; drawn in this order: size, x, y.
+        const int size = context.Random(4 * (lastLayer - j) + baseSize);
+        const int x = context.Random(width);
+        const int y = context.Random(height);
+        const std::uint8_t* pixel = source.Row(y) + 3 * x;
+        const Colour colour = MakeColour(pixel[2], pixel[1], pixel[0]);
+        const int half = size / 2;
+        const Rect box{x - half, y - half, x + half, y + half};
+        if (i % kSquareEvery == 0) {
+          FillRect(layer, box, colour);
+        } else {
+          DrawEllipse(layer, box, Pen{colour, 1}, colour);
+        }
+        if (i % kShapesPerPump == 0) context.CheckAbort();  // a pump; the flag is looked at per layer
       }
-      if (i % kShapesPerPump == 0) context.CheckAbort();  // a pump; the flag is looked at per layer
+      sums.Add(layer);
+      ++layersAdded;
+      context.CheckAbort();
+      context.ReportProgress(j, lastLayer, 1, 3);
+      if (context.AbortRequested) break;
     }
-    sums.Add(layer);
-    ++layersAdded;
-    context.CheckAbort();
-    context.ReportProgress(j, lastLayer, 1, 3);
-    if (context.AbortRequested) break;
-  }
-  layer = Bitmap24();
+    layer = Bitmap24();
+    destination = Bitmap24(width, height, 0xFFFFFF);
 
-  // The average of the layers, shifted; a table, as every sum is divided by the same count.
-  std::vector<std::uint8_t> averaged(static_cast<std::size_t>(255) * layersAdded + 1);
-  for (std::size_t sum = 0; sum < averaged.size(); ++sum) {
-    averaged[sum] = static_cast<std::uint8_t>(
-        std::clamp(static_cast<int>(sum) / layersAdded + p.darkenLighten - kNeutralDarkenLighten, 0, 255));
-  }
-  for (int first = 0; first < width; first += kProgressColumns) {
-    const int end = std::min(first + kProgressColumns, width);
-    for (int y = 0; y < height; ++y) {
-      const std::uint16_t* sum = sums.Row(y);
-      std::uint8_t* out = destination.Row(y);
-      for (int t = 3 * first; t < 3 * end; ++t) out[t] = averaged[sum[t]];
+    // The average of the layers, shifted; a table, as every sum is divided by the same count.
+    std::vector<std::uint8_t> averaged(static_cast<std::size_t>(255) * layersAdded + 1);
+    for (std::size_t sum = 0; sum < averaged.size(); ++sum) {
+      averaged[sum] = static_cast<std::uint8_t>(
+          std::clamp(static_cast<int>(sum) / layersAdded + p.darkenLighten - kNeutralDarkenLighten, 0, 255));
     }
-    context.ReportProgress(end - 1, width - 1, 2, 3);
+    for (int first = 0; first < width; first += kProgressColumns) {
+      const int end = std::min(first + kProgressColumns, width);
+      for (int y = 0; y < height; ++y) {
+        const std::uint16_t* sum = sums.Row(y);
+        std::uint8_t* out = destination.Row(y);
+        for (int t = 3 * first; t < 3 * end; ++t) out[t] = averaged[sum[t]];
+      }
+      context.ReportProgress(end - 1, width - 1, 2, 3);
+    }
   }
 
   context.ReportProgress(33, 100, 3, 3);
@@ -140,8 +146,9 @@ StyleOutput PreviewAbstract(const Bitmap24& crop, const StyleSettings& settings,
   return output;
 }
 
-StyleOutput ProcessAbstract(Bitmap24& source, Bitmap24&, const StyleSettings& settings, const SurfaceSettings&,
+StyleOutput ProcessAbstract(Bitmap24& source, Bitmap24& shown, const StyleSettings& settings, const SurfaceSettings&,
                             RunContext& context) {
+  ReleaseUnwatchedShown(shown, settings);
   const Parameters p = AbstractParametersFrom(settings.sliders);
   StyleOutput output{.sliders = settings.sliders};
   AbstractShapes(source, output.picture, p.maximumRadius, p.iterations + 1, settings, context);

@@ -259,8 +259,11 @@ StyleOutput PreviewRandomPolygons(const Bitmap24& crop, const StyleSettings& set
 
 StyleOutput ProcessRandomPolygons(Bitmap24& source, Bitmap24& shown, const StyleSettings& settings,
                                   const SurfaceSettings&, RunContext& context) {
+  // The emerging picture is copied into the shown one only for someone to watch it grow.
+  ReleaseUnwatchedShown(shown, settings);
   StyleOutput output{.picture = source, .sliders = SlidersUsed(settings)};
-  const RandomPolygonsEnd end = RandomPolygons(source, output.picture, settings, context, &shown);
+  const RandomPolygonsEnd end =
+      RandomPolygons(source, output.picture, settings, context, settings.shownWatched ? &shown : nullptr);
   if (end == RandomPolygonsEnd::RejectionLimit) {
     // Hundreds of shapes in a row improved nothing: the picture has converged. The stop flag
     // raised for that is not a cancel, so the run finishes with its frame and text.

@@ -1,5 +1,7 @@
 #include "styles/stylized/no_filter.h"
 
+#include <utility>
+
 namespace atelion {
 
 ToneSettings ToneSettingsFrom(const ParameterSet& p) {
@@ -17,8 +19,10 @@ StyleOutput ProcessNoFilter(Bitmap24& source, Bitmap24& shown, const StyleSettin
   if (settings.scriptRunning) {
     output.picture = source;
   } else {
+    // The adjusted picture is handed over, not copied: the pipeline replaces the shown picture
+    // with the output anyway.
     ToneAdjust(source, shown, ToneSettingsFrom(settings.sliders), settings.sourceMean, context);
-    output.picture = shown;
+    output.picture = std::move(shown);
   }
   return output;
 }

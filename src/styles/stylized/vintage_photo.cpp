@@ -174,10 +174,11 @@ StyleOutput PreviewVintagePhoto(const Bitmap24& crop, const StyleSettings& setti
   return output;
 }
 
-StyleOutput ProcessSepia(Bitmap24& source, Bitmap24&, const StyleSettings& settings, const SurfaceSettings&,
+StyleOutput ProcessSepia(Bitmap24& source, Bitmap24& shown, const StyleSettings& settings, const SurfaceSettings&,
                          RunContext& context) {
+  ReleaseUnwatchedShown(shown, settings);
   StyleOutput output{.sliders = settings.sliders};
-  Bitmap24 copy = source;
+  Bitmap24 copy = OwnSource(source, settings);
   VintagePhoto(copy, output.picture, OldPaperPicture(), settings, context);
   return output;
 }

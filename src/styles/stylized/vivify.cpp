@@ -148,7 +148,9 @@ StyleOutput PreviewVivify(const Bitmap24& crop, const StyleSettings& settings, c
 StyleOutput ProcessVivify(Bitmap24& source, Bitmap24& shown, const StyleSettings& settings, const SurfaceSettings&,
                           RunContext& context) {
   StyleOutput output{.sliders = settings.sliders};
-  Vivify(source, output.picture, settings, context, &shown);
+  // The shown picture only shows the finished drawing to someone watching.
+  ReleaseUnwatchedShown(shown, settings);
+  Vivify(source, output.picture, settings, context, settings.shownWatched ? &shown : nullptr);
   return output;
 }
 
