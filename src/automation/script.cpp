@@ -104,7 +104,6 @@ class ScriptRun {
     style.preview = false;
     style.eraseBackground = !keepBackground_;
     style.scriptRunning = finalPass;
-    style.shownWatched = false;  // a script shows its steps, not the pictures while they grow
     style.sourceMean = ComputeMeanColour(pictures_.source);
     RunPictures run;
     run.source = std::move(pictures_.source);

@@ -33,9 +33,9 @@ struct StyleSettings {
   bool doubled = false;              ///< the "x 2" box of the style
   Colour paperColour = 0xFFFFFF;     ///< the ground colour of the styles that paint on one
   bool scriptRunning = false;        ///< the script's final finishing pass
-  /// Someone looks at `shown` while the style draws (the main window's run); the command lines,
-  /// a batch and a script do not, and a style drawing into a picture of its own then lets the
-  /// shown copy of the source go at once (`ReleaseUnwatchedShown`).
+  /// Someone looks at `shown` while the style draws (the main window's run); a file-to-file
+  /// conversion (the command lines, a batch) does not, and a style drawing into a picture of its
+  /// own then lets the shown copy of the source go at once (`ReleaseUnwatchedShown`).
   bool shownWatched = true;
   /// The caller reads the source after the run. When it does not (a file-to-file conversion), a
   /// style that has not changed the source may take it over instead of copying it (`OwnSource`).

@@ -448,10 +448,15 @@ StrokeSearchResult StrokeSearchPainting(const Bitmap24& source, Bitmap24& S, Bit
         for (int Y = covered.FirstRow(); Y < covered.EndRow(); ++Y) {
           const bool undoneRow = Y >= box.y1 - 1 && Y <= box.y2;
           std::uint8_t* probe = P.Row(Y);
+          const auto paint = [&](int x0, int x1) {
+            for (int X = x0; X <= x1; ++X) std::memcpy(probe + 3 * static_cast<std::ptrdiff_t>(X), colour.bytes, 3);
+          };
           for (const PixelSpan& span : covered.Row(Y)) {
-            for (int X = span.x0; X <= span.x1; ++X) {
-              if (undoneRow && X >= box.x1 - 1 && X <= box.x2) continue;
-              std::memcpy(probe + 3 * static_cast<std::ptrdiff_t>(X), colour.bytes, 3);
+            if (!undoneRow) {
+              paint(span.x0, span.x1);
+            } else {
+              paint(span.x0, std::min(span.x1, box.x1 - 2));
+              paint(std::max(span.x0, box.x2 + 1), span.x1);
             }
           }
         }
