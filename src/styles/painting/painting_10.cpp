@@ -438,11 +438,14 @@ bool ShadedBrushPaintingPreview(Bitmap24& S, Bitmap24& D, const ShadedBrushParam
   return ShadedBrushPainting(S, D, parameters, options, context);
 }
 
-StyleOutput ProcessPainting10(Bitmap24& source, Bitmap24&, const StyleSettings& settings, const SurfaceSettings&,
+StyleOutput ProcessPainting10(Bitmap24& source, Bitmap24& shown, const StyleSettings& settings, const SurfaceSettings&,
                               RunContext& context) {
+  // The painting grows in a picture of its own: an unwatched shown copy and a source the caller
+  // does not keep are let go rather than held beside it.
+  ReleaseUnwatchedShown(shown, settings);
   StyleOutput output{.picture = Bitmap24(source.Width(), source.Height(), 0xFFFFFF), .sliders = settings.sliders};
   context.ReportProgress(0, 100, 1, 1);
-  Bitmap24 S = source;
+  Bitmap24 S = OwnSource(source, settings);
   if (context.Progress != nullptr) context.Progress->WatchOutput(&output.picture);
   ShadedBrushPainting(S, output.picture, ShadedBrushParametersFrom(settings.sliders), {.doubled = settings.doubled, .brush = settings.paintBrush3D},
                       context);
