@@ -199,7 +199,11 @@ void BuildPaddedRow(int width, int height, std::size_t rowBytes, const RowOf& ro
   constexpr int kShift = 9;
   std::memset(out, 0xFF, static_cast<std::size_t>(width + 2 * kShift) * 3);
   const int drawOffsets[4][2] = {{0, 0}, {kShift, 0}, {0, kShift}, {kShift, kShift}};
+  // The two lower draws cover the same columns as the two upper ones: where they reach this row,
+  // the upper draws would be overwritten and their row is not read at all.
+  const bool lowerDrawn = paddedY - kShift >= 0 && paddedY - kShift < height;
   for (const auto& [left, top] : drawOffsets) {
+    if (top == 0 && lowerDrawn) continue;
     const int sourceY = paddedY - top;
     if (sourceY < 0 || sourceY >= height) continue;
     std::memcpy(out + 3 * left, rowOf(sourceY), rowBytes);
