@@ -351,8 +351,11 @@ StyleOutput PreviewShadedTriangles(const Bitmap24& crop, const StyleSettings& se
 
 StyleOutput ProcessShadedTriangles(Bitmap24& source, Bitmap24& shown, const StyleSettings& settings,
                                    const SurfaceSettings&, RunContext& context) {
+  // The emerging picture is copied into the shown one only for someone to watch it grow.
+  ReleaseUnwatchedShown(shown, settings);
   StyleOutput output{.picture = source, .sliders = SlidersUsed(settings)};
-  const RandomPolygonsEnd end = ShadedTriangles(source, output.picture, settings, context, &shown);
+  const RandomPolygonsEnd end =
+      ShadedTriangles(source, output.picture, settings, context, settings.shownWatched ? &shown : nullptr);
   if (end == RandomPolygonsEnd::RejectionLimit) {
     // Hundreds of triangles in a row improved nothing: the picture has converged. The stop flag
     // raised for that is not a cancel, so the run finishes with its frame and text.
