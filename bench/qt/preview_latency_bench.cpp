@@ -93,12 +93,15 @@ int main(int argc, char** argv) {
 
       QSlider* slider = window.Slider(FirstVisibleSlot(effect.effectId));
       const int base = slider->value();
+      // Another position: three steps down, or up for a slider that starts at its minimum (moving
+      // it below would change nothing and no preview would come).
+      const int other = base - 3 >= slider->minimum() ? base - 3 : std::min(slider->maximum(), base + 3);
       std::vector<double> total, compute;
       for (int run = 0; run < runs; ++run) {
         QElapsedTimer clock;
         clock.start();
         // A release at a new position: the value changes and no button is held any more.
-        slider->setValue(run % 2 == 0 ? std::max(slider->minimum(), base - 3) : base);
+        slider->setValue(run % 2 == 0 ? other : base);
         double startedAt = -1;
         const double shownAt = WaitForPreview(preview, clock, &startedAt);
         if (shownAt < 0) {
