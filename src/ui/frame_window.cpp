@@ -50,17 +50,6 @@ constexpr int kSwapDelay = 50;
 constexpr int kNumberDelay = 300;
 constexpr int kOffsetDelay = 200;
 
-QColor ToQColor(Colour colour) { return QColor(RedOf(colour), GreenOf(colour), BlueOf(colour)); }
-Colour FromQColor(const QColor& colour) { return MakeColour(colour.red(), colour.green(), colour.blue()); }
-
-QIcon SwatchIcon(const QColor& colour) {
-  QPixmap pixmap(40, 20);
-  pixmap.fill(colour);
-  QPainter painter(&pixmap);
-  painter.setPen(QColor(0x90, 0x90, 0x90));
-  painter.drawRect(0, 0, pixmap.width() - 1, pixmap.height() - 1);
-  return QIcon(pixmap);
-}
 
 QToolButton* SwatchButton(const char* name) {
   auto* button = new QToolButton;
@@ -324,8 +313,8 @@ void FrameWindow::RelabelEntries() {
 }
 
 void FrameWindow::ShowSwatches() {
-  fillColour_->setIcon(SwatchIcon(ToQColor(settings_.frameFillColor)));
-  lineColour_->setIcon(SwatchIcon(ToQColor(settings_.frameLineColor)));
+  fillColour_->setIcon(SwatchIcon(ToQColor(settings_.frameFillColor), QSize(40, 20)));
+  lineColour_->setIcon(SwatchIcon(ToQColor(settings_.frameLineColor), QSize(40, 20)));
 }
 
 void FrameWindow::ChooseColour(bool fill) {

@@ -1,4 +1,5 @@
 #include "ui/parameters_window.h"
+#include "ui/picture_panel.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -156,8 +157,6 @@ QIcon SamplesIcon() {
   return QIcon(picture);
 }
 
-QColor ToQColor(Colour colour) { return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF); }
-Colour FromQColor(const QColor& colour) { return MakeColour(colour.red(), colour.green(), colour.blue()); }
 
 }  // namespace
 

@@ -22,6 +22,19 @@ QColor AdjustBrightness(const QColor& colour, int percent) {
 
 }  // namespace
 
+QColor ToQColor(Colour colour) { return QColor(RedOf(colour), GreenOf(colour), BlueOf(colour)); }
+
+Colour FromQColor(const QColor& colour) { return MakeColour(colour.red(), colour.green(), colour.blue()); }
+
+QIcon SwatchIcon(const QColor& colour, QSize size) {
+  QPixmap pixmap(size);
+  pixmap.fill(colour);
+  QPainter painter(&pixmap);
+  painter.setPen(QColor(0x90, 0x90, 0x90));
+  painter.drawRect(0, 0, pixmap.width() - 1, pixmap.height() - 1);
+  return QIcon(pixmap);
+}
+
 QImage ToQImage(const Bitmap24& picture) {
   QImage image(picture.Width(), picture.Height(), QImage::Format_RGB888);
   for (int y = 0; y < picture.Height(); ++y) {

@@ -4,7 +4,10 @@
 // window, which moves both panels together. The source panel also accepts a dropped picture file.
 #pragma once
 
+#include <QColor>
+#include <QIcon>
 #include <QImage>
+#include <QSize>
 #include <QString>
 #include <QWidget>
 
@@ -18,6 +21,11 @@ namespace atelion {
 QImage ToQImage(const Bitmap24& picture);
 /// The other way: a Qt image of any format as a 24-bit picture.
 Bitmap24 ToBitmap24(const QImage& image);
+/// A colour of the pictures as a Qt colour, and back.
+QColor ToQColor(Colour colour);
+Colour FromQColor(const QColor& colour);
+/// The face of a colour button: the colour filling `size`, outlined in grey.
+QIcon SwatchIcon(const QColor& colour, QSize size);
 
 /// The largest zoom, at most 100 %, at which a picture fits inside a panel; kMinZoom at least.
 int FitZoom(PictureSize picture, PictureSize panel);

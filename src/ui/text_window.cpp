@@ -43,8 +43,6 @@ constexpr int kCancelLine = 137;
 // A drag redraws the text at most this often (milliseconds).
 constexpr int kDragRedrawMs = 15;
 
-QColor ToQColor(Colour colour) { return QColor(RedOf(colour), GreenOf(colour), BlueOf(colour)); }
-Colour FromQColor(const QColor& colour) { return MakeColour(colour.red(), colour.green(), colour.blue()); }
 
 QFont ToQFont(const TextSettings& settings) {
   QFont font(QString::fromStdString(settings.fontName));
@@ -85,15 +83,6 @@ QPixmap TransparencyStrip(const QColor& colour, int width) {
   gradient.setColorAt(1, colour);
   painter.fillRect(strip.rect(), gradient);
   return strip;
-}
-
-QIcon SwatchIcon(const QColor& colour) {
-  QPixmap pixmap(20, 14);
-  pixmap.fill(colour);
-  QPainter painter(&pixmap);
-  painter.setPen(QColor(0x90, 0x90, 0x90));
-  painter.drawRect(0, 0, pixmap.width() - 1, pixmap.height() - 1);
-  return QIcon(pixmap);
 }
 
 }  // namespace
@@ -272,7 +261,7 @@ void TextWindow::ShowSettings() {
 }
 
 void TextWindow::ShowColour() {
-  colour_->setIcon(SwatchIcon(ToQColor(settings_.colour)));
+  colour_->setIcon(SwatchIcon(ToQColor(settings_.colour), QSize(20, 14)));
   transparency_->setPixmap(TransparencyStrip(ToQColor(settings_.colour), 256));
 }
 
