@@ -97,6 +97,22 @@ const std::vector<std::uint8_t>& ShippedSheetAlpha(AlphaBrushSheet which) {
   return planes[index];
 }
 
+// Calls sample(y, rowOf(y)) for the rows y = 0 .. rows − 1. A brush sheet's rows lie far apart, so
+// the `span` bytes of the row a few lines ahead are fetched early.
+template <class RowOf, class Sample>
+void SampleRowsFetchingAhead(int rows, std::size_t span, const RowOf& rowOf, const Sample& sample) {
+  constexpr int kAhead = 4;
+  auto fetch = [&](int y) {
+    const std::uint8_t* row = rowOf(y);
+    for (std::size_t at = 0; at < span; at += 64) __builtin_prefetch(row + at);
+  };
+  for (int y = 0; y < std::min(kAhead, rows); ++y) fetch(y);
+  for (int y = 0; y < rows; ++y) {
+    if (y + kAhead < rows) fetch(y + kAhead);
+    sample(y, rowOf(y));
+  }
+}
+
 // The brush picture the marks are cut from: a sheet cell plus the first row and column of the
 // next cell, as far as the sheet reaches, copied over what the picture held before (so where the
 // sheet ends, the row or column of an earlier cell stays). Copying a whole cell for every size
@@ -151,23 +167,14 @@ class BrushImage {
       const int sy = std::min(static_cast<int>(std::floor(y * scaleY)), kBrushImageSide - 1);
       return fromSheet ? latest_.sheet->Row(latest_.firstRow + sy) + 4 * latest_.firstColumn : picture_.Row(sy);
     };
-    // The sheet's rows lie far apart: the rows a few lines ahead are fetched early.
-    constexpr int kAhead = 4;
-    const std::size_t span = 4 * static_cast<std::size_t>(widest + 1);
-    for (int y = 0; y < std::min(kAhead, M.Height()); ++y) {
-      for (std::size_t at = 0; at < span; at += 64) __builtin_prefetch(sourceRow(y) + at);
-    }
-    for (int y = 0; y < M.Height(); ++y) {
-      if (y + kAhead < M.Height()) {
-        const std::uint8_t* ahead = sourceRow(y + kAhead);
-        for (std::size_t at = 0; at < span; at += 64) __builtin_prefetch(ahead + at);
-      }
-      const std::uint8_t* source = sourceRow(y);
-      std::uint8_t* out = M.Row(y);
-      for (int x = 0; x < M.Width(); ++x) {
-        std::memcpy(out + 4 * static_cast<std::size_t>(x), source + 4 * static_cast<std::size_t>(offsets_[x]), 4);
-      }
-    }
+    SampleRowsFetchingAhead(M.Height(), 4 * static_cast<std::size_t>(widest + 1), sourceRow,
+                            [&](int y, const std::uint8_t* source) {
+                              std::uint8_t* out = M.Row(y);
+                              for (int x = 0; x < M.Width(); ++x) {
+                                std::memcpy(out + 4 * static_cast<std::size_t>(x),
+                                            source + 4 * static_cast<std::size_t>(offsets_[x]), 4);
+                              }
+                            });
   }
 
  private:
@@ -185,23 +192,14 @@ class BrushImage {
       const int sy = std::min(static_cast<int>(std::floor(y * scaleY)), kBrushImageSide - 1);
       return latest_.alpha + static_cast<std::size_t>(latest_.firstRow + sy) * stride + latest_.firstColumn;
     };
-    constexpr int kAhead = 4;
-    const std::size_t span = static_cast<std::size_t>(widest + 1);
-    for (int y = 0; y < std::min(kAhead, M.Height()); ++y) {
-      for (std::size_t at = 0; at < span; at += 64) __builtin_prefetch(sourceRow(y) + at);
-    }
-    for (int y = 0; y < M.Height(); ++y) {
-      if (y + kAhead < M.Height()) {
-        const std::uint8_t* ahead = sourceRow(y + kAhead);
-        for (std::size_t at = 0; at < span; at += 64) __builtin_prefetch(ahead + at);
-      }
-      const std::uint8_t* source = sourceRow(y);
-      std::uint8_t* out = M.Row(y);
-      for (int x = 0; x < M.Width(); ++x) {
-        out[4 * x] = out[4 * x + 1] = out[4 * x + 2] = 0;
-        out[4 * x + 3] = source[offsets_[static_cast<std::size_t>(x)]];
-      }
-    }
+    SampleRowsFetchingAhead(M.Height(), static_cast<std::size_t>(widest + 1), sourceRow,
+                            [&](int y, const std::uint8_t* source) {
+                              std::uint8_t* out = M.Row(y);
+                              for (int x = 0; x < M.Width(); ++x) {
+                                out[4 * x] = out[4 * x + 1] = out[4 * x + 2] = 0;
+                                out[4 * x + 3] = source[offsets_[static_cast<std::size_t>(x)]];
+                              }
+                            });
   }
   // Carries out the noted copies in their order.
   void Update() {
